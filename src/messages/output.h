@@ -1,0 +1,52 @@
+#pragma once
+// The reporting interface every operation writes through. The window, the command line
+// and the tests each supply their own; operations never touch widgets or stdout.
+
+#include <cstdint>
+#include <string_view>
+
+#include "messages/message_catalogue.h"
+
+namespace kx {
+
+class Output {
+public:
+    virtual ~Output() = default;
+
+    virtual UiLanguage Language() const = 0;
+
+    // Empties the pane.
+    virtual void ClearOutput() = 0;
+    // Replaces the pane with message n / with a formatted text (no scrolling).
+    virtual void ShowMessage(int n) = 0;
+    virtual void ShowText(std::string_view text) = 0;
+    // Appends message n, shows the pane and scrolls to its end.
+    virtual void AppendMessage(int n) = 0;
+    // Appends a formatted text without showing it; the next AppendMessage (or elapsed-time
+    // line) shows it.
+    virtual void AppendText(std::string_view text) = 0;
+    // Appends message 35 and the time since `startTick` ("%d Min " only from 60 s,
+    // then "%d Sec\r\n"), then shows and scrolls like AppendMessage.
+    virtual void AppendElapsedTime(std::uint32_t startTick) = 0;
+    // Three 3000 Hz beeps when the sound option is on.
+    virtual void CompletionBeep() = 0;
+    // Asks message n (54, 55 or 56) with OK/Cancel; true for OK.
+    virtual bool ConfirmMessage(int n) = 0;
+    virtual void BusyCursor(bool on) = 0;
+    virtual void SetProgressRange(std::uint32_t upper) = 0;
+    virtual void SetProgressPos(std::uint32_t pos) = 0;
+};
+
+// Keeps the cursor busy for one scope, whatever way the scope is left.
+class BusyScope {
+public:
+    explicit BusyScope(Output& out) : out_(out) { out_.BusyCursor(true); }
+    ~BusyScope() { out_.BusyCursor(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    Output& out_;
+};
+
+}  // namespace kx
