@@ -8,21 +8,22 @@
 
 namespace kx::devices {
 
+// Flags default to false so that each table row names only the flags it sets.
 struct DeviceRecord {
-    std::uint32_t chipId;      // only the low 16 bits are compared with TargetReply::chipId
-    std::uint32_t flashStart;  // first main-flash address
-    std::uint32_t flashSize;   // flashStart + flashSize <= 0x20000
-    std::uint32_t ramSize;     // displayed only
-    bool jtagCapable;          // flag 1
-    bool bslCapable;           // flag 2
-    bool sbwCapable;           // flag 3
-    bool testPin;              // flag 4
-    bool extendedAddress;      // flag 5: 20-bit addresses, SET_MEM_OFFSET
-    bool lockableSegA;         // flag 6
-    bool sbwPinsJtag;          // flag 7
-    bool infoAt1800;           // flag 8 (no row has it)
-    bool segAEraseChoice;      // flag 9
-    std::string_view name;     // display name without the "MSP430" prefix
+    std::uint32_t chipId;          // only the low 16 bits are compared with TargetReply::chipId
+    std::uint32_t flashStart;      // first main-flash address
+    std::uint32_t flashSize;       // flashStart + flashSize <= 0x20000
+    std::uint32_t ramSize;         // displayed only
+    bool jtagCapable = false;      // flag 1
+    bool bslCapable = false;       // flag 2
+    bool sbwCapable = false;       // flag 3
+    bool testPin = false;          // flag 4
+    bool extendedAddress = false;  // flag 5: 20-bit addresses, SET_MEM_OFFSET
+    bool lockableSegA = false;     // flag 6
+    bool sbwPinsJtag = false;      // flag 7
+    bool infoAt1800 = false;       // flag 8 (no row has it)
+    bool segAEraseChoice = false;  // flag 9
+    std::string_view name;         // display name without the "MSP430" prefix
 
     std::uint32_t FlashEnd() const { return flashStart + flashSize; }
     // Address fields take 5 hex digits and SET_MEM_OFFSET is used.

@@ -1,0 +1,36 @@
+#include "devices/target_chip_report.h"
+
+#include <string>
+
+#include "messages/message_catalogue.h"
+#include "messages/text_format.h"
+
+namespace kx::devices {
+namespace {
+
+constexpr int kMsgTargetChip = 15;
+constexpr int kMsgDeviceMismatch = 62;
+
+}  // namespace
+
+void ShowTargetChip(Output& out, std::uint16_t chipId) {
+    out.AppendText(MessageText(kMsgTargetChip, out.Language()));
+    std::string line;
+    if (const auto family = FamilyName(chipId)) {
+        line = *family;
+    } else {
+        line = FormatHex(chipId);
+    }
+    line += "\r\n";
+    out.AppendText(line);
+}
+
+bool CheckDeviceMatch(Output& out, const DeviceRecord& selected, std::uint16_t chipId) {
+    const bool match = (selected.chipId & 0xFFFFu) == chipId;
+    if (!match) {
+        out.AppendText(MessageText(kMsgDeviceMismatch, out.Language()));
+    }
+    return match;
+}
+
+}  // namespace kx::devices

@@ -1,0 +1,78 @@
+#pragma once
+// The output pane as plain text. Tests use it directly; the window and the command line
+// derive from it and override the On... hooks to show what changed.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "common/clock.h"
+#include "messages/output.h"
+
+namespace kx {
+
+class TextOutput : public Output {
+public:
+    // Answers a question (message number and its text); true means OK.
+    using ConfirmHandler = std::function<bool(int msg, std::string_view text)>;
+
+    explicit TextOutput(UiLanguage language = UiLanguage::English, Clock& clock = SystemClock());
+
+    UiLanguage Language() const override { return language_; }
+
+    void ClearOutput() override;
+    void ShowMessage(int n) override;
+    void ShowText(std::string_view text) override;
+    void AppendMessage(int n) override;
+    void AppendText(std::string_view text) override;
+    void AppendElapsedTime(std::uint32_t startTick) override;
+    void CompletionBeep() override;
+    bool ConfirmMessage(int n) override;
+    void BusyCursor(bool on) override;
+    void SetProgressRange(std::uint32_t upper) override;
+    void SetProgressPos(std::uint32_t pos) override;
+
+    // Everything in the pane buffer, including text appended since the last refresh.
+    const std::string& Text() const { return text_; }
+    // What the pane showed at its last refresh.
+    const std::string& ShownText() const { return shown_; }
+    int RefreshCount() const { return refreshCount_; }
+
+    void SetSoundOn(bool on) { soundOn_ = on; }
+    bool SoundOn() const { return soundOn_; }
+    int BeepCount() const { return beepCount_; }
+
+    // Without a handler every question is answered Cancel.
+    void SetConfirmHandler(ConfirmHandler handler) { confirm_ = std::move(handler); }
+
+    bool Busy() const { return busy_; }
+    std::uint32_t ProgressUpper() const { return progressUpper_; }
+    std::uint32_t ProgressPos() const { return progressPos_; }
+
+protected:
+    // The pane shows `wholeText`; `scrollToEnd` after appends, not after replacements.
+    virtual void OnRefresh(std::string_view /*wholeText*/, bool /*scrollToEnd*/) {}
+    // One completion signal (the window sounds three short 3000 Hz beeps).
+    virtual void OnBeep() {}
+    virtual void OnBusy(bool /*on*/) {}
+    virtual void OnProgress(std::uint32_t /*upper*/, std::uint32_t /*pos*/) {}
+
+private:
+    void Refresh(bool scrollToEnd);
+
+    UiLanguage language_;
+    Clock& clock_;
+    std::string text_;
+    std::string shown_;
+    int refreshCount_ = 0;
+    bool soundOn_ = false;
+    int beepCount_ = 0;
+    ConfirmHandler confirm_;
+    bool busy_ = false;
+    std::uint32_t progressUpper_ = 100;
+    std::uint32_t progressPos_ = 0;
+};
+
+}  // namespace kx
