@@ -1,0 +1,32 @@
+#pragma once
+// Judging the firmware identification a GET_VERSION reply carries from offset 4.
+// Only the first 17 characters take part ("KX_VELDRAN V02.73"); the revision letter that
+// follows is never compared.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "link/link_types.h"
+
+namespace kx::ops {
+
+inline constexpr std::string_view kProductPrefix = "KX_VELDRAN V";         // 12 characters
+inline constexpr std::string_view kExpectedVersion = "KX_VELDRAN V02.73";  // 17 characters
+
+enum class FirmwareVerdict {
+    Foreign,  // first 12 characters differ: not this kind of programmer
+    Older,    // the box runs older firmware than this program carries
+    Current,  // first 17 characters equal
+    Newer,    // the box runs newer firmware than this program knows
+};
+
+// Compares the 17 bytes as unsigned bytes, like a memory comparison.
+FirmwareVerdict JudgeIdentification(std::span<const std::uint8_t, 17> identification);
+// The 17 bytes at offset 4 of a raw GET_VERSION reply.
+FirmwareVerdict JudgeVersionReply(std::span<const std::uint8_t, link::kVersionReplySize> reply);
+// A text form (e.g. from a log or a test); shorter texts compare as if NUL-padded.
+FirmwareVerdict JudgeIdentificationText(std::string_view identification);
+
+}  // namespace kx::ops
