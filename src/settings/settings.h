@@ -1,0 +1,56 @@
+#pragma once
+// The user's choices that persist between runs, and how they map onto the INI document.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "settings/ini_document.h"
+
+namespace kx::settings {
+
+inline constexpr std::string_view kSettingsFileName = "KX_VELDRAN.ini";
+// The box's record holds the name in 20 bytes, the last always 0x00.
+inline constexpr std::size_t kProductNameMaxGbkBytes = 19;
+
+enum class SerialStyle : std::uint8_t { Dec = 0, Hex = 1 };           // radios 1051 / 1052
+enum class ReadStyle : std::uint8_t { ByAddress = 0, ByDevice = 1 };  // radios 1027 / 1026
+
+struct Settings {
+    bool idIncrease = false;                 // 1023
+    bool supplyVcc = true;                   // 1024
+    bool saveInfoFlash = false;              // 1013
+    bool erase = true;                       // 1015
+    bool prog = true;                        // 1016
+    bool verify = true;                      // 1017
+    bool productId = false;                  // 1019, also enables the product-information controls
+    bool run = true;                         // 1025
+    bool beep = false;                       // 1031
+    std::string productName = "KX_VELDRAN";  // UTF-8, at most 19 bytes once in GBK
+    std::uint32_t productNum = 12345;
+    std::uint16_t infoAddr = 0x1000;
+    SerialStyle productNumStyle = SerialStyle::Dec;
+    ReadStyle readStyle = ReadStyle::ByAddress;
+    int device = 0;  // row of the device catalogue, 0..99
+
+    bool operator==(const Settings&) const = default;
+};
+
+// Reads every key with the profile-file rules; missing keys give the defaults above.
+Settings SettingsFromDocument(const IniDocument& doc);
+
+// Writes all fifteen keys into `doc`, keeping everything else it holds. On a new document
+// this gives sections BOOL, STRING, number in that order.
+void WriteSettings(const Settings& s, IniDocument& doc);
+
+// Profile-file integer: an optional sign and the leading decimal digits, wrapping at 32
+// bits like the platform's; a text with no digits reads as 0; a missing or empty value
+// gives `fallback`.
+std::uint32_t ReadProfileInt(const IniDocument& doc, std::string_view section, std::string_view key,
+                             std::uint32_t fallback);
+
+// The product name as it can be stored: up to the first NUL, line breaks dropped, cut to
+// 19 GBK bytes between characters (and before any byte that is not UTF-8).
+std::string StorableProductName(std::string_view name);
+
+}  // namespace kx::settings

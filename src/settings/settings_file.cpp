@@ -1,0 +1,144 @@
+#include "settings/settings_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "common/atomic_file.h"
+
+namespace kx::settings {
+namespace fs = std::filesystem;
+namespace {
+
+std::string EnvOrEmpty(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+std::string Join(const std::string& folder, std::string_view name) {
+    if (folder.empty()) return std::string(name);
+    if (folder.back() == '/') return folder + std::string(name);
+    return folder + "/" + std::string(name);
+}
+
+void Set(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+}
+
+// Writes the document, following a symbolic link rather than replacing it, so a settings
+// file kept elsewhere through a link stays where it is.
+bool WriteDocument(const std::string& path, const IniDocument& doc, std::string* why) {
+    std::string target = path;
+    std::error_code ec;
+    if (fs::is_symlink(path, ec)) {
+        const fs::path resolved = fs::weakly_canonical(path, ec);
+        if (!ec) target = resolved.string();
+    }
+    const fs::path folder = fs::path(target).parent_path();
+    if (!folder.empty()) {
+        fs::create_directories(folder, ec);
+        if (ec) {
+            Set(why, "cannot create the folder " + folder.string() + ": " + ec.message());
+            return false;
+        }
+    }
+    return WriteFileAtomically(target, doc.Serialize(), why);
+}
+
+}  // namespace
+
+std::string ChooseSettingsPath(const PathInputs& in) {
+    if (!in.overridePath.empty()) return in.overridePath;
+    if (!in.executableFolder.empty() && in.executableFolderWritable) {
+        return Join(in.executableFolder, kSettingsFileName);
+    }
+    std::string config;
+    if (!in.xdgConfigHome.empty() && in.xdgConfigHome.front() == '/') {
+        config = in.xdgConfigHome;
+    } else if (!in.home.empty()) {
+        config = Join(in.home, ".config");
+    }
+    // With no usable home either, beside the executable is the only place left; a write
+    // there fails with a message rather than landing somewhere unexpected.
+    if (config.empty()) return Join(in.executableFolder, kSettingsFileName);
+    return Join(Join(config, "KX_VELDRAN"), kSettingsFileName);
+}
+
+std::string SettingsPath() {
+    PathInputs in;
+    in.overridePath = EnvOrEmpty("KX_VELDRAN_SETTINGS");
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        in.executableFolder = exe.parent_path().string();
+        in.executableFolderWritable = ::access(in.executableFolder.c_str(), W_OK) == 0;
+    }
+    in.xdgConfigHome = EnvOrEmpty("XDG_CONFIG_HOME");
+    in.home = EnvOrEmpty("HOME");
+    return ChooseSettingsPath(in);
+}
+
+LoadedSettings LoadSettingsFile(const std::string& path) {
+    LoadedSettings out;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR) {
+            out.error = "Cannot read the settings file " + path + " (" + std::strerror(errno) +
+                        "); the default settings are in use. Check the file's permissions.";
+        }
+        return out;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        out.error = "The settings file " + path +
+                    " is not a regular file; the default settings are in use. Remove or rename "
+                    "it so the settings can be saved.";
+        return out;
+    }
+    std::string why;
+    const auto bytes = ReadWholeFile(path, &why);
+    if (!bytes) {
+        out.error = "Cannot read the settings file (" + why +
+                    "); the default settings are in use. Check the file's permissions.";
+        return out;
+    }
+    out.fileFound = true;
+    out.document = IniDocument::Parse(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    out.settings = SettingsFromDocument(out.document);
+    return out;
+}
+
+bool SaveSettingsFile(const std::string& path, IniDocument& document, const Settings& settings,
+                      std::string* error) {
+    WriteSettings(settings, document);
+    std::string why;
+    if (WriteDocument(path, document, &why)) return true;
+    Set(error, "The settings were not saved to " + path + " (" + why +
+                   "). Make the folder writable or set KX_VELDRAN_SETTINGS to another file, and "
+                   "note the serial number " +
+                   std::to_string(settings.productNum) + ": the next start will not know it.");
+    return false;
+}
+
+bool SaveProductNum(const std::string& path, std::uint32_t productNum, std::string* error) {
+    LoadedSettings loaded = LoadSettingsFile(path);
+    if (!loaded.error.empty()) {
+        // Writing now would replace a file we could not read with one that lacks its keys.
+        Set(error,
+            loaded.error + " The serial number " + std::to_string(productNum) + " was not saved.");
+        return false;
+    }
+    loaded.document.Set("number", "product_num", std::to_string(productNum));
+    std::string why;
+    if (WriteDocument(path, loaded.document, &why)) return true;
+    Set(error, "The serial number " + std::to_string(productNum) + " was not saved to " + path +
+                   " (" + why + "). Note it down: the next start will not know it.");
+    return false;
+}
+
+}  // namespace kx::settings

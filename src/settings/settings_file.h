@@ -1,0 +1,50 @@
+#pragma once
+// Where the settings file lives, and reading and writing it whole.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "settings/ini_document.h"
+#include "settings/settings.h"
+
+namespace kx::settings {
+
+// Full path of the settings file: $KX_VELDRAN_SETTINGS when set; else KX_VELDRAN.ini beside
+// the executable when that folder is writable (the portable layout); else
+// $XDG_CONFIG_HOME/KX_VELDRAN/KX_VELDRAN.ini (~/.config when unset).
+std::string SettingsPath();
+
+// The decision behind SettingsPath, on explicit inputs. Empty strings stand for unset
+// variables; a relative XDG_CONFIG_HOME is ignored, as the XDG rules say.
+struct PathInputs {
+    std::string overridePath;      // KX_VELDRAN_SETTINGS
+    std::string executableFolder;  // empty when unknown
+    bool executableFolderWritable = false;
+    std::string xdgConfigHome;
+    std::string home;
+};
+std::string ChooseSettingsPath(const PathInputs& in);
+
+struct LoadedSettings {
+    Settings settings;
+    IniDocument document;  // hand back to SaveSettingsFile so unknown content survives
+    bool fileFound = false;
+    std::string error;  // set when a file exists but could not be read; defaults are used
+};
+
+// A missing file gives the defaults without an error.
+LoadedSettings LoadSettingsFile(const std::string& path);
+
+// Writes `settings` into `document` and the result to `path` in one atomic replace,
+// creating the folder when missing. On failure the old file is left as it was, and the
+// function returns false with a message that says what to do.
+bool SaveSettingsFile(const std::string& path, IniDocument& document, const Settings& settings,
+                      std::string* error = nullptr);
+
+// Stores just the serial counter, keeping everything else the file holds; for saving the
+// counter right after each run so that a crash cannot make the line stamp numbers twice.
+bool SaveProductNum(const std::string& path, std::uint32_t productNum,
+                    std::string* error = nullptr);
+
+}  // namespace kx::settings
