@@ -27,7 +27,8 @@ struct ReplyClass {
 ReplyClass ReplyClassOf(std::uint8_t command);
 
 // Number of reply bytes a data-class command waits for (0 for acknowledge classes and None).
-// For EchoLength it is (payload byte 2 + 6) modulo 256.
+// For EchoLength it is payload byte 2 + 6 (6..261, not wrapped to a byte; 0 when the
+// payload has no byte 2).
 std::size_t ExpectedReplyLength(std::uint8_t command, std::span<const std::uint8_t> paddedPayload);
 
 }  // namespace kx::link
