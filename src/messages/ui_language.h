@@ -10,10 +10,10 @@ namespace kx {
 
 // The locale variables in the order they are consulted; empty when unset.
 struct LocaleVariables {
-    std::string_view language;    // LANGUAGE (a colon-separated list; its first entry counts)
-    std::string_view lcAll;       // LC_ALL
-    std::string_view lcMessages;  // LC_MESSAGES
-    std::string_view lang;        // LANG
+    std::string_view language = {};    // LANGUAGE (a colon-separated list; its first entry counts)
+    std::string_view lcAll = {};       // LC_ALL
+    std::string_view lcMessages = {};  // LC_MESSAGES
+    std::string_view lang = {};        // LANG
 };
 
 // True when one locale name ("zh_CN", "zh_CN.UTF-8", "zh_CN.GBK@x", "zh_Hans_CN", "zh-CN")
