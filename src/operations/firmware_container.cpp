@@ -1,0 +1,88 @@
+#include "operations/firmware_container.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace kx::ops {
+namespace {
+
+std::uint16_t Le16(std::span<const std::uint8_t> data, std::size_t at) {
+    return static_cast<std::uint16_t>(data[at] | (data[at + 1] << 8));
+}
+
+std::optional<FirmwareContainer> Fail(ContainerError why, ContainerError* error) {
+    if (error != nullptr) *error = why;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::uint16_t FirmwareContainer::WordSum() const {
+    std::uint16_t sum = 0;
+    for (const auto& segment : segments) {
+        sum = static_cast<std::uint16_t>(sum + segment.wordCount);
+    }
+    return sum;
+}
+
+std::optional<std::uint8_t> FirmwareContainer::ByteAt(std::uint32_t address) const {
+    for (const auto& segment : segments) {
+        if (address >= segment.address && address - segment.address < segment.bytes.size()) {
+            return segment.bytes[address - segment.address];
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<FirmwareContainer> ParseFirmwareContainer(std::span<const std::uint8_t> data,
+                                                        ContainerError* error) {
+    if (data.empty()) return Fail(ContainerError::Empty, error);
+    if (data.size() < 2) return Fail(ContainerError::Truncated, error);
+    const std::uint16_t count = Le16(data, 0);
+    if (count == 0) return Fail(ContainerError::NoSegments, error);
+
+    FirmwareContainer container;
+    container.segments.reserve(count);
+    std::size_t at = 2;
+    for (std::uint16_t s = 0; s < count; ++s) {
+        if (data.size() - at < 4) return Fail(ContainerError::Truncated, error);
+        FirmwareSegment segment;
+        segment.address = Le16(data, at);
+        segment.wordCount = Le16(data, at + 2);
+        at += 4;
+        const std::size_t byteCount = std::size_t{segment.wordCount} * 2;
+        if (data.size() - at < byteCount) return Fail(ContainerError::Truncated, error);
+        // The loader writes whole words into a 16-bit address space.
+        if (segment.wordCount == 0 || (segment.address & 1U) != 0 ||
+            segment.address + byteCount > 0x10000) {
+            return Fail(ContainerError::BadSegment, error);
+        }
+        segment.bytes.assign(data.begin() + static_cast<std::ptrdiff_t>(at),
+                             data.begin() + static_cast<std::ptrdiff_t>(at + byteCount));
+        at += byteCount;
+        container.segments.push_back(std::move(segment));
+    }
+    if (at != data.size()) return Fail(ContainerError::TrailingBytes, error);
+    if (error != nullptr) *error = ContainerError::None;
+    return container;
+}
+
+std::string_view ContainerErrorText(ContainerError error) {
+    switch (error) {
+        case ContainerError::None:
+            return "valid";
+        case ContainerError::Empty:
+            return "missing from this build";
+        case ContainerError::NoSegments:
+            return "holds no segment";
+        case ContainerError::Truncated:
+            return "is cut short";
+        case ContainerError::TrailingBytes:
+            return "has bytes after its last segment";
+        case ContainerError::BadSegment:
+            return "has a segment at an odd address, without words, or past 0xFFFF";
+    }
+    return "is damaged";
+}
+
+}  // namespace kx::ops
