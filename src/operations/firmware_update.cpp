@@ -1,0 +1,272 @@
+// Replacing the programmer's firmware through its bootstrap loader at 9600 baud.
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "operations/firmware_container.h"
+#include "operations/operations.h"
+#include "operations/version_check.h"
+
+namespace kx::ops {
+namespace {
+
+constexpr int kMsgPortGone = 5;
+constexpr int kMsgConnectFailed = 9;
+constexpr int kMsgForeignFirmware = 49;
+constexpr int kMsgUpToDate = 50;
+constexpr int kMsgStartUpdate = 51;
+constexpr int kMsgUpdateFailed = 52;
+constexpr int kMsgUpdated = 53;
+constexpr int kMsgConfirmUpdate = 56;
+
+constexpr std::uint32_t kLoaderBaud = 9600;
+constexpr std::uint32_t kNormalBaud = 115200;
+constexpr std::uint16_t kPasswordAddress = 0xFFE0;
+constexpr std::uint16_t kLoaderVersionAddress = 0x0FFA;
+constexpr std::uint16_t kLastPatchedLoader = 0x0110;
+constexpr std::uint16_t kPatchPrepareEntry = 0x0C22;
+constexpr std::uint16_t kPatchEntry = 0x0220;
+constexpr std::uint16_t kResetVector = 0xFFFE;
+constexpr std::size_t kFirmwareBlock = 128;
+// The patch goes in one RX_DATA_BLOCK frame.
+constexpr std::size_t kMaxPatchBytes = 196;
+
+struct CarriedCode {
+    FirmwareContainer firmware;
+    FirmwareContainer patch;
+};
+
+std::string NoFirmwareText(std::string_view what, UiLanguage language) {
+    if (language == UiLanguage::Chinese) {
+        return "本软件携带的固件文件" + std::string(what) +
+               "不可用，取消升级！请用正确的固件文件重新编译本软件（KX_FIRMWARE_DIR）。\r\n";
+    }
+    return "The firmware this program carries is unusable (" + std::string(what) +
+           "), updating terminated! Rebuild the program with the real firmware files "
+           "(KX_FIRMWARE_DIR).\r\n";
+}
+
+// Both containers must be sound before the box leaves its firmware: a fault found later
+// would leave an erased box.
+std::optional<CarriedCode> LoadCarriedCode(std::string* problem) {
+    ContainerError error = ContainerError::None;
+    auto firmware = ParseFirmwareContainer(ProgrammerFirmwareBytes(), &error);
+    if (!firmware) {
+        *problem = "programmer_firmware.bin " + std::string(ContainerErrorText(error));
+        return std::nullopt;
+    }
+    auto patch = ParseFirmwareContainer(LoaderPatchBytes(), &error);
+    if (!patch) {
+        *problem = "loader_patch.bin " + std::string(ContainerErrorText(error));
+        return std::nullopt;
+    }
+    if (patch->segments.size() != 1 || patch->segments[0].bytes.size() > kMaxPatchBytes) {
+        *problem = "loader_patch.bin must be one segment of at most 196 bytes";
+        return std::nullopt;
+    }
+    return CarriedCode{std::move(*firmware), std::move(*patch)};
+}
+
+using PasswordBytes = std::array<std::uint8_t, link::kPasswordSize>;
+
+// Talks to the box's loader; every command is preceded by the sync byte.
+class LoaderSession {
+  public:
+    explicit LoaderSession(OperationContext& ctx) : ctx_(ctx) { erasedPassword_.fill(0xFF); }
+
+    bool MassErase() {
+        ctx_.link.SyncLoader();
+        return ctx_.link.MassErase() == link::kLinkOk;
+    }
+    bool Unlock() {
+        ctx_.link.SyncLoader();
+        return ctx_.link.RxPassword(kPasswordAddress, erasedPassword_) == link::kLinkOk;
+    }
+    std::optional<std::uint16_t> LoaderVersion() {
+        ctx_.link.SyncLoader();
+        std::array<std::uint8_t, 8> reply{};
+        if (ctx_.link.TxDataBlock(kLoaderVersionAddress, 2, reply) != link::kLinkOk) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint16_t>(reply[4] * 256 + reply[5]);
+    }
+    // Older loaders need the RAM patch to write flash correctly.
+    bool InstallPatch(const FirmwareSegment& patch) {
+        ctx_.link.SyncLoader();
+        ctx_.link.LoadPc(kPatchPrepareEntry);
+        if (!Unlock()) return false;
+        ctx_.link.SyncLoader();
+        // The loader must take the patch, or every block written after it is suspect.
+        if (ctx_.link.RxDataBlock(patch.address, patch.bytes) != link::kLinkOk) return false;
+        ctx_.link.SyncLoader();
+        ctx_.link.LoadPc(kPatchEntry);
+        return true;
+    }
+
+    // Writes every segment in blocks of 128 bytes; false on the first block not taken.
+    bool WriteFirmware(const FirmwareContainer& firmware, bool patched) {
+        ctx_.out.SetProgressRange(std::uint32_t{firmware.WordSum()} * 2);
+        std::uint32_t written = 0;
+        for (const auto& segment : firmware.segments) {
+            for (std::size_t at = 0; at < segment.bytes.size(); at += kFirmwareBlock) {
+                const std::size_t n = std::min(kFirmwareBlock, segment.bytes.size() - at);
+                written += static_cast<std::uint32_t>(n);
+                const auto address = static_cast<std::uint16_t>(segment.address + at);
+                const std::span<const std::uint8_t> block(segment.bytes.data() + at, n);
+                if (ctx_.link.RxDataBlock(address, block) != link::kLinkOk) return false;
+                if (patched) {
+                    ctx_.link.SyncLoader();
+                    ctx_.link.LoadPc(kPatchEntry);
+                }
+                ctx_.out.SetProgressPos(written);
+                ctx_.link.SyncLoader();
+            }
+        }
+        return true;
+    }
+
+    // Reads every block back through the loader; false on a failed read or a difference.
+    bool VerifyFirmware(const FirmwareContainer& firmware) {
+        std::array<std::uint8_t, kFirmwareBlock + 6> reply{};
+        for (const auto& segment : firmware.segments) {
+            for (std::size_t at = 0; at < segment.bytes.size(); at += kFirmwareBlock) {
+                const std::size_t n = std::min(kFirmwareBlock, segment.bytes.size() - at);
+                const auto address = static_cast<std::uint16_t>(segment.address + at);
+                if (ctx_.link.TxDataBlock(address, static_cast<std::uint8_t>(n),
+                                          std::span<std::uint8_t>(reply.data(), n + 6)) !=
+                    link::kLinkOk) {
+                    return false;
+                }
+                if (!std::equal(segment.bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                segment.bytes.begin() + static_cast<std::ptrdiff_t>(at + n),
+                                reply.begin() + link::kDataReplyHead)) {
+                    return false;
+                }
+                ctx_.link.SyncLoader();
+            }
+        }
+        return true;
+    }
+
+    // Starts the new firmware at its reset vector; nothing is started if it cannot be read.
+    void StartFirmware() {
+        std::array<std::uint8_t, 8> reply{};
+        if (ctx_.link.TxDataBlock(kResetVector, 2, reply) == link::kLinkOk) {
+            ctx_.link.LoadPc(static_cast<std::uint16_t>(reply[4] | (reply[5] << 8)));
+        }
+    }
+
+  private:
+    OperationContext& ctx_;
+    PasswordBytes erasedPassword_{};
+};
+
+// Everything between the switch to the loader and the success message; false after
+// reporting the failure.
+bool RunLoaderSession(OperationContext& ctx, const CarriedCode& code, unsigned portIndex) {
+    Output& out = ctx.out;
+    ctx.link.ClosePort();
+    if (ctx.link.OpenPort(portIndex, kLoaderBaud) != link::kLinkOk) {
+        out.AppendMessage(kMsgPortGone);
+        return false;
+    }
+    LoaderSession loader(ctx);
+    if (!loader.MassErase() || !loader.Unlock()) {
+        out.AppendMessage(kMsgUpdateFailed);
+        return false;
+    }
+    const std::optional<std::uint16_t> version = loader.LoaderVersion();
+    if (!version) {
+        out.AppendMessage(kMsgUpdateFailed);
+        return false;
+    }
+    const bool patched = *version <= kLastPatchedLoader;
+    if (patched && !loader.InstallPatch(code.patch.segments.front())) {
+        out.AppendMessage(kMsgUpdateFailed);
+        return false;
+    }
+    ctx.clock.SleepMs(1);
+    ctx.link.SyncLoader();
+    if (!loader.WriteFirmware(code.firmware, patched) || !loader.VerifyFirmware(code.firmware)) {
+        out.AppendMessage(kMsgUpdateFailed);
+        return false;
+    }
+    loader.StartFirmware();
+    out.AppendMessage(kMsgUpdated);
+    return true;
+}
+
+}  // namespace
+
+UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& /*in*/,
+                             unsigned storedPortIndex) {
+    UpdateOutcome outcome;
+    Output& out = ctx.out;
+
+    if (!CheckConnection(ctx)) {
+        outcome.connectionLost = true;
+        return outcome;
+    }
+    if (!out.ConfirmMessage(kMsgConfirmUpdate)) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+    out.ClearOutput();
+    if (!ctx.link.IsOpen()) {
+        out.AppendMessage(kMsgPortGone);
+        outcome.connectionLost = true;
+        return outcome;
+    }
+
+    std::array<std::uint8_t, link::kVersionReplySize> versionReply{};
+    if (ctx.link.GetVersion(versionReply) != link::kLinkOk) {
+        out.AppendMessage(kMsgConnectFailed);
+        return outcome;
+    }
+    switch (JudgeVersionReply(versionReply)) {
+        case FirmwareVerdict::Foreign:
+            out.AppendMessage(kMsgForeignFirmware);
+            return outcome;
+        case FirmwareVerdict::Current:
+        case FirmwareVerdict::Newer:
+            out.AppendMessage(kMsgUpToDate);
+            return outcome;
+        case FirmwareVerdict::Older:
+            break;
+    }
+
+    std::string problem;
+    const std::optional<CarriedCode> code = LoadCarriedCode(&problem);
+    if (!code) {
+        // Nothing has been appended since the pane was cleared.
+        out.ShowText(NoFirmwareText(problem, out.Language()));
+        return outcome;
+    }
+
+    if (ctx.link.EnterLoader() != link::kLinkOk) {
+        out.AppendMessage(kMsgConnectFailed);
+        return outcome;
+    }
+    out.AppendMessage(kMsgStartUpdate);
+    {
+        BusyScope busy(out);
+        if (!RunLoaderSession(ctx, *code, storedPortIndex)) return outcome;
+    }
+    outcome.success = true;
+
+    ctx.link.ResetProgrammer();
+    ctx.link.ClosePort();
+    if (ctx.link.OpenPort(storedPortIndex, kNormalBaud) == link::kLinkOk) {
+        outcome.portReopened = true;
+    } else {
+        out.ShowMessage(kMsgPortGone);
+    }
+    out.CompletionBeep();
+    outcome.disableUpdateButton = true;
+    return outcome;
+}
+
+}  // namespace kx::ops

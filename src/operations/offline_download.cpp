@@ -1,0 +1,168 @@
+// Filling the programmer's offline store: setup record, packed image, read-back.
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "devices/device_catalogue.h"
+#include "operations/offline_store.h"
+#include "operations/operations.h"
+#include "operations/product_info.h"
+#include "operations/target_options.h"
+#include "operations/version_check.h"
+
+namespace kx::ops {
+namespace {
+
+constexpr int kMsgInfoRange1000 = 3;
+constexpr int kMsgPortGone = 5;
+constexpr int kMsgVersionReadFailed = 6;
+constexpr int kMsgForeignFirmware = 7;
+constexpr int kMsgFirmwareTooOld = 8;
+constexpr int kMsgVerifyFailed = 26;
+constexpr int kMsgDownloadFailed = 45;
+constexpr int kMsgStartDownload = 46;
+constexpr int kMsgVerifying = 47;
+constexpr int kMsgDownloaded = 48;
+constexpr int kMsgConfirmDownload = 55;
+constexpr int kMsgInfoRange1800 = 57;
+constexpr int kMsgSoftwareTooOld = 60;
+
+// The version the box runs must be the one this program speaks: an older box needs a
+// firmware update (8), a newer one newer software (60).
+bool VersionAccepted(OperationContext& ctx) {
+    std::array<std::uint8_t, link::kVersionReplySize> reply{};
+    if (ctx.link.GetVersion(reply) != link::kLinkOk) {
+        ctx.out.AppendMessage(kMsgVersionReadFailed);
+        return false;
+    }
+    switch (JudgeVersionReply(reply)) {
+        case FirmwareVerdict::Current:
+            return true;
+        case FirmwareVerdict::Foreign:
+            ctx.out.AppendMessage(kMsgForeignFirmware);
+            return false;
+        case FirmwareVerdict::Older:
+            ctx.out.AppendMessage(kMsgFirmwareTooOld);
+            return false;
+        case FirmwareVerdict::Newer:
+            ctx.out.AppendMessage(kMsgSoftwareTooOld);
+            return false;
+    }
+    return false;
+}
+
+// The product-information checks of the run; 0 when the address passes.
+int ProductInfoCheck(const OperationContext& ctx, std::optional<std::uint16_t> address,
+                     bool infoAt1800) {
+    if (!address) return infoAt1800 ? kMsgInfoRange1800 : kMsgInfoRange1000;
+    return CheckProductInfoAddress(ctx.image, *address, infoAt1800);
+}
+
+std::size_t ChunkSize(std::size_t offset, std::size_t total) {
+    return std::min(kStoreChunk, total - offset);
+}
+
+// Sends the setup record and the packed image, then reads the image back and compares.
+bool FillStore(OperationContext& ctx, const OfflineSetupRecord& record,
+               std::span<const std::uint8_t> packed) {
+    Output& out = ctx.out;
+    BusyScope busy(out);
+    if (ctx.link.OfflineSetup(record) != link::kLinkOk) {
+        out.AppendMessage(kMsgDownloadFailed);
+        return false;
+    }
+
+    const std::size_t total = packed.size();
+    out.SetProgressRange(static_cast<std::uint32_t>(total));
+    out.AppendMessage(kMsgStartDownload);
+    for (std::size_t offset = 0; offset < total; offset += kStoreChunk) {
+        out.SetProgressPos(static_cast<std::uint32_t>(offset));
+        const std::size_t n = ChunkSize(offset, total);
+        if (ctx.link.StoreWrite(static_cast<std::uint32_t>(offset), packed.subspan(offset, n)) !=
+            link::kLinkOk) {
+            out.AppendMessage(kMsgDownloadFailed);
+            return false;
+        }
+    }
+
+    out.AppendMessage(kMsgVerifying);
+    std::array<std::uint8_t, kStoreChunk + 6> reply{};
+    for (std::size_t offset = 0; offset < total; offset += kStoreChunk) {
+        const std::size_t n = ChunkSize(offset, total);
+        const bool read =
+            ctx.link.StoreRead(static_cast<std::uint32_t>(offset), static_cast<std::uint8_t>(n),
+                               std::span<std::uint8_t>(reply.data(), n + 6)) == link::kLinkOk;
+        const auto chunk = packed.subspan(offset, n);
+        if (!read ||
+            !std::equal(chunk.begin(), chunk.end(), reply.begin() + link::kDataReplyHead)) {
+            out.AppendMessage(kMsgVerifyFailed);
+            return false;
+        }
+        out.SetProgressPos(static_cast<std::uint32_t>(std::min(offset + kStoreChunk, total)));
+    }
+    out.AppendMessage(kMsgDownloaded);
+    return true;
+}
+
+}  // namespace
+
+DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in) {
+    DownloadOutcome outcome;
+    Output& out = ctx.out;
+    const std::uint32_t startTick = ctx.clock.NowMs();
+
+    if (!CheckConnection(ctx)) {
+        outcome.connectionLost = true;
+        return outcome;
+    }
+    if (!out.ConfirmMessage(kMsgConfirmDownload)) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+    out.ClearOutput();
+    if (!ctx.link.IsOpen()) {
+        out.AppendMessage(kMsgPortGone);
+        outcome.connectionLost = true;
+        return outcome;
+    }
+
+    // The setup record counts blocks in one byte: refuse before anything reaches the box.
+    const devices::DeviceRecord& device = devices::DeviceAt(in.deviceRow);
+    const OfflineStoreImage store = PackOfflineStore(ctx.image, devices::ImageEnd(device));
+    if (store.blockCount > kMaxStoreBlocks) {
+        out.ShowText(TooManyBlocksText(store.blockCount, out.Language()));
+        return outcome;
+    }
+
+    if (!VersionAccepted(ctx)) return outcome;
+
+    const std::uint16_t options = DownloadTargetOptions(in);
+    const std::optional<std::uint16_t> infoAddress = InfoAddressValue(in.infoAddressText);
+    if (in.useProductInfo) {
+        const int message = ProductInfoCheck(ctx, infoAddress, (options & kOptInfoAt1800) != 0);
+        if (message != 0) {
+            out.AppendMessage(message);
+            return outcome;
+        }
+    }
+
+    OfflineSetup setup;
+    setup.blockCount = store.blockCount;
+    setup.storeLength = static_cast<std::uint32_t>(store.bytes.size());
+    setup.options = options;
+    setup.autoIncrement = in.autoIncrement;
+    setup.password = security::PasswordBytes(ctx.words.bslPassword);
+    // Unused by the box unless the options ask for product information.
+    setup.infoAddress = infoAddress.value_or(0);
+    setup.productInfo = ProductInfoRecord(in.productName, in.serial);
+    setup.countLimit = CountLimitValue(in.countLimitText);
+    if (!FillStore(ctx, BuildOfflineSetupRecord(setup), store.bytes)) return outcome;
+    outcome.success = true;
+    out.AppendElapsedTime(startTick);
+    out.CompletionBeep();
+    return outcome;
+}
+
+}  // namespace kx::ops
