@@ -68,13 +68,6 @@ TEST(SelectDevice, ImageEndAndFieldTextsOfOtherRows) {
     EXPECT_EQ(f47126.addressDigits, 5);
     EXPECT_EQ(f47126.readLengthText, "DF00");
 
-    const DeviceSelection f4617 = SelectDevice(87, {});
-    EXPECT_EQ(f4617.imageEnd, 0x1A000u);
-    EXPECT_EQ(f4617.readLengthText, "16F00");
-    EXPECT_FALSE(f4617.controls.eraseSegA.shown);
-
-    EXPECT_EQ(AddressFieldText(0xFFFF), "FFFF");
-    EXPECT_EQ(AddressFieldText(0x10000), "10000");
     EXPECT_EQ(AddressFieldText(0x80), "0080");
 
     // A stored row outside the list selects the first device.
