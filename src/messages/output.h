@@ -25,6 +25,9 @@ public:
     // Appends a formatted text without showing it; the next AppendMessage (or elapsed-time
     // line) shows it.
     virtual void AppendText(std::string_view text) = 0;
+    // Appends a formatted text and shows it like AppendMessage: for a report line outside
+    // the catalogue that ends an operation, when no later message would show it.
+    virtual void AppendShownText(std::string_view text) { AppendText(text); }
     // Appends message 35 and the time since `startTick` ("%d Min " only from 60 s,
     // then "%d Sec\r\n"), then shows and scrolls like AppendMessage.
     virtual void AppendElapsedTime(std::uint32_t startTick) = 0;

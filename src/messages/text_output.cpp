@@ -40,6 +40,11 @@ void TextOutput::AppendText(std::string_view text) {
     text_ += text;
 }
 
+void TextOutput::AppendShownText(std::string_view text) {
+    text_ += text;
+    Refresh(true);
+}
+
 void TextOutput::AppendElapsedTime(std::uint32_t startTick) {
     // Unsigned subtraction keeps the duration right across a wrap of the tick counter.
     const std::uint32_t elapsedMs = clock_.NowMs() - startTick;

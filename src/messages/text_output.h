@@ -27,6 +27,7 @@ public:
     void ShowText(std::string_view text) override;
     void AppendMessage(int n) override;
     void AppendText(std::string_view text) override;
+    void AppendShownText(std::string_view text) override;
     void AppendElapsedTime(std::uint32_t startTick) override;
     void CompletionBeep() override;
     bool ConfirmMessage(int n) override;
