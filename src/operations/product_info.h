@@ -29,12 +29,21 @@ std::optional<std::uint32_t> ParseSerialText(std::string_view text, bool hex,
 // Typing filter for hexadecimal fields (information address, read address/length):
 // the upper-cased text when every character is a hex digit and it fits `maxLength`.
 std::optional<std::string> FilterHexField(std::string_view text, std::size_t maxLength);
-// Value of a hexadecimal field (empty → 0).
+// Value of a hexadecimal field (empty → 0). Reading stops at the first character that is
+// not a hex digit; a value past 32 bits saturates at 0xFFFFFFFF.
 std::uint32_t HexFieldValue(std::string_view text);
+// The information address of a field text: nullopt when the text is not 1..4 hex digits
+// (empty gives 0), so a value that cannot be a 16-bit address is never cut down to one.
+std::optional<std::uint16_t> InfoAddressValue(std::string_view text);
+
+// The product name as it goes into the record: GBK, at most 19 bytes, cut between
+// characters. A character GBK cannot hold becomes '?'.
+std::string ProductNameBytes(std::string_view nameUtf8);
+// True when the whole name converts to GBK and fits the 19 bytes unchanged.
+bool ProductNameFits(std::string_view nameUtf8);
 
 // Messages 58, 57, 3, 4 in that order; 0 when the address passes.
-int CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address,
-                            bool infoAt1800);
+int CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address, bool infoAt1800);
 
 // 1..60000 as typed, 0 → 0xFFFF (no limit), above 60000 → 60000.
 std::uint16_t CountLimitValue(std::string_view digits);

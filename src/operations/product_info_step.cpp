@@ -1,0 +1,75 @@
+// The product-information checks and the record write inside the programming run.
+
+#include <algorithm>
+#include <array>
+
+#include "link/link_types.h"
+#include "operations/product_info.h"
+#include "operations/run_steps.h"
+#include "operations/target_options.h"
+
+namespace kx::ops {
+namespace {
+
+constexpr int kMsgInfoRange1000 = 3;
+constexpr int kMsgInfoRange1800 = 57;
+constexpr int kMsgProgramFailed = 23;
+constexpr int kMsgInfoProtected = 28;
+constexpr int kMsgInfoWriteFailed = 29;
+constexpr int kMsgInfoVerifyFailed = 30;
+constexpr int kMsgInfoDone = 31;
+
+}  // namespace
+
+bool CheckProductInfo(RunState& run) {
+    const bool at1800 = (run.options & kOptInfoAt1800) != 0;
+    const auto address = InfoAddressValue(run.in.infoAddressText);
+    if (!address) {
+        // Not a 16-bit address at all: it cannot lie in the information memory.
+        run.ctx.out.AppendMessage(at1800 ? kMsgInfoRange1800 : kMsgInfoRange1000);
+        return false;
+    }
+    const int msg = CheckProductInfoAddress(run.ctx.image, *address, at1800);
+    if (msg != 0) {
+        run.ctx.out.AppendMessage(msg);
+        return false;
+    }
+    return true;
+}
+
+bool WriteProductInfo(RunState& run) {
+    auto& out = run.ctx.out;
+    auto& link = run.ctx.link;
+    if (run.in.protectInfo) {
+        out.AppendMessage(kMsgInfoProtected);
+        return true;
+    }
+    if (IsWideDevice(run.options)) {
+        run.lastOffset = 0;
+        if (link.SetMemOffset(0) != link::kLinkOk) {
+            out.AppendMessage(kMsgProgramFailed);
+            return false;
+        }
+    }
+    // Checked before the target was touched, so the text is a valid address here.
+    const std::uint16_t address = InfoAddressValue(run.in.infoAddressText).value_or(0);
+    const auto record = ProductInfoRecord(run.in.productName, run.in.serial);
+    if (link.RxDataBlock(address, record) != link::kLinkOk) {
+        out.AppendMessage(kMsgInfoWriteFailed);
+        return false;
+    }
+    if (run.in.verify) {
+        std::array<std::uint8_t, kProductInfoSize + 6> reply{};
+        const bool read = link.TxDataBlock(address, static_cast<std::uint8_t>(kProductInfoSize),
+                                           reply) == link::kLinkOk;
+        if (!read ||
+            !std::equal(record.begin(), record.end(), reply.begin() + link::kDataReplyHead)) {
+            out.AppendMessage(kMsgInfoVerifyFailed);
+            return false;
+        }
+    }
+    out.AppendMessage(kMsgInfoDone);
+    return true;
+}
+
+}  // namespace kx::ops

@@ -1,0 +1,319 @@
+// The Run command: version check, target connection, erase, program, verify, product
+// information, fuse, run, serial advance. The first failing step ends the run with its
+// message, without the elapsed time and without the beep.
+
+#include <array>
+#include <string>
+
+#include "devices/target_chip_report.h"
+#include "messages/text_format.h"
+#include "operations/operations.h"
+#include "operations/run_blocks.h"
+#include "operations/run_steps.h"
+#include "operations/target_options.h"
+#include "operations/version_check.h"
+
+namespace kx::ops {
+namespace {
+
+constexpr int kMsgVersionFailed = 6;
+constexpr int kMsgForeignFirmware = 7;
+constexpr int kMsgFirmwareOld = 8;
+constexpr int kMsgConnectFailed = 9;
+constexpr int kMsgConnected = 10;
+constexpr int kMsgNoTarget = 11;
+constexpr int kMsgPasswordRefused = 12;
+constexpr int kMsgFused = 13;
+constexpr int kMsgInvalidChip = 14;
+constexpr int kMsgModeSbw = 16;
+constexpr int kMsgModeJtag = 17;
+constexpr int kMsgModeBsl = 18;
+constexpr int kMsgEraseFailed = 19;
+constexpr int kMsgEraseDone = 20;
+constexpr int kMsgProgramStart = 22;
+constexpr int kMsgProgramFailed = 23;
+constexpr int kMsgProgramDone = 24;
+constexpr int kMsgVerifyStart = 25;
+constexpr int kMsgVerifyFailed = 26;
+constexpr int kMsgVerifyDone = 27;
+constexpr int kMsgFuseFailed = 32;
+constexpr int kMsgFuseDone = 33;
+constexpr int kMsgTargetRunning = 34;
+constexpr int kMsgSoftwareOld = 60;
+
+constexpr std::uint32_t kSettleAfterConnectMs = 100;
+constexpr std::uint16_t kMainEraseAddress = 0xFF00;
+constexpr std::uint16_t kMainEraseWord = 0xA504;
+constexpr std::uint16_t kMainEraseWordWide = 0xA50C;
+
+bool IsOk(int status) {
+    return status == link::kLinkOk;
+}
+
+// Where a verified block differs from the image, so the user can tell a blank target
+// (read FF) from a flaky one.
+std::string DifferenceLine(UiLanguage language, std::uint32_t address, std::uint8_t wrote,
+                           std::uint8_t read, std::uint32_t count) {
+    const std::string where = "0x" + FormatHex(address, 4);
+    const std::string w = FormatHex(wrote, 2);
+    const std::string r = FormatHex(read, 2);
+    const std::string n = std::to_string(count);
+    if (language == UiLanguage::Chinese) {
+        return "首个不同字节位于 " + where + "：写入 " + w + "，读出 " + r + "（本块共 " + n +
+               " 个字节不同）\r\n";
+    }
+    return "First difference at " + where + ": wrote " + w + ", read " + r + " (" + n +
+           (count == 1 ? " byte differs" : " bytes differ") + " in this block)\r\n";
+}
+
+class ProgrammingRun {
+  public:
+    ProgrammingRun(OperationContext& ctx, const OperationInputs& in)
+        : state_{ctx, in},
+          ctx_(ctx),
+          in_(in),
+          device_(devices::DeviceAt(in.deviceRow)),
+          imageEnd_(devices::ImageEnd(device_)) {}
+
+    RunOutcome Execute();
+
+  private:
+    bool CheckVersion();
+    bool ConnectTarget();
+    bool CheckTarget();
+    bool Erase();
+    bool Program(const std::vector<RunBlock>& blocks);
+    bool Verify(const std::vector<RunBlock>& blocks);
+    bool BurnFuse();
+    // SET_MEM_OFFSET when the block's bits 16..23 differ from the last ones sent.
+    bool SendOffsetFor(std::uint32_t address);
+    ProgrammingMode Mode() const { return ModeOfOptions(state_.options); }
+    Output& Out() { return ctx_.out; }
+
+    RunState state_;
+    OperationContext& ctx_;
+    const OperationInputs& in_;
+    const devices::DeviceRecord& device_;
+    std::uint32_t imageEnd_;
+    RunOutcome outcome_;
+};
+
+RunOutcome ProgrammingRun::Execute() {
+    if (!CheckConnection(ctx_)) {
+        outcome_.connectionLost = true;
+        return outcome_;
+    }
+    Out().ClearOutput();
+    const std::uint32_t startTick = ctx_.clock.NowMs();
+
+    if (!CheckVersion()) return outcome_;
+    state_.options = RunTargetOptions(in_);
+    if (in_.useProductInfo && !CheckProductInfo(state_)) return outcome_;
+    if (!ConnectTarget() || !CheckTarget()) return outcome_;
+    if (in_.erase && !Erase()) return outcome_;
+
+    state_.lastOffset = 0xFF;
+    const bool needBlocks = in_.program || in_.verify;
+    const std::vector<RunBlock> blocks =
+        needBlocks ? RunBlocks(ctx_.image, imageEnd_) : std::vector<RunBlock>{};
+    if (in_.program && !Program(blocks)) return outcome_;
+    if (in_.verify && !Verify(blocks)) return outcome_;
+    if (in_.useProductInfo && !WriteProductInfo(state_)) return outcome_;
+    if (in_.burnFuse && Mode() != ProgrammingMode::Bsl && !BurnFuse()) return outcome_;
+    if (in_.runAfter) {
+        // The box never answers TARGET_RUN, so there is nothing to judge.
+        (void)ctx_.link.TargetRun();
+        Out().AppendMessage(kMsgTargetRunning);
+    }
+    if (in_.autoIncrement && in_.useProductInfo) {
+        outcome_.serialAdvanced = true;
+        outcome_.newSerial = AdvanceSerial(in_.serial);
+    }
+    Out().AppendElapsedTime(startTick);
+    if (in_.beep) Out().CompletionBeep();
+    outcome_.success = true;
+    return outcome_;
+}
+
+bool ProgrammingRun::CheckVersion() {
+    std::array<std::uint8_t, link::kVersionReplySize> reply{};
+    if (!IsOk(ctx_.link.GetVersion(reply))) {
+        Out().AppendMessage(kMsgVersionFailed);
+        return false;
+    }
+    switch (JudgeVersionReply(reply)) {
+        case FirmwareVerdict::Foreign:
+            Out().AppendMessage(kMsgForeignFirmware);
+            return false;
+        case FirmwareVerdict::Older:
+            Out().AppendMessage(kMsgFirmwareOld);
+            return false;
+        case FirmwareVerdict::Newer:
+            Out().AppendMessage(kMsgSoftwareOld);
+            return false;
+        case FirmwareVerdict::Current:
+            break;
+    }
+    return true;
+}
+
+bool ProgrammingRun::ConnectTarget() {
+    link::TargetReply reply;
+    const auto password = security::PasswordBytes(ctx_.words.bslPassword);
+    if (!IsOk(ctx_.link.TargetConnect(state_.options, password, reply))) {
+        Out().AppendMessage(kMsgConnectFailed);
+        return false;
+    }
+    Out().AppendMessage(kMsgConnected);
+    // The box needs a moment with the target before the next command.
+    ctx_.clock.SleepMs(kSettleAfterConnectMs);
+    outcome_.targetStatus = reply.status;
+    outcome_.targetChipId = reply.chipId;
+    return true;
+}
+
+bool ProgrammingRun::CheckTarget() {
+    const std::uint16_t status = outcome_.targetStatus;
+    const std::uint16_t chipId = outcome_.targetChipId;
+    if (status == link::kTargetNone) {
+        Out().AppendMessage(kMsgNoTarget);
+        return false;
+    }
+    if (status == link::kTargetPasswordRefused) {
+        Out().AppendMessage(kMsgPasswordRefused);
+        return false;
+    }
+    // Fuse and chip id mean something only when the box talks JTAG to the chip.
+    if (Mode() != ProgrammingMode::Bsl) {
+        if (status == link::kTargetFused) {
+            Out().AppendMessage(kMsgFused);
+            return false;
+        }
+        if (chipId == 0) {
+            Out().AppendMessage(kMsgInvalidChip);
+            return false;
+        }
+    }
+    devices::ShowTargetChip(Out(), chipId);
+    devices::CheckDeviceMatch(Out(), device_, chipId);
+    switch (Mode()) {
+        case ProgrammingMode::Sbw:
+            Out().AppendMessage(kMsgModeSbw);
+            break;
+        case ProgrammingMode::Jtag:
+            Out().AppendMessage(kMsgModeJtag);
+            break;
+        case ProgrammingMode::Bsl:
+            Out().AppendMessage(kMsgModeBsl);
+            break;
+    }
+    return true;
+}
+
+bool ProgrammingRun::Erase() {
+    const bool keepInfo = (state_.options & kOptKeepInfo) != 0;
+    int status = link::kLinkOk;
+    if (Mode() == ProgrammingMode::Bsl && !keepInfo) {
+        // The box erases on its own in BSL mode; it got the options with TARGET_CONNECT.
+        return true;
+    }
+    if (keepInfo) {
+        const bool wide = (state_.options & kOptExtendedAddress) != 0;
+        status =
+            ctx_.link.EraseSegment(kMainEraseAddress, wide ? kMainEraseWordWide : kMainEraseWord);
+    } else {
+        status = ctx_.link.MassErase();
+    }
+    if (!IsOk(status)) {
+        Out().AppendMessage(kMsgEraseFailed);
+        return false;
+    }
+    Out().AppendMessage(kMsgEraseDone);
+    return true;
+}
+
+bool ProgrammingRun::SendOffsetFor(std::uint32_t address) {
+    if (!IsWideDevice(state_.options)) return true;
+    const auto high = static_cast<std::uint8_t>(address >> 16);
+    if (high == state_.lastOffset) return true;
+    state_.lastOffset = high;
+    return IsOk(ctx_.link.SetMemOffset(high));
+}
+
+bool ProgrammingRun::Program(const std::vector<RunBlock>& blocks) {
+    BusyScope busy(Out());
+    Out().SetProgressRange(ctx_.image.CountUsedBlocks(imageEnd_));
+    Out().SetProgressPos(0);
+    Out().AppendMessage(kMsgProgramStart);
+    const std::uint8_t* bytes = ctx_.image.Data();
+    for (const RunBlock& block : blocks) {
+        const bool sent = SendOffsetFor(block.address) &&
+                          IsOk(ctx_.link.RxDataBlock(static_cast<std::uint16_t>(block.address),
+                                                     {bytes + block.address, block.length}));
+        if (!sent) {
+            Out().AppendMessage(kMsgProgramFailed);
+            return false;
+        }
+        Out().SetProgressPos(block.progress);
+    }
+    Out().AppendMessage(kMsgProgramDone);
+    return true;
+}
+
+bool ProgrammingRun::Verify(const std::vector<RunBlock>& blocks) {
+    BusyScope busy(Out());
+    Out().AppendMessage(kMsgVerifyStart);
+    if (!in_.program) Out().SetProgressRange(ctx_.image.CountUsedBlocks(imageEnd_));
+    Out().SetProgressPos(0);
+    const std::uint8_t* bytes = ctx_.image.Data();
+    std::array<std::uint8_t, kMaxRunBlock + 6> reply{};
+    for (const RunBlock& block : blocks) {
+        if (!SendOffsetFor(block.address)) {
+            Out().AppendMessage(kMsgProgramFailed);
+            return false;
+        }
+        const bool read = IsOk(ctx_.link.TxDataBlock(static_cast<std::uint16_t>(block.address),
+                                                     static_cast<std::uint8_t>(block.length),
+                                                     {reply.data(), block.length + 6}));
+        if (!read) {
+            Out().AppendMessage(kMsgVerifyFailed);
+            return false;
+        }
+        const std::uint8_t* got = reply.data() + link::kDataReplyHead;
+        std::uint32_t differ = 0;
+        std::uint32_t first = 0;
+        for (std::uint32_t i = block.length; i-- > 0;) {
+            if (got[i] != bytes[block.address + i]) {
+                ++differ;
+                first = i;
+            }
+        }
+        if (differ != 0) {
+            Out().AppendMessage(kMsgVerifyFailed);
+            Out().AppendShownText(DifferenceLine(Out().Language(), block.address + first,
+                                                 bytes[block.address + first], got[first], differ));
+            return false;
+        }
+        Out().SetProgressPos(block.progress);
+    }
+    Out().AppendMessage(kMsgVerifyDone);
+    return true;
+}
+
+bool ProgrammingRun::BurnFuse() {
+    if (!IsOk(ctx_.link.BurnFuse())) {
+        Out().AppendMessage(kMsgFuseFailed);
+        return false;
+    }
+    Out().AppendMessage(kMsgFuseDone);
+    return true;
+}
+
+}  // namespace
+
+RunOutcome RunProgramming(OperationContext& ctx, const OperationInputs& in) {
+    ProgrammingRun run(ctx, in);
+    return run.Execute();
+}
+
+}  // namespace kx::ops
