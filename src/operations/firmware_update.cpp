@@ -241,8 +241,7 @@ UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& /*in*
     std::string problem;
     const std::optional<CarriedCode> code = LoadCarriedCode(&problem);
     if (!code) {
-        // Nothing has been appended since the pane was cleared.
-        out.ShowText(NoFirmwareText(problem, out.Language()));
+        out.AppendShownText(NoFirmwareText(problem, out.Language()));
         return outcome;
     }
 

@@ -132,7 +132,7 @@ DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in
     const devices::DeviceRecord& device = devices::DeviceAt(in.deviceRow);
     const OfflineStoreImage store = PackOfflineStore(ctx.image, devices::ImageEnd(device));
     if (store.blockCount > kMaxStoreBlocks) {
-        out.ShowText(TooManyBlocksText(store.blockCount, out.Language()));
+        out.AppendShownText(TooManyBlocksText(store.blockCount, out.Language()));
         return outcome;
     }
 
