@@ -35,7 +35,9 @@ std::uint32_t ReadProfileInt(const IniDocument& doc, std::string_view section, s
     std::uint32_t result = 0;
     for (char c : v) {
         if (c < '0' || c > '9') break;
-        result = result * 10u + static_cast<std::uint32_t>(c - '0');
+        const std::uint64_t next = std::uint64_t{result} * 10u + static_cast<unsigned>(c - '0');
+        // Saturate rather than wrap: an overlong number must not turn into a small valid one.
+        result = next > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(next);
     }
     return negative ? 0u - result : result;
 }

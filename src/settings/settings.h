@@ -43,9 +43,9 @@ Settings SettingsFromDocument(const IniDocument& doc);
 // this gives sections BOOL, STRING, number in that order.
 void WriteSettings(const Settings& s, IniDocument& doc);
 
-// Profile-file integer: an optional sign and the leading decimal digits, wrapping at 32
-// bits like the platform's; a text with no digits reads as 0; a missing or empty value
-// gives `fallback`.
+// Profile-file integer: an optional sign and the leading decimal digits, as an unsigned
+// 32-bit value (so "-1" reads as 0xFFFFFFFF, and digits past 0xFFFFFFFF stop there); a text
+// with no digits reads as 0; a missing or empty value gives `fallback`.
 std::uint32_t ReadProfileInt(const IniDocument& doc, std::string_view section, std::string_view key,
                              std::uint32_t fallback);
 

@@ -1,0 +1,162 @@
+#include "settings/settings_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace kx::settings {
+namespace {
+namespace fs = std::filesystem;
+
+class SettingsFile : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kx_settings_XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    static std::string Slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    static void Put(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::size_t EntriesInDir() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(SettingsFile, NoFileGivesDefaultsAndClosingWritesTheFullLayout) {
+    const std::string path = PathOf("sub/KX_VELDRAN/KX_VELDRAN.ini");  // folders made on save
+    LoadedSettings loaded = LoadSettingsFile(path);
+    EXPECT_FALSE(loaded.fileFound);
+    EXPECT_EQ(loaded.error, "");
+    const Settings& s = loaded.settings;
+    EXPECT_TRUE(s.erase && s.prog && s.verify && s.run && s.supplyVcc);
+    EXPECT_FALSE(s.idIncrease || s.saveInfoFlash || s.productId || s.beep);
+    EXPECT_EQ(s.productName, "KX_VELDRAN");
+    EXPECT_EQ(s.productNum, 12345u);
+    EXPECT_EQ(s.infoAddr, 4096);
+    EXPECT_EQ(s.productNumStyle, SerialStyle::Dec);
+    EXPECT_EQ(s.readStyle, ReadStyle::ByAddress);
+    EXPECT_EQ(s.device, 0);
+
+    std::string error;
+    ASSERT_TRUE(SaveSettingsFile(path, loaded.document, s, &error)) << error;
+    EXPECT_EQ(Slurp(path),
+              "[BOOL]\nid_increase=0\nsupply_vcc=1\nsave_info_flash=0\nerase=1\nprog=1\n"
+              "verify=1\nproduct_id=0\nrun=1\nBeep=0\nproduct_num_style=0\nread_style=0\n\n"
+              "[STRING]\nproduct_name=KX_VELDRAN\n\n"
+              "[number]\nproduct_num=12345\ninfo_addr=4096\ndevice=0\n");
+    EXPECT_EQ(LoadSettingsFile(path).settings, s);
+}
+
+TEST_F(SettingsFile, WindowsFileIsReadAndItsUnknownContentKept) {
+    const char* data = std::getenv("KX_TEST_DATA");
+    ASSERT_NE(data, nullptr);
+    const std::string path = PathOf("KX_VELDRAN.ini");
+    fs::copy_file(fs::path(data) / "settings/windows_gbk.ini", path);
+
+    LoadedSettings loaded = LoadSettingsFile(path);
+    ASSERT_TRUE(loaded.fileFound);
+    Settings s = loaded.settings;
+    EXPECT_TRUE(s.idIncrease && s.erase && s.beep);
+    EXPECT_FALSE(s.prog);
+    EXPECT_EQ(s.productName, "测试产品ABC");
+    EXPECT_EQ(s.productNum, 255u);
+    EXPECT_EQ(s.productNumStyle, SerialStyle::Hex);
+    EXPECT_EQ(s.infoAddr, 4328);
+    EXPECT_EQ(s.device, 99);
+
+    s.productNum = 256;
+    ASSERT_TRUE(SaveSettingsFile(path, loaded.document, s));
+    const std::string text = Slurp(path);
+    for (const char* kept :
+         {"; written by the programmer on a Chinese system\r\n", "[bool]\r\n", "ID_Increase=1\r\n",
+          "erase=1\r\n", "owner_note=样机\r\n", "[Extra]\r\nwho=质检\r\n",
+          "product_name=测试产品ABC\r\n", "PRODUCT_NUM=256\r\n", "supply_vcc=1\r\n"}) {
+        EXPECT_NE(text.find(kept), std::string::npos) << kept << " missing from\n" << text;
+    }
+    EXPECT_EQ(text.find("[BOOL]"), std::string::npos);  // no second copy of a section
+    EXPECT_EQ(LoadSettingsFile(path).settings, s);
+}
+
+TEST_F(SettingsFile, FailedWritesReportAndLeaveTheOldFile) {
+    const std::string path = PathOf("KX_VELDRAN.ini");
+    Put(path, "[number]\nproduct_num=77\n");
+    Settings s;
+    s.productNum = 4242;
+    IniDocument doc;
+    std::string error;
+
+    // A write that runs out of room half-way (root ignores permissions, not size limits).
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tiny = old;
+    tiny.rlim_cur = 16;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    const bool saved = SaveSettingsFile(path, doc, s, &error);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(saved);
+    EXPECT_NE(error.find("4242"), std::string::npos) << error;
+    EXPECT_EQ(Slurp(path), "[number]\nproduct_num=77\n");
+    EXPECT_EQ(EntriesInDir(), 1u);  // no temporary file left behind
+
+    Put(PathOf("plain"), "x");
+    error.clear();
+    EXPECT_FALSE(SaveSettingsFile(PathOf("plain/KX_VELDRAN.ini"), doc, s, &error));
+    EXPECT_NE(error.find("plain"), std::string::npos) << error;
+
+    fs::create_directory(PathOf("adir"));
+    EXPECT_FALSE(SaveSettingsFile(PathOf("adir"), doc, s, &error));
+    EXPECT_TRUE(fs::is_directory(PathOf("adir")));
+    EXPECT_NE(LoadSettingsFile(PathOf("adir")).error, "");
+    EXPECT_FALSE(SaveProductNum(PathOf("adir"), 5, &error));  // nothing it could read
+}
+
+TEST_F(SettingsFile, SerialAloneAndLinkedFiles) {
+    const std::string real = PathOf("real.ini");
+    const std::string link = PathOf("KX_VELDRAN.ini");
+    Put(real, "[number]\r\nproduct_num=1\r\ndevice=abc\r\n");
+    fs::create_symlink(real, link);
+
+    std::string error;
+    ASSERT_TRUE(SaveProductNum(link, 4000000000u, &error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Slurp(real), "[number]\r\nproduct_num=4000000000\r\ndevice=abc\r\n");
+}
+
+TEST(SettingsPathChoice, OverrideThenPortableThenConfigFolder) {
+    PathInputs in{"", "/opt/kx", true, "/cfg", "/root"};
+    EXPECT_EQ(ChooseSettingsPath(in), "/opt/kx/KX_VELDRAN.ini");
+    in.executableFolderWritable = false;
+    EXPECT_EQ(ChooseSettingsPath(in), "/cfg/KX_VELDRAN/KX_VELDRAN.ini");
+    in.xdgConfigHome = "relative";
+    EXPECT_EQ(ChooseSettingsPath(in), "/root/.config/KX_VELDRAN/KX_VELDRAN.ini");
+    in.home = "";
+    EXPECT_EQ(ChooseSettingsPath(in), "/opt/kx/KX_VELDRAN.ini");
+    in.overridePath = "/tmp/x.ini";
+    EXPECT_EQ(ChooseSettingsPath(in), "/tmp/x.ini");
+
+    ::setenv("KX_VELDRAN_SETTINGS", "/somewhere/else.ini", 1);
+    EXPECT_EQ(SettingsPath(), "/somewhere/else.ini");
+    ::unsetenv("KX_VELDRAN_SETTINGS");
+    EXPECT_EQ(fs::path(SettingsPath()).filename(), "KX_VELDRAN.ini");
+}
+
+}  // namespace
+}  // namespace kx::settings
