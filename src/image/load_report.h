@@ -1,0 +1,32 @@
+#pragma once
+// What a TI-TXT load tells the user: the output-pane report and the window title.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "image/titxt_reader.h"
+#include "messages/message_catalogue.h"
+#include "messages/output.h"
+
+namespace kx::image {
+
+// The firmware identification the window title starts with.
+inline constexpr std::string_view kTitleIdentification = "KX_VELDRAN V02.73A";
+
+// "KX_VELDRAN V02.73A - " and the file name without its folder ("/" or "\" separated).
+std::string WindowTitle(std::string_view path);
+
+// Replaces the pane with message 0, then appends the path, message 1 and the byte count
+// ("%d\r\n"). The appended part is not shown until the caller refreshes the pane, which the
+// window does when the load has finished.
+void ReportLoad(Output& out, std::string_view path, std::size_t byteCount);
+
+// The text a refusal shows, in `language`: message 2 for a format refusal, else our own
+// sentence that says what was wrong and that the file was not loaded.
+std::string RefusalText(const TiTxtRefusal& refusal, UiLanguage language);
+
+// Replaces the pane with the refusal (ShowMessage for catalogue messages, else ShowText).
+void ReportRefusal(Output& out, const TiTxtRefusal& refusal);
+
+}  // namespace kx::image

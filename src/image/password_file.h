@@ -1,0 +1,48 @@
+#pragma once
+// The password file: the 16 words of 0xFFE0..0xFFFF as a fixed 108-byte TI-TXT text.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "security/security_words.h"
+
+namespace kx::image {
+
+inline constexpr std::size_t kPasswordFileSize = 108;
+inline constexpr std::string_view kPasswordFileName = "Msp430_Password.TXT";
+
+// The refusal texts (shown in Chinese whatever the interface language).
+inline constexpr std::string_view kPasswordLengthMismatch = "文件长度不符！";
+inline constexpr std::string_view kPasswordFormatMismatch = "文件格式不符！";
+inline constexpr std::string_view kPasswordAddressMismatch = "入口地址不符！";
+
+enum class PasswordFileProblem : std::uint8_t { Length, Format, Address, Unreadable, Unwritable };
+
+struct PasswordFileRefusal {
+    PasswordFileProblem problem = PasswordFileProblem::Format;
+    std::string message;  // for the message box
+};
+
+using PasswordFileResult = std::variant<security::Words16, PasswordFileRefusal>;
+
+// "@FFE0", two lines of 16 byte pairs (low byte of each word first), "q"; all CR LF.
+std::string PasswordFileText(const security::Words16& words);
+
+// Checks, in this order, the length, the frame and every digit, and the address 0xFFE0;
+// the first failing check gives the refusal. Lower-case digits are accepted.
+PasswordFileResult ParsePasswordFile(std::span<const std::uint8_t> bytes);
+
+// Reads and parses the file at `path`.
+PasswordFileResult ReadPasswordFile(const std::string& path);
+
+// Writes the file for `words`, replacing `path` only once the new file is complete.
+// Returns nothing when saved, else a refusal (Unwritable) with a message for the user.
+std::optional<PasswordFileRefusal> SavePasswordFile(const std::string& path,
+                                                    const security::Words16& words);
+
+}  // namespace kx::image

@@ -1,0 +1,118 @@
+#include "security/password_dialog.h"
+
+#include <variant>
+
+#include "image/password_file.h"
+
+namespace kx::security {
+namespace {
+
+std::optional<std::uint8_t> HexDigit(char c) {
+    if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
+    if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
+    if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
+    return std::nullopt;
+}
+
+// A field's word: exactly four hexadecimal digits, read from the left. Anything else fails
+// the check; the typing filter keeps other characters out, so in practice only the length
+// can be wrong.
+std::optional<std::uint16_t> FieldWord(const std::string& text) {
+    if (text.size() != kFieldMaxLength) return std::nullopt;
+    unsigned value = 0;
+    for (const char c : text) {
+        const auto d = HexDigit(c);
+        if (!d) return std::nullopt;
+        value = value * 16 + *d;
+    }
+    return static_cast<std::uint16_t>(value);
+}
+
+// Checks a group in the order N = 1..16; fills `out` when every field passes.
+std::optional<std::string> ConvertGroup(const std::array<std::string, kVectorCount>& fields,
+                                        std::string_view name, Words16& out) {
+    Words16 converted{};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto word = FieldWord(fields[i]);
+        if (!word) return std::string(name) + std::to_string(i + 1) + "输入长度不对";
+        converted[i] = *word;
+    }
+    out = converted;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string HexWord4(std::uint16_t word) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text(4, '0');
+    for (int k = 0; k < 4; ++k) {
+        text[static_cast<std::size_t>(3 - k)] = kHex[(word >> (4 * k)) & 0x0F];
+    }
+    return text;
+}
+
+bool IsVectorFieldEditable(const SecurityWords& words, int index) {
+    if (index < 0 || index >= kVectorCount) return false;
+    return words.vectorInUse[static_cast<std::size_t>(index)] == 0;
+}
+
+PasswordDialogState OpenPasswordDialog(const SecurityWords& words) {
+    PasswordDialogState state;
+    for (std::size_t i = 0; i < kVectorCount; ++i) {
+        state.vectorFields[i] = HexWord4(words.vectorTable[i]);
+        state.passwordFields[i] = HexWord4(words.bslPassword[i]);
+        state.vectorEditable[i] = IsVectorFieldEditable(words, static_cast<int>(i));
+    }
+    return state;
+}
+
+std::string FilterFieldText(std::string_view previous, std::string_view typed) {
+    if (typed.size() > kFieldMaxLength) return std::string(previous);
+    std::string accepted;
+    for (const char c : typed) {
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) {
+            accepted += c;
+        } else if (c >= 'a' && c <= 'f') {
+            accepted += static_cast<char>(c - 'a' + 'A');
+        } else {
+            return std::string(previous);
+        }
+    }
+    return accepted;
+}
+
+void EditField(PasswordDialogState& state, FieldGroup group, int index, std::string_view typed) {
+    if (index < 0 || index >= kVectorCount) return;
+    const auto i = static_cast<std::size_t>(index);
+    if (group == FieldGroup::Vector) {
+        if (!state.vectorEditable[i]) return;
+        state.vectorFields[i] = FilterFieldText(state.vectorFields[i], typed);
+    } else {
+        state.passwordFields[i] = FilterFieldText(state.passwordFields[i], typed);
+    }
+}
+
+std::optional<std::string> CommitDialogFields(const PasswordDialogState& state,
+                                              SecurityWords& words) {
+    if (auto failed = ConvertGroup(state.vectorFields, "向量", words.vectorTable)) return failed;
+    return ConvertGroup(state.passwordFields, "密码", words.bslPassword);
+}
+
+void TakeLoadedPassword(const Words16& password, PasswordDialogState& state, SecurityWords& words) {
+    words.bslPassword = password;
+    for (std::size_t i = 0; i < kVectorCount; ++i) state.passwordFields[i] = HexWord4(password[i]);
+}
+
+std::optional<std::string> LoadPasswordFileIntoDialog(const std::string& path,
+                                                      PasswordDialogState& state,
+                                                      SecurityWords& words) {
+    const auto result = image::ReadPasswordFile(path);
+    if (const auto* refusal = std::get_if<image::PasswordFileRefusal>(&result)) {
+        return refusal->message;
+    }
+    TakeLoadedPassword(std::get<Words16>(result), state, words);
+    return std::nullopt;
+}
+
+}  // namespace kx::security
