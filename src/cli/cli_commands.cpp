@@ -1,0 +1,350 @@
+#include "cli/cli_commands.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <variant>
+
+#include "cli/cli_inputs.h"
+#include "cli/cli_settings.h"
+#include "cli/device_list.h"
+#include "cli/terminal_output.h"
+#include "image/load_report.h"
+#include "image/password_file.h"
+#include "image/titxt_reader.h"
+#include "image/titxt_writer.h"
+#include "link/open_failure.h"
+#include "link/port_paths.h"
+#include "messages/ui_language.h"
+#include "operations/operations.h"
+#include "operations/product_info.h"
+
+namespace kx::cli {
+namespace {
+
+constexpr std::uint32_t kNormalBaud = 115200;
+constexpr int kMsgConfirmFuse = 54;
+
+// Lines of the command line's own, in the language of the messages.
+std::string Say(UiLanguage language, std::string_view english, std::string_view chinese) {
+    return std::string(language == UiLanguage::Chinese ? chinese : english);
+}
+
+std::string PortLabel(const link::ProgrammerLink& link, unsigned index) {
+    return link.PortName(index) + " (COM" + std::to_string(index + 1) + ")";
+}
+
+link::PortPaths PortsFromOptions(const std::vector<std::string>& ports) {
+    link::PortPaths paths{};
+    for (std::size_t i = 0; i < ports.size() && i < paths.size(); ++i) paths[i] = ports[i];
+    return paths;
+}
+
+// Everything one command works on, owned here for the length of the command.
+class Session {
+public:
+    Session(const CliOptions& options, UiLanguage language)
+        : options_(options),
+          language_(language),
+          output_(language, SystemClock(), MakeStreams(options), options.yes),
+          ports_(options.ports.empty()
+                     ? std::make_unique<link::PosixPortProvider>()
+                     : std::make_unique<link::PosixPortProvider>(PortsFromOptions(options.ports))),
+          link_(*ports_, SystemClock()),
+          image_(std::make_unique<image::CodeImage>()),
+          ctx_{link_, output_, SystemClock(), *image_, words_} {}
+
+    int Run();
+
+private:
+    static TerminalOutput::Streams MakeStreams(const CliOptions& options) {
+        TerminalOutput::Streams s;
+        // A read without -o gives its TI-TXT on stdout, so its report moves to stderr.
+        const bool dataOnStdout = options.command == CommandKind::Read && !options.outputFile;
+        s.pane = dataOnStdout ? stderr : stdout;
+        s.status = stderr;
+        s.answers = stdin;
+        const bool stderrTty = isatty(STDERR_FILENO) == 1;
+        s.progress = stderrTty;
+        s.canBeep = stderrTty;
+        s.canAsk = isatty(STDIN_FILENO) == 1;
+        return s;
+    }
+
+    int Finish(int code);
+    bool LoadCodeFile();
+    bool LoadPassword();
+    int Discover();
+    int Find();
+    int Program();
+    int Read();
+    int Download();
+    int Update();
+    int Vpp();
+
+    const CliOptions& options_;
+    UiLanguage language_;
+    TerminalOutput output_;
+    std::unique_ptr<link::PosixPortProvider> ports_;
+    link::ProgrammerLink link_;
+    std::unique_ptr<image::CodeImage> image_;
+    security::SecurityWords words_;
+    ops::OperationContext ctx_;
+    CliSettings settings_;
+    ResolvedInputs resolved_;
+    ops::DiscoveryOutcome discovery_;
+};
+
+int Session::Finish(int code) {
+    output_.Finish();
+    link_.ClosePort();
+    // A script with stdout in a file still sees why the command failed.
+    if (code != kExitOk && isatty(STDOUT_FILENO) != 1) {
+        const std::string last = output_.LastPaneLine();
+        if (!last.empty()) {
+            std::fprintf(stderr, "kxveldran-cli: %s: %s\n",
+                         std::string(CommandName(options_.command)).c_str(), last.c_str());
+        }
+    }
+    return code;
+}
+
+bool Session::LoadCodeFile() {
+    image::TiTxtResult result = image::LoadTiTxtFile(options_.file);
+    if (auto* refusal = std::get_if<image::TiTxtRefusal>(&result)) {
+        std::string text = image::RefusalText(*refusal, language_);
+        output_.ShowText(text);
+        if (refusal->line != 0) {
+            output_.Note(Say(language_, "(", "（") + options_.file + Say(language_, ", line ", "，第") +
+                         std::to_string(refusal->line) + Say(language_, ")", "行）"));
+        }
+        return false;
+    }
+    auto& load = std::get<image::TiTxtLoad>(result);
+    // The context refers to our image; the load replaces its contents only on success.
+    *image_ = *load.image;
+    security::TakeLoadedVectors(words_, load.vectors);
+    image::ReportLoad(output_, options_.file, load.byteCount);
+    output_.ShowPending();
+    return true;
+}
+
+bool Session::LoadPassword() {
+    if (!options_.passwordFile) return true;
+    const image::PasswordFileResult result = image::ReadPasswordFile(*options_.passwordFile);
+    if (const auto* refusal = std::get_if<image::PasswordFileRefusal>(&result)) {
+        output_.Warn(*options_.passwordFile + ": " + refusal->message);
+        output_.Warn(Say(language_,
+                         "The password file was refused; nothing was sent. A wrong BSL password "
+                         "can make the target erase itself, so fix the file first.",
+                         "密码文件无效，未进行任何操作。BSL密码错误可能导致目标芯片被全部擦除，"
+                         "请先修正密码文件。"));
+        return false;
+    }
+    words_.bslPassword = std::get<security::Words16>(result);
+    return true;
+}
+
+int Session::Discover() {
+    discovery_ = ops::FindProgrammer(ctx_);
+    if (discovery_.found) return kExitOk;
+
+    // Say, port by port, why nothing answered, so the user knows what to change.
+    bool anyPort = false;
+    for (unsigned index = 0; index < link::kPortCount; ++index) {
+        const std::string path = link_.PortName(index);
+        if (path.empty()) continue;
+        anyPort = true;
+        if (link_.OpenPort(index, kNormalBaud) == link::kLinkOk) {
+            output_.Warn(path + Say(language_, ": opened, but no programmer answered.",
+                                    "：端口可以打开，但编程器没有应答。"));
+        } else if (link_.LastOpenFailure() != link::OpenFailure::AccessDenied) {
+            // Permission problems are already in the report.
+            output_.Warn(link::OpenFailureHint(link_.LastOpenFailure(), path));
+        }
+        link_.ClosePort();
+    }
+    if (!anyPort) {
+        output_.Warn(Say(language_,
+                         "No serial port found. Plug in the programmer, or name its port with "
+                         "--port PATH (or KX_VELDRAN_PORTS=PATH).",
+                         "没有找到串口。请连接编程器，或用 --port PATH（或 KX_VELDRAN_PORTS=PATH）"
+                         "指定端口。"));
+    }
+    return kExitNoProgrammer;
+}
+
+int Session::Find() {
+    output_.Note(Say(language_, "Programmer on ", "编程器端口：") +
+                 PortLabel(link_, discovery_.portIndex));
+    std::array<std::uint8_t, link::kVersionReplySize> reply{};
+    if (link_.GetVersion(reply) == link::kLinkOk) {
+        output_.Note(Say(language_, "Firmware: ", "固件版本：") + link::VersionText(reply));
+    }
+    if (discovery_.firmwareOlder) {
+        output_.Note(Say(language_,
+                         "The firmware is older than this program's (" +
+                             std::string(ops::kExpectedIdentification) +
+                             "); run 'kxveldran-cli update-firmware'.",
+                         "固件版本低于本软件携带的版本（" +
+                             std::string(ops::kExpectedIdentification) +
+                             "），请运行 kxveldran-cli update-firmware 升级。"));
+    }
+    return kExitOk;
+}
+
+int Session::Program() {
+    const ops::OperationInputs& in = resolved_.inputs;
+    const bool willAdvance = in.autoIncrement && in.useProductInfo;
+    if (willAdvance && !options_.noSave) {
+        // Find out now, not after a chip got a number that cannot be recorded.
+        std::string error;
+        if (!SaveSerialCounter(settings_.path, settings_.values.productNum, &error)) {
+            output_.Warn("kxveldran-cli: " + error);
+            output_.Warn(Say(language_,
+                             "Nothing was programmed: the serial number could not be recorded.",
+                             "未进行编程：序列号无法保存。"));
+            return kExitSettings;
+        }
+    }
+
+    const ops::RunOutcome outcome = ops::RunProgramming(ctx_, in);
+    if (outcome.serialAdvanced) {
+        if (options_.noSave) {
+            output_.Warn(Say(language_, "--no-save: the next serial number ",
+                             "--no-save：下一个序列号 ") +
+                         ops::SerialText(outcome.newSerial, in.serialHex) +
+                         Say(language_, " was not written to the settings file.",
+                             " 未写入设置文件。"));
+        } else {
+            std::string error;
+            if (!SaveSerialCounter(settings_.path, outcome.newSerial, &error)) {
+                output_.Warn("kxveldran-cli: " + Say(language_, "SERIAL NUMBER NOT SAVED: ",
+                                                     "序列号未保存：") +
+                             error);
+                return kExitSettings;
+            }
+            output_.Note(Say(language_, "Next serial number: ", "下一个序列号：") +
+                         ops::SerialText(outcome.newSerial, in.serialHex));
+        }
+    }
+    if (outcome.connectionLost) return kExitNoProgrammer;
+    return outcome.success ? kExitOk : kExitFailed;
+}
+
+int Session::Read() {
+    const ops::ReadOutcome outcome = ops::ReadTarget(ctx_, resolved_.inputs);
+    if (outcome.connectionLost) return kExitNoProgrammer;
+    if (!outcome.success) return kExitFailed;
+
+    const std::string text = image::RenderImageText(*image_, resolved_.imageEnd);
+    if (!options_.outputFile) {
+        output_.Finish();
+        const std::string bytes = image::ViewTextFileBytes(text);
+        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+        std::fflush(stdout);
+        return std::ferror(stdout) != 0 ? kExitFailed : kExitOk;
+    }
+    std::string error;
+    if (!image::SaveViewText(*options_.outputFile, text, language_, &error)) {
+        output_.Warn(error);
+        return kExitFailed;
+    }
+    output_.Note(Say(language_, "Saved to ", "已保存到 ") + *options_.outputFile);
+    return kExitOk;
+}
+
+int Session::Download() {
+    const ops::DownloadOutcome outcome = ops::DownloadOffline(ctx_, resolved_.inputs);
+    if (outcome.cancelled) return kExitCancelled;
+    if (outcome.connectionLost) return kExitNoProgrammer;
+    return outcome.success ? kExitOk : kExitFailed;
+}
+
+int Session::Update() {
+    const ops::UpdateOutcome outcome =
+        ops::UpdateFirmware(ctx_, resolved_.inputs, discovery_.portIndex);
+    if (outcome.cancelled) return kExitCancelled;
+    if (outcome.connectionLost) return kExitNoProgrammer;
+    if (outcome.success && !outcome.portReopened) {
+        output_.Warn(Say(language_,
+                         "The port could not be reopened; power the programmer up again.",
+                         "无法重新打开端口，请给编程器重新上电。"));
+    }
+    return outcome.success ? kExitOk : kExitFailed;
+}
+
+int Session::Vpp() {
+    return ops::VppTest(ctx_) ? kExitOk : kExitFailed;
+}
+
+int Session::Run() {
+    settings_.path = ChooseSettingsFile(options_.settingsFile);
+    std::string error;
+    auto loaded = LoadCliSettings(settings_.path, &error);
+    if (!loaded) {
+        output_.Warn("kxveldran-cli: " + error);
+        return Finish(kExitSettings);
+    }
+    settings_ = std::move(*loaded);
+
+    auto resolved = BuildInputs(options_, settings_.values, &error);
+    if (!resolved) {
+        output_.Warn("kxveldran-cli: " + error);
+        return Finish(kExitUsage);
+    }
+    resolved_ = std::move(*resolved);
+    output_.SetSoundOn(resolved_.inputs.beep);
+
+    const CommandKind command = options_.command;
+    if (command == CommandKind::Program || command == CommandKind::Download) {
+        if (!LoadCodeFile()) return Finish(kExitFailed);
+    }
+    if (!LoadPassword()) return Finish(kExitFailed);
+
+    // The window asks when the fuse box is ticked, before anything is started.
+    if (resolved_.inputs.burnFuse && !output_.ConfirmMessage(kMsgConfirmFuse)) {
+        output_.Warn(Say(language_, "Fuse not confirmed: nothing was done.",
+                         "未确认烧熔丝：未进行任何操作。"));
+        return Finish(kExitCancelled);
+    }
+
+    if (const int found = Discover(); found != kExitOk) return Finish(found);
+
+    switch (command) {
+        case CommandKind::Find:
+            return Finish(Find());
+        case CommandKind::Program:
+            return Finish(Program());
+        case CommandKind::Read:
+            return Finish(Read());
+        case CommandKind::Download:
+            return Finish(Download());
+        case CommandKind::UpdateFirmware:
+            return Finish(Update());
+        case CommandKind::VppTest:
+            return Finish(Vpp());
+        case CommandKind::Devices:
+        case CommandKind::None:
+            break;
+    }
+    return Finish(kExitUsage);
+}
+
+}  // namespace
+
+int RunCommand(const CliOptions& options) {
+    if (options.command == CommandKind::Devices) {
+        const std::string text = DeviceListText();
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
+    }
+    const UiLanguage language = options.language.value_or(SystemUiLanguage());
+    Session session(options, language);
+    return session.Run();
+}
+
+}  // namespace kx::cli

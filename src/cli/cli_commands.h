@@ -1,0 +1,12 @@
+#pragma once
+// Running one parsed command line against the programmer: settings, files, discovery, the
+// operation, and the exit status.
+
+#include "cli/cli_options.h"
+
+namespace kx::cli {
+
+// Runs `options` (a successful parse, not a help request) and returns the exit status.
+int RunCommand(const CliOptions& options);
+
+}  // namespace kx::cli

@@ -1,0 +1,290 @@
+#include "cli/cli_options.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace kx::cli {
+namespace {
+
+struct CommandEntry {
+    std::string_view name;
+    CommandKind kind;
+};
+
+constexpr std::array<CommandEntry, 7> kCommands{{
+    {"devices", CommandKind::Devices},
+    {"find", CommandKind::Find},
+    {"program", CommandKind::Program},
+    {"read", CommandKind::Read},
+    {"download", CommandKind::Download},
+    {"update-firmware", CommandKind::UpdateFirmware},
+    {"vpp-test", CommandKind::VppTest},
+}};
+
+// A pair of switches that set one optional choice on or off.
+struct Switch {
+    std::string_view on;
+    std::string_view off;
+    std::optional<bool> CliOptions::*member;
+};
+
+constexpr std::array<Switch, 11> kSwitches{{
+    {"--erase", "--no-erase", &CliOptions::erase},
+    {"--protect-info", "--no-protect-info", &CliOptions::protectInfo},
+    {"--erase-seg-a", "--no-erase-seg-a", &CliOptions::eraseSegA},
+    {"--program", "--no-program", &CliOptions::program},
+    {"--verify", "--no-verify", &CliOptions::verify},
+    {"--run", "--no-run", &CliOptions::runAfter},
+    {"--supply", "--no-supply", &CliOptions::supply},
+    {"--beep", "--no-beep", &CliOptions::beep},
+    {"--product-info", "--no-product-info", &CliOptions::productInfo},
+    {"--auto-increment", "--no-auto-increment", &CliOptions::autoIncrement},
+    {"--by-device", "--by-address", &CliOptions::readByDevice},
+}};
+
+// Options that take one value.
+struct Valued {
+    std::string_view name;
+    std::optional<std::string> CliOptions::*member;
+};
+
+constexpr std::array<Valued, 11> kValued{{
+    {"--device", &CliOptions::device},
+    {"--name", &CliOptions::name},
+    {"--serial", &CliOptions::serial},
+    {"--info-address", &CliOptions::infoAddress},
+    {"--address", &CliOptions::readAddress},
+    {"--length", &CliOptions::readLength},
+    {"--output", &CliOptions::outputFile},
+    {"-o", &CliOptions::outputFile},
+    {"--count-limit", &CliOptions::countLimit},
+    {"--password-file", &CliOptions::passwordFile},
+    {"--settings", &CliOptions::settingsFile},
+}};
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+class Parser {
+public:
+    explicit Parser(std::span<const std::string_view> args) : args_(args) {}
+
+    ParseResult Run() {
+        bool optionsEnded = false;
+        while (pos_ < args_.size()) {
+            const std::string_view arg = args_[pos_++];
+            if (!optionsEnded && arg == "--") {
+                optionsEnded = true;
+                continue;
+            }
+            if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+                if (!Option(arg)) return Fail();
+                continue;
+            }
+            if (!Positional(arg)) return Fail();
+        }
+        if (!CheckCombination()) return Fail();
+        ParseResult r;
+        r.ok = true;
+        r.options = std::move(o_);
+        return r;
+    }
+
+private:
+    ParseResult Fail() {
+        ParseResult r;
+        r.error = std::move(error_);
+        return r;
+    }
+
+    bool Error(std::string text) {
+        error_ = std::move(text);
+        return false;
+    }
+
+    bool Positional(std::string_view arg) {
+        if (o_.command == CommandKind::None) {
+            for (const auto& c : kCommands) {
+                if (c.name == arg) {
+                    o_.command = c.kind;
+                    return true;
+                }
+            }
+            if (arg == "help") {
+                o_.help = true;
+                return true;
+            }
+            return Error("unknown command '" + std::string(arg) +
+                         "'; commands: devices, find, program, read, download, "
+                         "update-firmware, vpp-test (see --help)");
+        }
+        const bool takesFile =
+            o_.command == CommandKind::Program || o_.command == CommandKind::Download;
+        if (takesFile && o_.file.empty()) {
+            o_.file = std::string(arg);
+            return true;
+        }
+        return Error("unexpected argument '" + std::string(arg) + "' after '" +
+                     std::string(CommandName(o_.command)) + "'");
+    }
+
+    // Value of an option: the text after "=", or the next argument.
+    bool TakeValue(std::string_view name, const std::optional<std::string_view>& inline_,
+                   std::string& value) {
+        if (inline_) {
+            value = std::string(*inline_);
+            return true;
+        }
+        if (pos_ >= args_.size()) {
+            return Error("option " + std::string(name) + " needs a value");
+        }
+        value = std::string(args_[pos_++]);
+        return true;
+    }
+
+    bool Option(std::string_view arg) {
+        std::string_view name = arg;
+        std::optional<std::string_view> inlineValue;
+        if (const auto eq = arg.find('='); eq != std::string_view::npos && arg.starts_with("--")) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+
+        if (name == "--help" || name == "-h") return NoValue(name, inlineValue, o_.help);
+        if (name == "--yes" || name == "-y") return NoValue(name, inlineValue, o_.yes);
+        if (name == "--no-save") return NoValue(name, inlineValue, o_.noSave);
+        if (name == "--fuse") return NoValue(name, inlineValue, o_.fuse);
+        if (name == "--serial-hex") return NoValue(name, inlineValue, o_.serialHex);
+
+        for (const auto& s : kSwitches) {
+            if (name == s.on || name == s.off) {
+                if (inlineValue) return Error("option " + std::string(name) + " takes no value");
+                o_.*s.member = (name == s.on);
+                return true;
+            }
+        }
+
+        for (const auto& v : kValued) {
+            if (name == v.name) {
+                std::string value;
+                if (!TakeValue(name, inlineValue, value)) return false;
+                o_.*v.member = std::move(value);
+                return true;
+            }
+        }
+
+        if (name == "--mode") {
+            std::string value;
+            if (!TakeValue(name, inlineValue, value)) return false;
+            if (value == "jtag") {
+                o_.mode = ops::ProgrammingMode::Jtag;
+            } else if (value == "bsl") {
+                o_.mode = ops::ProgrammingMode::Bsl;
+            } else if (value == "sbw") {
+                o_.mode = ops::ProgrammingMode::Sbw;
+            } else {
+                return Error("--mode takes jtag, bsl or sbw, not '" + value + "'");
+            }
+            return true;
+        }
+        if (name == "--lang") {
+            std::string value;
+            if (!TakeValue(name, inlineValue, value)) return false;
+            if (value == "zh") {
+                o_.language = UiLanguage::Chinese;
+            } else if (value == "en") {
+                o_.language = UiLanguage::English;
+            } else {
+                return Error("--lang takes zh or en, not '" + value + "'");
+            }
+            return true;
+        }
+        if (name == "--port") {
+            std::string value;
+            if (!TakeValue(name, inlineValue, value)) return false;
+            if (value.empty()) return Error("--port needs a device path, e.g. /dev/ttyUSB0");
+            if (o_.ports.size() == kMaxPorts) {
+                return Error("at most 8 --port options (they stand for COM1..COM8)");
+            }
+            o_.ports.push_back(std::move(value));
+            return true;
+        }
+        return Error("unknown option '" + std::string(name) + "' (see --help)");
+    }
+
+    bool NoValue(std::string_view name, const std::optional<std::string_view>& inlineValue,
+                 bool& flag) {
+        if (inlineValue) return Error("option " + std::string(name) + " takes no value");
+        flag = true;
+        return true;
+    }
+
+    // Options that only make sense for one command are refused elsewhere, so that a typo in
+    // a script is not silently ignored.
+    bool CheckCombination() {
+        if (o_.help) return true;
+        const CommandKind c = o_.command;
+        if (c == CommandKind::None) {
+            return Error("no command given; try 'kxveldran-cli --help'");
+        }
+        if ((c == CommandKind::Program || c == CommandKind::Download) && o_.file.empty()) {
+            return Error(std::string(CommandName(c)) + " needs a TI-TXT file: kxveldran-cli " +
+                         std::string(CommandName(c)) + " FILE");
+        }
+        if (c != CommandKind::Read) {
+            if (o_.readAddress || o_.readLength || o_.readByDevice || o_.outputFile) {
+                return Error("--address, --length, --by-device, --by-address and -o belong to "
+                             "the read command");
+            }
+        }
+        if (c != CommandKind::Download && o_.countLimit) {
+            return Error("--count-limit belongs to the download command");
+        }
+        if (o_.countLimit && (!AllDigits(*o_.countLimit) || o_.countLimit->size() > 5)) {
+            return Error("--count-limit takes 0..99999 (0 = no limit, above 60000 counts as "
+                         "60000), not '" +
+                         *o_.countLimit + "'");
+        }
+        if (o_.serialHex && !o_.serial) {
+            return Error("--serial-hex says how to read --serial N; give --serial too");
+        }
+        if (o_.fuse && c != CommandKind::Program && c != CommandKind::Download) {
+            return Error("--fuse belongs to the program and download commands");
+        }
+        if (o_.protectInfo.value_or(false) && o_.productInfo.value_or(false)) {
+            return Error("--protect-info and --product-info exclude each other: product "
+                         "information is written into the protected information flash");
+        }
+        if (c == CommandKind::Read && o_.readByDevice.value_or(false) &&
+            (o_.readAddress || o_.readLength)) {
+            return Error("--by-device reads the whole device; drop --address/--length or use "
+                         "--by-address");
+        }
+        if (o_.outputFile && o_.outputFile->empty()) {
+            return Error("-o needs a file name");
+        }
+        return true;
+    }
+
+    std::span<const std::string_view> args_;
+    std::size_t pos_ = 0;
+    CliOptions o_;
+    std::string error_;
+};
+
+}  // namespace
+
+ParseResult ParseArguments(std::span<const std::string_view> args) {
+    return Parser(args).Run();
+}
+
+std::string_view CommandName(CommandKind kind) {
+    for (const auto& c : kCommands) {
+        if (c.kind == kind) return c.name;
+    }
+    return {};
+}
+
+}  // namespace kx::cli

@@ -1,0 +1,95 @@
+#pragma once
+// The command line of kxveldran-cli as plain data. Parsing only checks the form of what was
+// typed; choices that depend on the settings file or the device are judged later
+// (cli_inputs.h), so that every usage error still comes out before the box is touched.
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "messages/message_catalogue.h"
+#include "operations/operation_context.h"
+
+namespace kx::cli {
+
+enum class CommandKind {
+    None,
+    Devices,
+    Find,
+    Program,
+    Read,
+    Download,
+    UpdateFirmware,
+    VppTest,
+};
+
+// Exit codes scripts can rely on.
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitFailed = 1,         // the operation (or an input/output file) failed
+    kExitUsage = 2,          // the command line is wrong
+    kExitNoProgrammer = 3,   // no port answered, or the link was lost
+    kExitSettings = 4,       // the settings file could not be read or written
+    kExitCancelled = 5,      // a confirmation was answered No (or could not be asked)
+};
+
+inline constexpr std::size_t kMaxPorts = 8;
+
+struct CliOptions {
+    CommandKind command = CommandKind::None;
+    bool help = false;
+    std::string file;  // program / download
+
+    // Choices of the window; unset means "as the settings file says".
+    std::optional<std::string> device;
+    std::optional<ops::ProgrammingMode> mode;
+    std::optional<bool> erase;
+    std::optional<bool> protectInfo;
+    std::optional<bool> eraseSegA;
+    std::optional<bool> program;
+    std::optional<bool> verify;
+    bool fuse = false;
+    std::optional<bool> runAfter;
+    std::optional<bool> supply;
+    std::optional<bool> beep;
+
+    // Product information.
+    std::optional<bool> productInfo;
+    std::optional<bool> autoIncrement;
+    std::optional<std::string> name;
+    std::optional<std::string> serial;  // as typed; decimal unless serialHex
+    bool serialHex = false;
+    std::optional<std::string> infoAddress;
+
+    // Read.
+    std::optional<bool> readByDevice;
+    std::optional<std::string> readAddress;
+    std::optional<std::string> readLength;
+    std::optional<std::string> outputFile;
+
+    // Download.
+    std::optional<std::string> countLimit;
+
+    std::optional<std::string> passwordFile;
+    std::vector<std::string> ports;
+    std::optional<std::string> settingsFile;
+    bool noSave = false;
+    bool yes = false;
+    std::optional<UiLanguage> language;
+};
+
+struct ParseResult {
+    bool ok = false;
+    std::string error;  // one line saying what is wrong and what to type instead
+    CliOptions options;
+};
+
+// `args` without the program name.
+ParseResult ParseArguments(std::span<const std::string_view> args);
+
+// "program", "read", ...; empty for CommandKind::None.
+std::string_view CommandName(CommandKind kind);
+
+}  // namespace kx::cli

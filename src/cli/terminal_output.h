@@ -1,0 +1,85 @@
+#pragma once
+// The output pane on a terminal: what each refresh shows is printed as it grows, the CR LF
+// of the messages become plain line ends, progress goes to stderr only when that is a
+// terminal, and the OK/Cancel questions are asked as y/N.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "messages/text_output.h"
+
+namespace kx::cli {
+
+// Works out what a refresh adds to a stream that cannot take anything back.
+class PaneEcho {
+public:
+    // Terminal text for a refresh that shows `whole`. When the pane only grew (`appended`
+    // and the old text is still its beginning) just the new part; otherwise the whole pane,
+    // on a line of its own.
+    std::string Update(std::string_view whole, bool appended);
+    // Text the caller printed on the same stream outside the pane.
+    void NoteWritten(std::string_view terminalText);
+    // A line end still held back, and one to finish a last line that has none.
+    std::string Finish();
+    bool AtLineStart() const { return atLineStart_ && !pendingCr_; }
+
+private:
+    std::string Convert(std::string_view paneText);
+
+    std::string shown_;
+    bool pendingCr_ = false;  // a CR at the end of the last refresh, its LF may follow
+    bool atLineStart_ = true;
+};
+
+// "CR LF" and lone CRs as "\n".
+std::string ToTerminalLineEnds(std::string_view paneText);
+
+// One progress line without line end, e.g. " 42% [########............]  1234/2940".
+std::string ProgressLine(std::uint32_t upper, std::uint32_t pos);
+
+// True when the answer typed to a y/N question means yes.
+bool IsYes(std::string_view answer);
+
+class TerminalOutput final : public TextOutput {
+public:
+    struct Streams {
+        std::FILE* pane = stdout;
+        std::FILE* status = stderr;  // progress, questions, notes
+        std::FILE* answers = stdin;  // where y/N is read from
+        bool progress = false;       // draw progress on `status`
+        bool canAsk = false;         // `answers` is a terminal
+        bool canBeep = false;        // `status` is a terminal
+    };
+
+    // `assumeYes` answers every question OK (--yes).
+    TerminalOutput(UiLanguage language, Clock& clock, Streams streams, bool assumeYes);
+
+    // A line of the command line's own (not a catalogue message) on the pane stream.
+    void Note(std::string_view text);
+    // A line on the status stream (warnings, hints).
+    void Warn(std::string_view text);
+    // Shows what was appended without a refresh (AppendText) as a refresh would.
+    void ShowPending() { OnRefresh(Text(), true); }
+    // Ends the last line and removes the progress line; call before exiting.
+    void Finish();
+    // The last non-empty line of the pane, without its line end.
+    std::string LastPaneLine() const;
+
+protected:
+    void OnRefresh(std::string_view wholeText, bool scrollToEnd) override;
+    void OnBeep() override;
+    void OnProgress(std::uint32_t upper, std::uint32_t pos) override;
+
+private:
+    bool Ask(std::string_view question);
+    void ClearProgress();
+
+    Streams streams_;
+    bool assumeYes_;
+    PaneEcho echo_;
+    std::string progressShown_;  // the progress line now on the status stream
+};
+
+}  // namespace kx::cli
