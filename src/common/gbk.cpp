@@ -33,8 +33,7 @@ std::size_t SequenceLength(std::string_view s, std::size_t pos) {
     return 0;
 }
 
-// One conversion descriptor for the life of a call; iconv keeps per-descriptor state, so
-// descriptors are never shared between threads.
+// An iconv descriptor. It keeps conversion state, so it is never shared between threads.
 class Converter {
   public:
     Converter(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
@@ -78,6 +77,18 @@ class Converter {
 constexpr const char* kGbk = "GBK";
 constexpr const char* kUtf8 = "UTF-8";
 
+// Opening a descriptor costs far more than a short conversion, so each thread keeps one
+// per direction.
+Converter& ToGbk() {
+    thread_local Converter c(kGbk, kUtf8);
+    return c;
+}
+
+Converter& FromGbk() {
+    thread_local Converter c(kUtf8, kGbk);
+    return c;
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view text) {
@@ -93,19 +104,17 @@ bool IsValidUtf8(std::string_view text) {
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
     // iconv's own UTF-8 decoder is more lenient than we want (e.g. about surrogates).
     if (!IsValidUtf8(utf8)) return std::nullopt;
-    Converter c(kGbk, kUtf8);
-    return c.Convert(utf8);
+    return ToGbk().Convert(utf8);
 }
 
 std::optional<std::string> GbkToUtf8(std::string_view gbk) {
-    Converter c(kUtf8, kGbk);
-    auto out = c.Convert(gbk);
+    auto out = FromGbk().Convert(gbk);
     if (out && !IsValidUtf8(*out)) return std::nullopt;
     return out;
 }
 
 std::string TruncateGbk(std::string_view utf8, std::size_t maxGbkBytes) {
-    Converter c(kGbk, kUtf8);
+    Converter& c = ToGbk();
     std::size_t pos = 0;
     std::size_t gbkBytes = 0;
     while (pos < utf8.size()) {

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <tuple>
+
+#include "common/atomic_file.h"
 
 namespace kx::settings {
 namespace {
@@ -24,16 +26,11 @@ class SettingsFile : public testing::Test {
 
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
     static std::string Slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
+        const auto bytes = ReadWholeFile(path);
+        return bytes ? std::string(bytes->begin(), bytes->end()) : "(unreadable)";
     }
     static void Put(const std::string& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
-    }
-    std::size_t EntriesInDir() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
     }
 
     fs::path dir_;
@@ -44,15 +41,9 @@ TEST_F(SettingsFile, NoFileGivesDefaultsAndClosingWritesTheFullLayout) {
     LoadedSettings loaded = LoadSettingsFile(path);
     EXPECT_FALSE(loaded.fileFound);
     EXPECT_EQ(loaded.error, "");
+    // The written text below pins every default value.
     const Settings& s = loaded.settings;
-    EXPECT_TRUE(s.erase && s.prog && s.verify && s.run && s.supplyVcc);
-    EXPECT_FALSE(s.idIncrease || s.saveInfoFlash || s.productId || s.beep);
-    EXPECT_EQ(s.productName, "KX_VELDRAN");
-    EXPECT_EQ(s.productNum, 12345u);
-    EXPECT_EQ(s.infoAddr, 4096);
-    EXPECT_EQ(s.productNumStyle, SerialStyle::Dec);
-    EXPECT_EQ(s.readStyle, ReadStyle::ByAddress);
-    EXPECT_EQ(s.device, 0);
+    EXPECT_EQ(s, Settings{});
 
     std::string error;
     ASSERT_TRUE(SaveSettingsFile(path, loaded.document, s, &error)) << error;
@@ -73,21 +64,17 @@ TEST_F(SettingsFile, WindowsFileIsReadAndItsUnknownContentKept) {
     LoadedSettings loaded = LoadSettingsFile(path);
     ASSERT_TRUE(loaded.fileFound);
     Settings s = loaded.settings;
-    EXPECT_TRUE(s.idIncrease && s.erase && s.beep);
-    EXPECT_FALSE(s.prog);
-    EXPECT_EQ(s.productName, "测试产品ABC");
-    EXPECT_EQ(s.productNum, 255u);
-    EXPECT_EQ(s.productNumStyle, SerialStyle::Hex);
-    EXPECT_EQ(s.infoAddr, 4328);
-    EXPECT_EQ(s.device, 99);
+    EXPECT_EQ(
+        std::tie(s.idIncrease, s.erase, s.beep, s.prog, s.productName, s.productNum,
+                 s.productNumStyle, s.infoAddr, s.device),
+        std::make_tuple(true, true, true, false, "测试产品ABC", 255u, SerialStyle::Hex, 4328, 99));
 
     s.productNum = 256;
     ASSERT_TRUE(SaveSettingsFile(path, loaded.document, s));
     const std::string text = Slurp(path);
-    for (const char* kept :
-         {"; written by the programmer on a Chinese system\r\n", "[bool]\r\n", "ID_Increase=1\r\n",
-          "erase=1\r\n", "owner_note=样机\r\n", "[Extra]\r\nwho=质检\r\n",
-          "product_name=测试产品ABC\r\n", "PRODUCT_NUM=256\r\n", "supply_vcc=1\r\n"}) {
+    for (const char* kept : {"; written by the programmer on a Chinese system\r\n[bool]\r\n",
+                             "erase=1\r\n", "owner_note=样机\r\n", "[Extra]\r\nwho=质检\r\n",
+                             "product_name=测试产品ABC\r\n", "PRODUCT_NUM=256\r\n"}) {
         EXPECT_NE(text.find(kept), std::string::npos) << kept << " missing from\n" << text;
     }
     EXPECT_EQ(text.find("[BOOL]"), std::string::npos);  // no second copy of a section
@@ -103,7 +90,7 @@ TEST_F(SettingsFile, FailedWritesReportAndLeaveTheOldFile) {
     std::string error;
 
     // A write that runs out of room half-way (root ignores permissions, not size limits).
-    std::signal(SIGXFSZ, SIG_IGN);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
     rlimit tiny = old;
@@ -111,10 +98,11 @@ TEST_F(SettingsFile, FailedWritesReportAndLeaveTheOldFile) {
     ::setrlimit(RLIMIT_FSIZE, &tiny);
     const bool saved = SaveSettingsFile(path, doc, s, &error);
     ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);
     EXPECT_NE(error.find("4242"), std::string::npos) << error;
     EXPECT_EQ(Slurp(path), "[number]\nproduct_num=77\n");
-    EXPECT_EQ(EntriesInDir(), 1u);  // no temporary file left behind
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);  // no temporary file left
 
     Put(PathOf("plain"), "x");
     error.clear();
