@@ -19,7 +19,7 @@ constexpr std::size_t kVppFrameSize = 10;  // 4-byte head, 4-byte payload, check
 
 // Answers 0x90 to every complete frame it reads on the master side.
 class InstantBox {
-public:
+  public:
     InstantBox() {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
@@ -55,7 +55,7 @@ public:
         if (thread_.joinable()) thread_.join();
     }
 
-private:
+  private:
     int master_ = -1;
     std::string slave_;
     std::atomic<bool> stop_{false};

@@ -12,8 +12,12 @@ namespace {
 // Data bytes one block operation carries behind its 4-byte head.
 constexpr std::size_t kMaxBlockData = 196;
 
-constexpr std::uint8_t Code(Command command) { return static_cast<std::uint8_t>(command); }
-constexpr std::uint8_t Low(std::uint32_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
+constexpr std::uint8_t Code(Command command) {
+    return static_cast<std::uint8_t>(command);
+}
+constexpr std::uint8_t Low(std::uint32_t value) {
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
 constexpr std::uint8_t High(std::uint32_t value) {
     return static_cast<std::uint8_t>((value >> 8) & 0xFF);
 }
@@ -90,19 +94,22 @@ int ProgrammerLink::TargetConnect(std::uint16_t options,
     return kLinkOk;
 }
 
-int ProgrammerLink::TargetRun() { return SendCommand(Code(Command::TARGET_RUN), kZeroHead); }
+int ProgrammerLink::TargetRun() {
+    return SendCommand(Code(Command::TARGET_RUN), kZeroHead);
+}
 
 int ProgrammerLink::GetVersion(std::span<std::uint8_t, kVersionReplySize> reply) {
     return SendCommand(Code(Command::GET_VERSION), kZeroHead, reply);
 }
 
-int ProgrammerLink::BurnFuse() { return SendCommand(Code(Command::BURN_FUSE), kZeroHead); }
+int ProgrammerLink::BurnFuse() {
+    return SendCommand(Code(Command::BURN_FUSE), kZeroHead);
+}
 
 int ProgrammerLink::StoreRead(std::uint32_t offset, std::uint8_t count,
                               std::span<std::uint8_t> reply) {
     // The count sits in byte 2 (the box echoes it from there), the high offset in byte 3.
-    const std::array<std::uint8_t, 4> payload{Low(offset), High(offset), count,
-                                              Bits16to23(offset)};
+    const std::array<std::uint8_t, 4> payload{Low(offset), High(offset), count, Bits16to23(offset)};
     return SendCommand(Code(Command::STORE_READ), payload, reply);
 }
 
@@ -113,15 +120,19 @@ int ProgrammerLink::OfflineSetup(std::span<const std::uint8_t, kOfflineSetupSize
 int ProgrammerLink::StoreWrite(std::uint32_t offset, std::span<const std::uint8_t> data) {
     if (data.size() > kMaxBlockData) return kLinkCommandFailed;
     // Unlike STORE_READ: high offset in byte 2, count in byte 3.
-    const auto payload = WithData({Low(offset), High(offset), Bits16to23(offset),
-                                   static_cast<std::uint8_t>(data.size())},
-                                  data);
+    const auto payload = WithData(
+        {Low(offset), High(offset), Bits16to23(offset), static_cast<std::uint8_t>(data.size())},
+        data);
     return SendCommand(Code(Command::STORE_WRITE), payload);
 }
 
-int ProgrammerLink::EnterLoader() { return SendCommand(Code(Command::ENTER_LOADER), kZeroHead); }
+int ProgrammerLink::EnterLoader() {
+    return SendCommand(Code(Command::ENTER_LOADER), kZeroHead);
+}
 
-int ProgrammerLink::VppTest() { return SendCommand(Code(Command::VPP_TEST), kZeroHead); }
+int ProgrammerLink::VppTest() {
+    return SendCommand(Code(Command::VPP_TEST), kZeroHead);
+}
 
 std::string VersionText(std::span<const std::uint8_t, kVersionReplySize> reply) {
     const auto text = reply.subspan(kDataReplyHead);

@@ -79,8 +79,7 @@ ReplyClass ReplyClassOf(std::uint8_t command) {
     return {ReplyKind::None, 0};
 }
 
-std::size_t ExpectedReplyLength(std::uint8_t command,
-                                std::span<const std::uint8_t> paddedPayload) {
+std::size_t ExpectedReplyLength(std::uint8_t command, std::span<const std::uint8_t> paddedPayload) {
     switch (ReplyClassOf(command).kind) {
         case ReplyKind::EchoLength:
             // The box echoes the requested count plus its 4-byte head and 2-byte tail.

@@ -14,7 +14,8 @@ std::uint16_t FrameChecksum(std::span<const std::uint8_t> bytes);
 
 // A complete frame; an odd payload gets one 0xFF pad byte inside the frame.
 // Payloads longer than 254 bytes (after padding) are a caller error: the result is empty.
-std::vector<std::uint8_t> BuildLinkFrame(std::uint8_t command, std::span<const std::uint8_t> payload);
+std::vector<std::uint8_t> BuildLinkFrame(std::uint8_t command,
+                                         std::span<const std::uint8_t> payload);
 
 // How a command's reply is awaited and judged.
 enum class ReplyKind { AckShort, AckLong, EchoLength, Fixed26, Fixed10, None };

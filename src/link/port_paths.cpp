@@ -91,8 +91,7 @@ SerialCandidates ScanSerialCandidates() {
     }
 
     error.clear();
-    for (fs::directory_iterator it("/dev", error), end; !error && it != end;
-         it.increment(error)) {
+    for (fs::directory_iterator it("/dev", error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         if (NumberAfter(name, kUsbSerial) || NumberAfter(name, kUsbModem) ||
             NumberAfter(name, kOnboard)) {

@@ -43,7 +43,7 @@ PortPaths MachinePortPaths();
 
 // Opens ports as PosixSerialDevice.
 class PosixPortProvider final : public PortProvider {
-public:
+  public:
     // The machine's ports, looked up afresh on every call so that an adapter plugged in
     // after start-up is found by the next search.
     PosixPortProvider() = default;
@@ -54,7 +54,7 @@ public:
                                        OpenFailure& why) override;
     std::string PortName(unsigned index) const override;
 
-private:
+  private:
     std::optional<PortPaths> fixed_;
 };
 

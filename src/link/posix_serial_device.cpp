@@ -25,9 +25,8 @@ struct BaudRow {
 };
 
 constexpr BaudRow kBaudRates[] = {
-    {1200, B1200},     {2400, B2400},     {4800, B4800},   {9600, B9600},
-    {19200, B19200},   {38400, B38400},   {57600, B57600}, {115200, B115200},
-    {230400, B230400},
+    {1200, B1200},   {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},
+    {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
 };
 
 bool SpeedOf(std::uint32_t baud, speed_t& speed) {
@@ -197,7 +196,8 @@ bool PosixSerialDevice::Write(const std::uint8_t* src, std::size_t n) {
     if (dead_) return false;
     // Generous: twice the wire time of 11-bit characters plus a second, so a stalled
     // driver cannot hold the caller forever.
-    const auto wireMs = static_cast<std::uint64_t>(n) * 11 * 1000 / std::max<std::uint32_t>(baud_, 1);
+    const auto wireMs =
+        static_cast<std::uint64_t>(n) * 11 * 1000 / std::max<std::uint32_t>(baud_, 1);
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(1000 + 2 * wireMs);
     std::size_t done = 0;
     while (done < n) {
@@ -228,7 +228,9 @@ void PosixSerialDevice::PurgeReceive() {
     rx_.clear();
 }
 
-void PosixSerialDevice::PurgeTransmit() { ::tcflush(fd_, TCOFLUSH); }
+void PosixSerialDevice::PurgeTransmit() {
+    ::tcflush(fd_, TCOFLUSH);
+}
 
 void PosixSerialDevice::Drain(std::uint32_t maxMs) {
     // Watch the output queue rather than tcdrain(), which can block for good on a
@@ -251,8 +253,8 @@ bool PosixSerialDevice::IsAlive() {
         return false;
     }
     termios settings{};
-    if (::tcgetattr(fd_, &settings) != 0 && (errno == EIO || errno == ENXIO || errno == ENODEV ||
-                                             errno == EBADF)) {
+    if (::tcgetattr(fd_, &settings) != 0 &&
+        (errno == EIO || errno == ENXIO || errno == ENODEV || errno == EBADF)) {
         dead_ = true;
         return false;
     }
@@ -275,8 +277,12 @@ void PosixSerialDevice::SetModemBit(int bit, bool asserted) {
     ::ioctl(fd_, asserted ? TIOCMBIS : TIOCMBIC, &bit);
 }
 
-void PosixSerialDevice::SetDtr(bool asserted) { SetModemBit(TIOCM_DTR, asserted); }
+void PosixSerialDevice::SetDtr(bool asserted) {
+    SetModemBit(TIOCM_DTR, asserted);
+}
 
-void PosixSerialDevice::SetRts(bool asserted) { SetModemBit(TIOCM_RTS, asserted); }
+void PosixSerialDevice::SetRts(bool asserted) {
+    SetModemBit(TIOCM_RTS, asserted);
+}
 
 }  // namespace kx::link

@@ -21,7 +21,7 @@ namespace kx::link {
 bool MakeLineSettings(termios& settings, std::uint32_t baud);
 
 class PosixSerialDevice final : public SerialDevice {
-public:
+  public:
     // Opens `path` exclusively, raw, 8 data bits, even parity, 1 stop bit, no flow control,
     // at `baud`. On failure returns null and sets `why`.
     static std::unique_ptr<PosixSerialDevice> Open(const std::string& path, std::uint32_t baud,
@@ -44,7 +44,7 @@ public:
 
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     PosixSerialDevice(int fd, std::string path, std::uint32_t baud);
     // Moves whatever the driver holds into rx_ without waiting.
     void Fill();

@@ -20,7 +20,9 @@ constexpr std::uint32_t kSyncTimeoutMs = 20;
 
 ProgrammerLink::ProgrammerLink(PortProvider& ports, Clock& clock) : ports_(ports), clock_(clock) {}
 
-ProgrammerLink::~ProgrammerLink() { ClosePort(); }
+ProgrammerLink::~ProgrammerLink() {
+    ClosePort();
+}
 
 int ProgrammerLink::OpenPort(unsigned index, std::uint32_t baud, int parity) {
     ClosePort();
