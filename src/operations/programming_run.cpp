@@ -313,7 +313,12 @@ bool ProgrammingRun::BurnFuse() {
 
 RunOutcome RunProgramming(OperationContext& ctx, const OperationInputs& in) {
     ProgrammingRun run(ctx, in);
-    return run.Execute();
+    RunOutcome outcome = run.Execute();
+    // A box pulled mid-run: the step's message stays, and the caller goes back to searching
+    // instead of waiting for the next command to find out.
+    if (!outcome.success && !outcome.connectionLost)
+        outcome.connectionLost = !ctx.link.IsPortAlive();
+    return outcome;
 }
 
 }  // namespace kx::ops

@@ -56,7 +56,9 @@ TEST(ProductInfoRecord, NameIsGbkAndNeverCutInsideACharacter) {
     EXPECT_FALSE(ProductNameFits(ten));
 
     // A character GBK cannot hold is marked, the rest of the name survives.
-    EXPECT_EQ(ProductNameBytes("A\xF0\x9F\x98\x80" "B"), "A?B");
+    EXPECT_EQ(ProductNameBytes("A\xF0\x9F\x98\x80"
+                               "B"),
+              "A?B");
     EXPECT_FALSE(ProductNameFits("A\xF0\x9F\x98\x80"));
 }
 
@@ -74,7 +76,7 @@ TEST(SerialText, StylesRoundTripAndTypingFilter) {
     EXPECT_EQ(ParseSerialText("", true), 0u);
     EXPECT_EQ(ParseSerialText("4294967295", false), 0xFFFFFFFFu);
 
-    EXPECT_FALSE(ParseSerialText("4294967296", false));  // past the counter
+    EXPECT_FALSE(ParseSerialText("4294967296", false));   // past the counter
     EXPECT_FALSE(ParseSerialText("12345678901", false));  // 11 characters
     EXPECT_FALSE(ParseSerialText("100000000", true));     // 9 characters
     EXPECT_FALSE(ParseSerialText("12a", false));
