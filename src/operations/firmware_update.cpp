@@ -152,9 +152,11 @@ class LoaderSession {
     }
 
     // Starts the new firmware at its reset vector; nothing is started if it cannot be read.
+    // The loader takes a frame only after its sync byte, so the jump gets one as well.
     void StartFirmware() {
         std::array<std::uint8_t, 8> reply{};
         if (ctx_.link.TxDataBlock(kResetVector, 2, reply) == link::kLinkOk) {
+            ctx_.link.SyncLoader();
             ctx_.link.LoadPc(static_cast<std::uint16_t>(reply[4] | (reply[5] << 8)));
         }
     }
