@@ -53,7 +53,9 @@ public:
     // --- frames ------------------------------------------------------------------
     // Sends one frame (odd payloads padded with 0xFF inside the frame) and waits for the
     // reply its command's class calls for. For data classes, `reply` receives exactly the
-    // expected reply length when it is large enough; an empty `reply` reads nothing.
+    // expected reply length; an empty `reply` reads nothing (status 0 without waiting), and
+    // a non-empty one that is too small is refused with 5 before anything is sent.
+    // Payloads over 254 bytes (after padding) are refused the same way.
     int SendCommand(std::uint8_t code, std::span<const std::uint8_t> payload,
                     std::span<std::uint8_t> reply = {});
     // One-byte loader handshake: 0 when 0x80 is answered by 0x90 within 20 ms, else 99.
