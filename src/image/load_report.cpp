@@ -15,10 +15,12 @@ std::string WindowTitle(std::string_view path) {
 }
 
 void ReportLoad(Output& out, std::string_view path, std::size_t byteCount) {
-    out.ShowMessage(0);
-    out.AppendText(path);
-    out.AppendText(MessageText(1, out.Language()));
-    out.AppendText(std::to_string(byteCount) + "\r\n");
+    // One replacement, so that the whole report shows at once without scrolling.
+    std::string report(MessageText(0, out.Language()));
+    report += path;
+    report += MessageText(1, out.Language());
+    report += std::to_string(byteCount) + "\r\n";
+    out.ShowText(report);
 }
 
 std::string RefusalText(const TiTxtRefusal& refusal, UiLanguage language) {

@@ -17,9 +17,7 @@ inline constexpr std::string_view kTitleIdentification = "KX_VELDRAN V02.73A";
 // "KX_VELDRAN V02.73A - " and the file name without its folder ("/" or "\" separated).
 std::string WindowTitle(std::string_view path);
 
-// Replaces the pane with message 0, then appends the path, message 1 and the byte count
-// ("%d\r\n"). The appended part is not shown until the caller refreshes the pane, which the
-// window does when the load has finished.
+// Replaces the pane with message 0, the path, message 1 and the byte count ("%d\r\n").
 void ReportLoad(Output& out, std::string_view path, std::size_t byteCount);
 
 // The text a refusal shows, in `language`: message 2 for a format refusal, else our own
