@@ -1,0 +1,199 @@
+// The offline store and the box's own loader, up to a firmware update seen end to end.
+
+#include <gtest/gtest.h>
+
+#include "sim_rig.h"
+
+namespace kx::sim::test {
+namespace {
+
+std::array<std::uint8_t, link::kOfflineSetupSize> SetupRecord(std::uint8_t count,
+                                                              std::uint32_t length) {
+    std::array<std::uint8_t, link::kOfflineSetupSize> r{};
+    r[0] = count;
+    r[1] = static_cast<std::uint8_t>(0xFF - count);
+    r[4] = static_cast<std::uint8_t>(length);
+    r[5] = static_cast<std::uint8_t>(length >> 8);
+    r[6] = static_cast<std::uint8_t>(length >> 16);
+    r[66] = 0xFF;
+    return r;
+}
+
+TEST(OfflineStore, SetupChecksAndOffsetsInBothByteOrders) {
+    BoxConfig c;
+    c.storeSize = 0x20000;
+    Rig rig(c);
+    const std::vector<std::uint8_t> data{1, 2, 3, 4, 5};
+    EXPECT_EQ(rig.link.StoreWrite(0, data), link::kLinkCommandFailed);  // no setup yet
+
+    auto bad = SetupRecord(2, 0x100);
+    bad[1] = 0xFC;
+    EXPECT_EQ(rig.link.OfflineSetup(bad), link::kLinkCommandFailed);
+    EXPECT_EQ(rig.link.OfflineSetup(SetupRecord(1, 0x20001)), link::kLinkCommandFailed);
+    EXPECT_FALSE(rig.box->SetupRecord().has_value());
+
+    const auto good = SetupRecord(3, 0x10090);
+    ASSERT_EQ(rig.link.OfflineSetup(good), link::kLinkOk);
+    EXPECT_EQ(*rig.box->SetupRecord(), good);
+
+    ASSERT_EQ(rig.link.StoreWrite(0x010080, data), link::kLinkOk);
+    EXPECT_EQ(rig.box->Store()[0x010080], 1);
+    EXPECT_EQ(rig.box->Store()[0x000080], 0xFF);
+    std::vector<std::uint8_t> reply(5 + 6);
+    ASSERT_EQ(rig.link.StoreRead(0x010080, 5, reply), link::kLinkOk);
+    EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 4, reply.begin() + 9), data);
+    // Past the announced image length: refused.
+    EXPECT_EQ(rig.link.StoreWrite(0x01008C, data), link::kLinkCommandFailed);
+}
+
+class FirmwareUpdate : public ::testing::Test {
+protected:
+    explicit FirmwareUpdate(std::uint16_t loaderVersion = 0x0161) : rig_(Config(loaderVersion)) {}
+
+    static BoxConfig Config(std::uint16_t loaderVersion) {
+        BoxConfig c;
+        c.identification = "KX_VELDRAN V02.72A";
+        c.loaderVersion = loaderVersion;
+        return c;
+    }
+    void ToLoader() {
+        ASSERT_EQ(rig_.Version(), "KX_VELDRAN V02.72A");
+        ASSERT_EQ(rig_.link.EnterLoader(), link::kLinkOk);
+        EXPECT_EQ(rig_.box->Mode(), BoxMode::Loader);
+        EXPECT_EQ(rig_.Version(), "");  // nobody listens at 115200 any more
+        ASSERT_EQ(rig_.link.OpenPort(rig_.index, kLoaderBaud), link::kLinkOk);
+    }
+    int Sync() { return rig_.link.SyncLoader(); }
+
+    Rig rig_;
+};
+
+TEST_F(FirmwareUpdate, LoaderSessionWritesFirmwareAndLoadPcStartsIt) {
+    ToLoader();
+    ASSERT_EQ(Sync(), link::kLinkOk);
+    EXPECT_EQ(rig_.link.RxPassword(0xFFE0, kBlank), link::kLinkCommandFailed);  // not erased yet
+    ASSERT_EQ(Sync(), link::kLinkOk);
+    EXPECT_TRUE(rig_.Read(0x0FFA, 2).empty());  // protected until the password is given
+    ASSERT_EQ(Sync(), link::kLinkOk);
+    ASSERT_EQ(rig_.link.MassErase(), link::kLinkOk);
+    ASSERT_EQ(Sync(), link::kLinkOk);
+    ASSERT_EQ(rig_.link.RxPassword(0xFFE0, kBlank), link::kLinkOk);
+    ASSERT_EQ(Sync(), link::kLinkOk);
+    EXPECT_EQ(rig_.Read(0x0FFA, 2), (std::vector<std::uint8_t>{0x01, 0x61}));
+
+    const auto code = FirmwareImage("KX_VELDRAN V02.73A");
+    for (std::size_t off = 0; off < code.size(); off += 128) {
+        ASSERT_EQ(Sync(), link::kLinkOk);
+        const std::span<const std::uint8_t> block(code.data() + off, 128);
+        ASSERT_EQ(rig_.link.RxDataBlock(static_cast<std::uint16_t>(0x1100 + off), block), link::kLinkOk);
+    }
+    std::vector<std::uint8_t> vectors(32);
+    for (std::size_t i = 0; i < 32; i += 2) vectors[i + 1] = 0x11;
+    ASSERT_EQ(Sync(), link::kLinkOk);
+    ASSERT_EQ(rig_.link.RxDataBlock(0xFFE0, vectors), link::kLinkOk);
+
+    ASSERT_EQ(Sync(), link::kLinkOk);
+    const auto reset = rig_.Read(0xFFFE, 2);
+    ASSERT_EQ(reset, (std::vector<std::uint8_t>{0x00, 0x11}));
+    // A frame without its own sync: the header is taken for the sync, the rest is lost.
+    EXPECT_EQ(rig_.link.LoadPc(0x1100), link::kLinkOk);
+    EXPECT_EQ(rig_.box->Mode(), BoxMode::Loader);
+    ASSERT_EQ(Sync(), link::kLinkSyncFailed);  // the loader is still waiting for that frame
+    rig_.clock.Advance(50);                    // an idle line ends the half frame
+    ASSERT_EQ(Sync(), link::kLinkOk);
+    ASSERT_EQ(rig_.link.LoadPc(0x1100), link::kLinkOk);
+    EXPECT_EQ(rig_.box->Mode(), BoxMode::Firmware);
+
+    ASSERT_EQ(rig_.link.OpenPort(rig_.index, kFirmwareBaud), link::kLinkOk);
+    EXPECT_EQ(rig_.Version(), "KX_VELDRAN V02.73A");
+    const auto sent = rig_.box->GetTrace().ReceivedCommands();
+    // Twelve answered syncs, and the header of the frame sent without one.
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "SYNC"), 13);
+}
+
+TEST_F(FirmwareUpdate, RestartPulseStartsTheWrittenFirmwareOrLeavesTheBoxDead) {
+    ToLoader();
+    Sync();
+    rig_.link.MassErase();
+    rig_.link.ClosePort();
+    ASSERT_EQ(rig_.link.OpenPort(rig_.index, kFirmwareBaud), link::kLinkOk);
+    rig_.link.ResetProgrammer();  // erased flash: nothing to start
+    EXPECT_EQ(rig_.box->Mode(), BoxMode::Dead);
+    EXPECT_EQ(rig_.Version(), "");
+    ASSERT_EQ(rig_.link.OpenPort(rig_.index, kLoaderBaud), link::kLinkOk);
+    EXPECT_EQ(Sync(), link::kLinkSyncFailed);
+
+    // Write a firmware directly, as if an update had finished, then pulse again.
+    const auto code = FirmwareImage("KX_VELDRAN V02.74B");
+    rig_.box->OwnFlash().Program(0x1100, code);
+    const std::vector<std::uint8_t> reset{0x00, 0x11};
+    rig_.box->OwnFlash().Program(0xFFFE, reset);
+    ASSERT_EQ(rig_.link.OpenPort(rig_.index, kFirmwareBaud), link::kLinkOk);
+    rig_.link.ResetProgrammer();
+    EXPECT_EQ(rig_.Version(), "KX_VELDRAN V02.74B");
+}
+
+class OldLoader : public FirmwareUpdate {
+protected:
+    OldLoader() : FirmwareUpdate(0x0110) {}
+};
+
+TEST_F(OldLoader, FlashWritesNeedTheRamPatchArmedBeforeEachBlock) {
+    ToLoader();
+    Sync();
+    rig_.link.MassErase();
+    Sync();
+    ASSERT_EQ(rig_.link.RxPassword(0xFFE0, kBlank), link::kLinkOk);
+    const std::vector<std::uint8_t> block(128, 0x3C);
+    Sync();
+    EXPECT_EQ(rig_.link.RxDataBlock(0x1100, block), link::kLinkCommandFailed);
+    Sync();
+    EXPECT_EQ(rig_.link.LoadPc(0x0220), link::kLinkOk);  // nothing in RAM there yet
+    EXPECT_EQ(rig_.box->Mode(), BoxMode::Dead);
+}
+
+TEST_F(OldLoader, PatchPathAsTheUpdateUsesIt) {
+    ToLoader();
+    Sync();
+    rig_.link.MassErase();
+    Sync();
+    rig_.link.RxPassword(0xFFE0, kBlank);
+    Sync();
+    ASSERT_EQ(rig_.link.LoadPc(0x0C22), link::kLinkOk);  // loader re-entered: locked again
+    Sync();
+    EXPECT_TRUE(rig_.Read(0x0FFA, 2).empty());
+    Sync();
+    ASSERT_EQ(rig_.link.RxPassword(0xFFE0, kBlank), link::kLinkOk);
+    const std::vector<std::uint8_t> patch(194, 0x43);
+    Sync();
+    ASSERT_EQ(rig_.link.RxDataBlock(0x0220, patch), link::kLinkOk);
+    Sync();
+    ASSERT_EQ(rig_.link.LoadPc(0x0220), link::kLinkOk);
+
+    const std::vector<std::uint8_t> block(128, 0x3C);
+    Sync();
+    EXPECT_EQ(rig_.link.RxDataBlock(0x1100, block), link::kLinkOk);
+    Sync();
+    EXPECT_EQ(rig_.link.RxDataBlock(0x1180, block), link::kLinkCommandFailed);  // not re-armed
+    Sync();
+    rig_.link.LoadPc(0x0220);
+    Sync();
+    EXPECT_EQ(rig_.link.RxDataBlock(0x1180, block), link::kLinkOk);
+    EXPECT_EQ(rig_.box->OwnFlash().Byte(0x11FF), 0x3C);
+    EXPECT_EQ(rig_.box->Mode(), BoxMode::Loader);
+}
+
+TEST(LineSpeed, BoxIgnoresBytesAtTheWrongSpeedAndRecoversAtTheRightOne) {
+    Rig rig;
+    ASSERT_EQ(rig.link.OpenPort(0, kLoaderBaud), link::kLinkOk);
+    EXPECT_EQ(rig.Version(), "");
+    EXPECT_EQ(rig.link.VppTest(), link::kLinkCommandFailed);
+    const auto events = rig.box->GetTrace().Events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "wrong_speed"), 2);
+    ASSERT_EQ(rig.link.OpenPort(0, kFirmwareBaud), link::kLinkOk);
+    rig.clock.Advance(20);
+    EXPECT_EQ(rig.Version(), "KX_VELDRAN V02.73A");
+}
+
+}  // namespace
+}  // namespace kx::sim::test
