@@ -5,6 +5,9 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#ifdef __linux__
+#include <sys/sysmacros.h>
+#endif
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +21,16 @@ namespace kx::link {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
+
+// Unix98 pseudo-terminal slaves (Linux majors 136..143).
+bool IsPseudoTerminal([[maybe_unused]] int fd) {
+#ifdef __linux__
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && major(info.st_rdev) >= 136 && major(info.st_rdev) <= 143;
+#else
+    return false;
+#endif
+}
 
 struct BaudRow {
     std::uint32_t baud;
@@ -110,8 +123,14 @@ std::unique_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& pa
     if (::ioctl(fd, TIOCEXCL) == 0) device->exclusive_ = true;
 
     speed_t speed = B0;
-    if (!SpeedOf(baud, speed) || !MakeLineSettings(settings, baud) ||
-        ::tcsetattr(fd, TCSANOW, &settings) != 0) {
+    if (!SpeedOf(baud, speed) || !MakeLineSettings(settings, baud)) {
+        why = OpenFailure::ConfigureFailed;
+        return nullptr;
+    }
+    // Linux answers EINVAL when none of the requested changes took effect. A pseudo-terminal
+    // that already runs at our settings gets exactly that (it drops PARENB, the one change
+    // left), so there the check below judges what applied.
+    if (::tcsetattr(fd, TCSANOW, &settings) != 0 && !(errno == EINVAL && IsPseudoTerminal(fd))) {
         why = OpenFailure::ConfigureFailed;
         return nullptr;
     }
