@@ -32,7 +32,9 @@ std::optional<std::uint32_t> Number(std::string_view text, int base) {
     return v;
 }
 
-// A row number, or a device name with or without "MSP430"; "F149" finds "F149(F1491)".
+// A row number, or a device name with or without "MSP430": the whole list name, or one of
+// the part numbers it names ("F149" and "F1491" both find "F149(F1491)", "F2619" finds
+// "F2419(F2619)").
 std::optional<int> FindDevice(std::string_view text) {
     if (const auto n = Number(text, 10)) {
         return *n < static_cast<std::uint32_t>(devices::kDeviceCount) ? std::optional<int>(static_cast<int>(*n))
@@ -40,15 +42,23 @@ std::optional<int> FindDevice(std::string_view text) {
     }
     std::string want = Upper(text);
     if (want.rfind("MSP430", 0) == 0) want.erase(0, 6);
+    if (want.empty()) return std::nullopt;
     const auto& rows = devices::DeviceCatalogue();
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int row = 0; row < devices::kDeviceCount; ++row) {
-            const std::string name = Upper(rows[static_cast<std::size_t>(row)].name);
-            if (name == want) return row;
-            if (pass == 1 && name.rfind(want, 0) == 0 && name.size() > want.size() &&
-                (name[want.size()] == '(' || name[want.size()] == '/')) {
+    for (int row = 0; row < devices::kDeviceCount; ++row) {
+        if (Upper(rows[static_cast<std::size_t>(row)].name) == want) return row;
+    }
+    for (int row = 0; row < devices::kDeviceCount; ++row) {
+        const std::string name = Upper(rows[static_cast<std::size_t>(row)].name);
+        std::size_t start = 0;
+        while (start < name.size()) {
+            const auto end = name.find_first_of("()/", start);
+            const std::string part = name.substr(start, end == std::string::npos ? end : end - start);
+            // Suffix-only parts such as "1A" in "F112(1/1A)" are not names of their own.
+            if (!part.empty() && std::isalpha(static_cast<unsigned char>(part[0])) && part == want) {
                 return row;
             }
+            if (end == std::string::npos) break;
+            start = end + 1;
         }
     }
     return std::nullopt;
