@@ -51,7 +51,7 @@ TEST(Discovery, FirmwareOlderOnlyForAnOlderVersionOfThisProgrammer) {
 TEST(Discovery, NothingAnswersShowsMessage9WithPermissionHints) {
     Bench b(UiLanguage::Chinese);
     b.ports.denied = {0, 3};
-    b.ports.sim.AddSilentPort(5);
+    b.ports.sim.AddSilentPort(7);  // the last port tried must be closed as well
     const DiscoveryOutcome none = FindProgrammer(b.ctx);
     EXPECT_FALSE(none.found);
     EXPECT_EQ(none.portIndex, 8u);

@@ -67,6 +67,7 @@ TEST(RunTest, ProgramsVerifiesAndRunsWithTheExpectedFramesAndPane) {
     b.AddBox(kF112);
     FillImage(*b.image, 0xF000, 0xF014);
     OperationInputs in = RunInputs(kF112);
+    in.autoIncrement = true;  // without product information nothing counts
     const RunOutcome r = RunProgramming(b.ctx, in);
     EXPECT_TRUE(r.success);
     EXPECT_FALSE(r.serialAdvanced);
