@@ -21,11 +21,13 @@
 #include "messages/ui_language.h"
 #include "operations/operations.h"
 #include "operations/product_info.h"
+#include "operations/version_check.h"
 
 namespace kx::cli {
 namespace {
 
 constexpr std::uint32_t kNormalBaud = 115200;
+constexpr int kMsgUpToDate = 50;
 constexpr int kMsgConfirmFuse = 54;
 
 // Lines of the command line's own, in the language of the messages.
@@ -181,8 +183,21 @@ int Session::Find() {
     output_.Note(Say(language_, "Programmer on ", "编程器端口：") +
                  PortLabel(link_, discovery_.portIndex));
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
-    if (link_.GetVersion(reply) == link::kLinkOk) {
-        output_.Note(Say(language_, "Firmware: ", "固件版本：") + link::VersionText(reply));
+    if (link_.GetVersion(reply) != link::kLinkOk) {
+        output_.Note(std::string(MessageText(6, language_)));
+        return kExitFailed;
+    }
+    output_.Note(Say(language_, "Firmware: ", "固件版本：") + link::VersionText(reply));
+    const std::string identification = link::VersionText(reply);
+    const ops::FirmwareVerdict verdict = ops::JudgeIdentificationText(identification);
+    if (verdict == ops::FirmwareVerdict::Newer) {
+        output_.Note(Say(language_,
+                         "The firmware is newer than this program knows; get the newest "
+                         "software before programming.",
+                         "固件版本高于本软件，请先下载最新软件。"));
+    } else if (verdict == ops::FirmwareVerdict::Foreign) {
+        output_.Note(Say(language_, "This is not a KX_VELDRAN programmer's firmware.",
+                         "该固件不是KX_VELDRAN编程器的固件。"));
     }
     if (discovery_.firmwareOlder) {
         output_.Note(Say(language_,
@@ -269,6 +284,10 @@ int Session::Update() {
         ops::UpdateFirmware(ctx_, resolved_.inputs, discovery_.portIndex);
     if (outcome.cancelled) return kExitCancelled;
     if (outcome.connectionLost) return kExitNoProgrammer;
+    // A box that needs no update is no failure for a script updating a whole line.
+    if (!outcome.success && output_.Text().ends_with(MessageText(kMsgUpToDate, language_))) {
+        return kExitOk;
+    }
     if (outcome.success && !outcome.portReopened) {
         output_.Warn(Say(language_,
                          "The port could not be reopened; power the programmer up again.",
