@@ -1,0 +1,178 @@
+// The main window's commands: each runs its operation and applies what the outcome says
+// must change in the window.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <variant>
+
+#include "app/about_dialog.h"
+#include "app/main_dialog.h"
+#include "app/password_dialog.h"
+#include "app/qt_text.h"
+#include "app/user_dialogs.h"
+#include "app/window_output.h"
+#include "image/code_image.h"
+#include "image/load_report.h"
+#include "image/titxt_reader.h"
+#include "image/titxt_writer.h"
+#include "link/port_paths.h"
+#include "link/programmer_link.h"
+#include "security/vector_image.h"
+#include "ui_main_dialog.h"
+
+namespace kx::app {
+namespace {
+
+constexpr int kMsgSearching = 43;
+constexpr int kMsgReady = 44;
+constexpr const char* kManualName = "KX_VELDRAN.pdf";
+constexpr const char* kReadTitlePrefix = "Code1.txt - ";
+
+FileChoice CodeFileChoice(const char* proposedName) {
+    // Linux file names are case-sensitive, so the lower-case extension is offered as well.
+    return {QStringLiteral(" TI MSP430-TXT FILE (*.TXT *.txt)"), QString::fromUtf8(proposedName),
+            QStringLiteral("TXT")};
+}
+
+std::string FileSystemPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+void MainDialog::SetCodeView(std::string text) {
+    viewText_ = std::move(text);
+    ui_->codeView->setPlainText(ViewText(viewText_));
+}
+
+void MainDialog::CodeImageReady() {
+    ui_->runButton->setEnabled(true);
+    ui_->saveAsButton->setEnabled(true);
+    if (link_->IsOpen()) ui_->downloadButton->setEnabled(true);
+}
+
+void MainDialog::EnterSearchingState() {
+    SetStatusCaption(kMsgSearching, true);
+}
+
+void MainDialog::ApplyDiscovery(const ops::DiscoveryOutcome& outcome) {
+    storedPortIndex_ = outcome.portIndex;
+    if (!outcome.found) {
+        EnterSearchingState();
+        bool anyPort = false;
+        for (unsigned i = 0; i < link::kPortCount; ++i) anyPort |= !link_->PortName(i).empty();
+        if (!anyPort) {
+            output_->AppendShownText(ToUtf8(Say(
+                Chinese(),
+                "No serial port was found. Plug in the programmer, or name its port in "
+                "KX_VELDRAN_PORTS (for example KX_VELDRAN_PORTS=/dev/ttyUSB0).\r\n",
+                "没有找到串口。请连接编程器，或在环境变量 KX_VELDRAN_PORTS 中指定端口"
+                "（例如 KX_VELDRAN_PORTS=/dev/ttyUSB0）。\r\n")));
+        }
+        return;
+    }
+    SetStatusCaption(kMsgReady, false);
+    ui_->downloadButton->setEnabled(true);
+    if (outcome.firmwareOlder) ui_->updateFirmwareButton->setEnabled(true);
+}
+
+void MainDialog::LoadCodeFile() {
+    const auto path = services_.dialogs.ChooseOpenFile(this, CodeFileChoice("*.TXT"));
+    if (!path) return;
+    image::TiTxtResult result = image::LoadTiTxtFile(FileSystemPath(*path));
+    if (const auto* refusal = std::get_if<image::TiTxtRefusal>(&result)) {
+        // Image, code view and title stay as they were.
+        image::ReportRefusal(*output_, *refusal);
+        return;
+    }
+    image::TiTxtLoad& load = std::get<image::TiTxtLoad>(result);
+    *image_ = *load.image;
+    security::TakeLoadedVectors(words_, load.vectors);
+    SetCodeView(std::move(load.viewText));
+    setWindowTitle(FromUtf8(image::WindowTitle(ToUtf8(*path))));
+    CodeImageReady();
+    image::ReportLoad(*output_, ToUtf8(*path), load.byteCount);
+    output_->ShowPending();
+}
+
+void MainDialog::SaveCodeView() {
+    const auto path = services_.dialogs.ChooseSaveFile(this, CodeFileChoice("Code1.TXT"));
+    if (!path) return;
+    std::string error;
+    if (!image::SaveViewText(FileSystemPath(*path), viewText_, services_.language, &error)) {
+        services_.dialogs.Tell(this, FromUtf8(error), true);
+    }
+}
+
+void MainDialog::RunProgrammingCommand() {
+    const ops::OperationInputs in = TakeInputs();
+    RunOperation([this, &in] {
+        const ops::RunOutcome outcome = ops::RunProgramming(*ctx_, in);
+        if (outcome.connectionLost) EnterSearchingState();
+        targetStatus_ = outcome.targetStatus;
+        targetChipId_ = outcome.targetChipId;
+        if (outcome.serialAdvanced) {
+            serial_ = outcome.newSerial;
+            ShowSerial();
+            PersistSerial();
+        }
+    });
+}
+
+void MainDialog::ReadCommand() {
+    const ops::OperationInputs in = TakeInputs();
+    RunOperation([this, &in] {
+        const ops::ReadOutcome outcome = ops::ReadTarget(*ctx_, in);
+        if (outcome.connectionLost) EnterSearchingState();
+        targetStatus_ = outcome.targetStatus;
+        targetChipId_ = outcome.targetChipId;
+        if (!outcome.success) return;  // view, title and buttons stay as they were
+        SetCodeView(image::RenderImageText(*image_, imageEnd_));
+        setWindowTitle(QString::fromUtf8(kReadTitlePrefix) + FromUtf8(ops::kExpectedIdentification));
+        CodeImageReady();
+    });
+}
+
+void MainDialog::DownloadCommand() {
+    const ops::OperationInputs in = TakeInputs();
+    RunOperation([this, &in] {
+        if (ops::DownloadOffline(*ctx_, in).connectionLost) EnterSearchingState();
+    });
+}
+
+void MainDialog::UpdateFirmwareCommand() {
+    const ops::OperationInputs in = TakeInputs();
+    RunOperation([this, &in] {
+        const ops::UpdateOutcome outcome = ops::UpdateFirmware(*ctx_, in, storedPortIndex_);
+        if (outcome.disableUpdateButton) ui_->updateFirmwareButton->setEnabled(false);
+        // Without an open port the status button must offer a new search, or the window
+        // could never reach the box again.
+        if (outcome.connectionLost || !link_->IsOpen()) EnterSearchingState();
+    });
+}
+
+void MainDialog::VppCommand() {
+    RunOperation([this] { ops::VppTest(*ctx_); });
+}
+
+void MainDialog::PasswordCommand() {
+    PasswordDialog dialog(words_, services_.dialogs, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // The edited vectors go into the image, so every chip programmed from it gets them.
+    security::WriteVectorTable(words_.vectorTable, *image_);
+    SetCodeView(image::RenderImageText(*image_, imageEnd_));
+    ui_->saveAsButton->setEnabled(true);
+}
+
+void MainDialog::AboutCommand() {
+    AboutDialog dialog(this);
+    dialog.exec();
+}
+
+void MainDialog::HelpCommand() {
+    const QDir folder(QCoreApplication::applicationDirPath());
+    services_.dialogs.OpenDocument(folder.filePath(QString::fromUtf8(kManualName)));
+}
+
+}  // namespace kx::app

@@ -1,0 +1,58 @@
+#include "app/programmer_app.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QTranslator>
+
+#include "app/main_dialog.h"
+#include "app/user_dialogs.h"
+#include "common/clock.h"
+#include "link/port_paths.h"
+#include "messages/ui_language.h"
+#include "settings/settings_file.h"
+
+namespace kx::app {
+
+bool InstallCaptions(QApplication& app, UiLanguage language, QTranslator& translator) {
+    if (language == UiLanguage::Chinese) return false;
+    // Built in as a resource, so it cannot go missing beside the program.
+    if (!translator.load(QStringLiteral(":/i18n/kxveldran_en.qm"))) return false;
+    return app.installTranslator(&translator);
+}
+
+void ApplyDialogColours(QApplication& app) {
+    QPalette palette = app.palette();
+    const QColor lightGreen(200, 240, 200);
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Window, lightGreen);
+        palette.setColor(group, QPalette::WindowText, Qt::black);
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Window, lightGreen);
+    app.setPalette(palette);
+}
+
+int RunProgrammerApp(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kxveldran.png")));
+
+    // One rule for windows and messages: only mainland Chinese gets Chinese.
+    const UiLanguage language = SystemUiLanguage();
+    QTranslator captions;
+    InstallCaptions(app, language, captions);
+    ApplyDialogColours(app);
+
+    link::PosixPortProvider ports;
+    QtUserDialogs dialogs;
+    MainDialog window({.ports = ports,
+                       .clock = SystemClock(),
+                       .dialogs = dialogs,
+                       .settingsPath = settings::SettingsPath(),
+                       .language = language});
+    window.exec();
+    // The program ends with its window, whatever way the window ended.
+    return 0;
+}
+
+}  // namespace kx::app

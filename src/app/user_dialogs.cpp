@@ -1,0 +1,76 @@
+#include "app/user_dialogs.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace kx::app {
+namespace {
+
+std::optional<QString> RunChooser(QWidget* parent, const FileChoice& choice, bool save,
+                                  QString& lastFolder) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(choice.filter);
+    dialog.setDefaultSuffix(choice.defaultSuffix);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!lastFolder.isEmpty()) dialog.setDirectory(lastFolder);
+    // A pattern as the proposed name only repeats the filter; a real name is offered.
+    if (!choice.proposedName.contains(QLatin1Char('*'))) dialog.selectFile(choice.proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    lastFolder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+// Qt's own button texts are English; ours follow the window's language.
+void NameButtons(QMessageBox& box) {
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
+        ok->setText(QCoreApplication::translate("UserDialogs", "确定"));
+    }
+    if (QAbstractButton* cancel = box.button(QMessageBox::Cancel)) {
+        cancel->setText(QCoreApplication::translate("UserDialogs", "取消"));
+    }
+}
+
+}  // namespace
+
+std::optional<QString> QtUserDialogs::ChooseOpenFile(QWidget* parent, const FileChoice& choice) {
+    return RunChooser(parent, choice, false, lastFolder_);
+}
+
+std::optional<QString> QtUserDialogs::ChooseSaveFile(QWidget* parent, const FileChoice& choice) {
+    return RunChooser(parent, choice, true, lastFolder_);
+}
+
+bool QtUserDialogs::AskOkCancel(QWidget* parent, const QString& text, bool exclamation) {
+    QMessageBox box(exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    QString::fromUtf8(kApplicationTitle), text,
+                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    NameButtons(box);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void QtUserDialogs::Tell(QWidget* parent, const QString& text, bool warning) {
+    QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Information,
+                    QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok, parent);
+    NameButtons(box);
+    box.exec();
+}
+
+void QtUserDialogs::OpenDocument(const QString& path) {
+    // A missing manual is not worth a message; the desktop would only complain about it.
+    if (!QFileInfo(path).isFile()) return;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace kx::app

@@ -1,0 +1,84 @@
+#include "app/window_output.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QThread>
+#include <algorithm>
+#include <limits>
+#include <string>
+
+#include "app/qt_text.h"
+#include "app/user_dialogs.h"
+
+namespace kx::app {
+namespace {
+
+constexpr int kMsgConfirmFuse = 54;
+constexpr int kBeepCount = 3;
+constexpr unsigned long kBeepPauseMs = 50;
+
+}  // namespace
+
+WindowOutput::WindowOutput(UiLanguage language, Clock& clock, QPlainTextEdit& pane,
+                           QProgressBar& progress, UserDialogs& dialogs, QWidget& window)
+    : TextOutput(language, clock), pane_(pane), progress_(progress) {
+    SetConfirmHandler([&dialogs, &window](int msg, std::string_view text) {
+        // Only the fuse question carries the exclamation icon.
+        return dialogs.AskOkCancel(&window, ViewText(text), msg == kMsgConfirmFuse);
+    });
+}
+
+WindowOutput::~WindowOutput() {
+    if (cursorOverridden_) QApplication::restoreOverrideCursor();
+}
+
+void WindowOutput::ShowPending() {
+    // Replacing the buffer by itself refreshes the pane without scrolling.
+    const std::string whole = Text();
+    ShowText(whole);
+}
+
+void WindowOutput::OnRefresh(std::string_view wholeText, bool scrollToEnd) {
+    pane_.setPlainText(ViewText(wholeText));
+    if (scrollToEnd) {
+        QScrollBar* bar = pane_.verticalScrollBar();
+        bar->setValue(bar->maximum());
+    }
+    Pump();
+}
+
+void WindowOutput::OnBeep() {
+    for (int i = 0; i < kBeepCount; ++i) {
+        if (i > 0) QThread::msleep(kBeepPauseMs);
+        QApplication::beep();
+    }
+}
+
+void WindowOutput::OnBusy(bool on) {
+    if (on && !cursorOverridden_) {
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        cursorOverridden_ = true;
+    } else if (!on && cursorOverridden_) {
+        QApplication::restoreOverrideCursor();
+        cursorOverridden_ = false;
+    }
+}
+
+void WindowOutput::OnProgress(std::uint32_t upper, std::uint32_t pos) {
+    // The bar counts in int; a range past that is scaled down to fit.
+    constexpr std::uint32_t kIntMax = static_cast<std::uint32_t>(std::numeric_limits<int>::max());
+    std::uint32_t divisor = 1;
+    while (upper / divisor > kIntMax) divisor *= 2;
+    progress_.setRange(0, static_cast<int>(upper / divisor));
+    progress_.setValue(static_cast<int>(std::min(pos, upper) / divisor));
+    Pump();
+}
+
+void WindowOutput::Pump() {
+    if (pumping_) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace kx::app

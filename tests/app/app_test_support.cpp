@@ -1,0 +1,97 @@
+#include "app_test_support.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/qt_text.h"
+
+namespace kx::app::testing {
+
+std::optional<QString> ScriptedDialogs::ChooseOpenFile(QWidget*, const FileChoice& choice) {
+    choices.push_back(choice);
+    if (openAnswers.empty()) return std::nullopt;
+    auto answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::ChooseSaveFile(QWidget*, const FileChoice& choice) {
+    choices.push_back(choice);
+    if (saveAnswers.empty()) return std::nullopt;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+bool ScriptedDialogs::AskOkCancel(QWidget*, const QString& text, bool exclamation) {
+    questions << text;
+    questionIcons.push_back(exclamation);
+    if (confirmAnswers.empty()) return false;
+    const bool answer = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return answer;
+}
+
+void ScriptedDialogs::Tell(QWidget*, const QString& text, bool) {
+    told << text;
+}
+
+void ScriptedDialogs::OpenDocument(const QString& path) {
+    opened << path;
+}
+
+WindowBench::WindowBench(UiLanguage lang) : language(lang) {}
+
+bool WindowBench::Open(int pollMs) {
+    window_ = std::make_unique<MainDialog>(WindowServices{.ports = ports,
+                                                          .clock = clock,
+                                                          .dialogs = dialogs,
+                                                          .settingsPath = ToUtf8(SettingsPath()),
+                                                          .language = language,
+                                                          .connectionPollMs = pollMs});
+    window_->show();
+    return QTest::qWaitFor([this] { return window_->Searched(); }, 5000);
+}
+
+void WindowBench::Close() {
+    if (window_) window_->close();
+    window_.reset();
+}
+
+void WindowBench::Click(const char* buttonName) {
+    auto* button = Find<QAbstractButton>(buttonName);
+    QVERIFY2(button != nullptr, buttonName);
+    // Check boxes and radios take clicks on their indicator and text only, not on the empty
+    // rest of a stretched widget.
+    const bool indicator = qobject_cast<QPushButton*>(button) == nullptr;
+    QTest::mouseClick(button, Qt::LeftButton, {},
+                      indicator ? QPoint(6, button->height() / 2) : button->rect().center());
+}
+
+QString WindowBench::Pane() const {
+    return Find<QPlainTextEdit>("outputPane")->toPlainText();
+}
+
+QString WindowBench::WriteFile(const QString& name, const std::string& bytes) const {
+    const QString path = TempFile(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+    return path;
+}
+
+std::string WindowBench::ReadFile(const QString& path) const {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll().toStdString();
+}
+
+QString Msg(int n, UiLanguage language) {
+    return ViewText(MessageText(n, language));
+}
+
+}  // namespace kx::app::testing

@@ -1,0 +1,71 @@
+// Start-up language: only mainland Chinese gets Chinese windows and messages.
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTranslator>
+
+#include "app/about_dialog.h"
+#include "app/password_dialog.h"
+#include "app/programmer_app.h"
+#include "app_test_support.h"
+#include "messages/ui_language.h"
+
+using namespace kx;
+using namespace kx::app::testing;
+
+namespace {
+
+UiLanguage LanguageFor(const char* lang) {
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) qunsetenv(name);
+    qputenv("LANG", lang);
+    return SystemUiLanguage();
+}
+
+}  // namespace
+
+class LanguageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void chineseSystemGetsChineseWindowsAndMessages() {
+        QTranslator captions;
+        const UiLanguage language = LanguageFor("zh_CN.UTF-8");
+        QCOMPARE(language, UiLanguage::Chinese);
+        QVERIFY(!app::InstallCaptions(*qApp, language, captions));
+        WindowBench b(language);
+        QVERIFY(b.Open());
+        QCOMPARE(b.Find<QPushButton>("runButton")->text(), QString::fromUtf8("运行"));
+        QCOMPARE(b.Find<QPushButton>("statusButton")->text(), QString::fromUtf8("搜索编程器.."));
+        QVERIFY(b.Pane().startsWith(QString::fromUtf8("编程器连接失败！")));
+    }
+
+    void everyOtherLanguageGetsEnglish() {
+        for (const char* lang : {"en_US.UTF-8", "zh_TW.UTF-8", "zh_HK", "de_DE"}) {
+            QCOMPARE(LanguageFor(lang), UiLanguage::English);
+        }
+        QTranslator captions;
+        QVERIFY(app::InstallCaptions(*qApp, UiLanguage::English, captions));
+        WindowBench b(UiLanguage::English);
+        QVERIFY(b.Open());
+        QCOMPARE(b.Find<QPushButton>("runButton")->text(), QStringLiteral("Run"));
+        QCOMPARE(b.Find<QGroupBox>("readGroup")->title(), QStringLiteral("Read"));
+        QCOMPARE(b.Window().actions().front()->text(), QStringLiteral("&About KX_VELDRAN..."));
+        app::AboutDialog about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About KX_VELDRAN"));
+        security::SecurityWords words;
+        app::PasswordDialog password(words, b.dialogs);
+        QCOMPARE(password.windowTitle(), QStringLiteral("Advanced encryption - interrupt vectors"));
+        QCoreApplication::removeTranslator(&captions);
+    }
+
+    void dialogColours() {
+        app::ApplyDialogColours(*qApp);
+        QCOMPARE(qApp->palette().color(QPalette::Window), QColor(200, 240, 200));
+        QCOMPARE(qApp->palette().color(QPalette::WindowText), QColor(Qt::black));
+    }
+};
+
+QTEST_MAIN(LanguageTest)
+#include "language_test.moc"
