@@ -72,10 +72,11 @@ struct UpdateBench : Bench {
         out.SetConfirmHandler([](int, std::string_view) { return true; });
     }
     UpdateOutcome Run() { return UpdateFirmware(ctx, OperationInputs{}, kPort); }
+    sim::Box& TheBox() { return *ports.sim.BoxAt(kPort); }
     // What the loader received at 9600 baud, sync bytes included: name and 16-bit address.
     std::vector<std::pair<std::string, unsigned>> Loader() {
         std::vector<std::pair<std::string, unsigned>> steps;
-        for (const auto& r : Box(kPort).GetTrace().Records()) {
+        for (const auto& r : TheBox().GetTrace().Records()) {
             if (r.direction != sim::TraceDirection::Received || r.baud != 9600) continue;
             steps.emplace_back(r.command, r.bytes.size() > 5 ? r.bytes[4] | r.bytes[5] << 8 : 0);
         }
@@ -113,7 +114,7 @@ TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
     EXPECT_TRUE(outcome.disableUpdateButton && outcome.portReopened);
     EXPECT_EQ(b.out.ShownText(), Msg(51) + Msg(53));
     EXPECT_EQ(b.out.busyOn, b.out.busyOff);
-    EXPECT_EQ(b.Names(kPort)[1], "ENTER_LOADER");
+    EXPECT_EQ(b.Names()[1], "ENTER_LOADER");
     EXPECT_EQ(b.LoaderNames(), ExpectedLoaderTalk(false));
     std::vector<unsigned> writes;
     for (const auto& [name, address] : b.Loader()) {
@@ -149,7 +150,7 @@ TEST(FirmwareUpdateTest, VersionJudgementAndFailedWrites) {
         UpdateBench b(0x0111, id);
         EXPECT_FALSE(b.Run().disableUpdateButton);
         EXPECT_EQ(b.out.ShownText(), Msg(msg)) << id;
-        EXPECT_EQ(b.Names(kPort), std::vector<std::string>{"GET_VERSION"});
+        EXPECT_EQ(b.Names(), std::vector<std::string>{"GET_VERSION"});
     }
 
     // A refused firmware block, or one that reads back different, ends the update; the box
@@ -159,7 +160,7 @@ TEST(FirmwareUpdateTest, VersionJudgementAndFailedWrites) {
         UpdateBench b(0x0111, "KX_VELDRAN V02.72A", {fault});
         EXPECT_FALSE(b.Run().disableUpdateButton);
         EXPECT_EQ(b.out.ShownText(), Msg(51) + Msg(52));
-        EXPECT_EQ(b.Box(kPort).Mode(), sim::BoxMode::Loader);
+        EXPECT_EQ(b.TheBox().Mode(), sim::BoxMode::Loader);
         const auto names = b.LoaderNames();
         EXPECT_EQ(std::count(names.begin(), names.end(), "LOAD_PC"), 0);
         EXPECT_EQ(b.out.BeepCount(), 0);
@@ -173,7 +174,7 @@ TEST(FirmwareUpdateTest, ResetVectorReadFailureAndLostPortStillReportTheWrite) {
     EXPECT_TRUE(outcome.success && outcome.portReopened);
     EXPECT_EQ(b.out.ShownText(), Msg(51) + Msg(53));
     EXPECT_EQ(b.LoaderNames().back(), "TX_DATA_BLOCK");  // no jump
-    EXPECT_EQ(b.Box(kPort).Identification(), "KX_VELDRAN V02.73A");  // the pulse restarts it
+    EXPECT_EQ(b.TheBox().Identification(), "KX_VELDRAN V02.73A");  // the pulse restarts it
 
     UpdateBench gone(0x0111, "KX_VELDRAN V02.72A", {{0x1A, 1, sim::FaultAction::Vanish}});
     const auto lost = gone.Run();
@@ -187,7 +188,7 @@ TEST(FirmwareUpdateTest, ResetVectorReadFailureAndLostPortStillReportTheWrite) {
 TEST(FirmwareUpdateTest, ReadBackCostAtLoaderSpeed) {
     UpdateBench b(0x0111, "KX_VELDRAN V02.72A", {}, true);
     ASSERT_TRUE(b.Run().success) << b.out.Text();
-    const auto& records = b.Box(kPort).GetTrace().Records();
+    const auto& records = b.TheBox().GetTrace().Records();
     std::uint64_t firstWriteUs = 0, readBackStartUs = 0, readBackEndUs = 0;
     for (const auto& r : records) {
         if (r.direction != sim::TraceDirection::Received || r.baud != 9600) continue;
