@@ -28,11 +28,11 @@ struct FirmwareContainer {
 
 enum class ContainerError {
     None,
-    Empty,           // no bytes at all (the build carried no file)
-    NoSegments,      // a segment count of 0
-    Truncated,       // a segment runs past the end of the data
-    TrailingBytes,   // bytes left after the last segment: not a container
-    BadSegment,      // odd address, no words, or a segment running past 0xFFFF
+    Empty,          // no bytes at all (the build carried no file)
+    NoSegments,     // a segment count of 0
+    Truncated,      // a segment runs past the end of the data
+    TrailingBytes,  // bytes left after the last segment: not a container
+    BadSegment,     // odd address, no words, or a segment running past 0xFFFF
 };
 
 // Parses and checks a container. Nothing is accepted partly: any fault gives nullopt.

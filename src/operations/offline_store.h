@@ -32,11 +32,11 @@ struct OfflineStoreImage {
 OfflineStoreImage PackOfflineStore(const image::CodeImage& image, std::uint32_t imageEnd);
 
 struct OfflineSetup {
-    std::size_t blockCount = 0;            // at most 255
-    std::uint32_t storeLength = 0;         // 24 bits
-    std::uint16_t options = 0;             // TargetOptions of the download
+    std::size_t blockCount = 0;     // at most 255
+    std::uint32_t storeLength = 0;  // 24 bits
+    std::uint16_t options = 0;      // TargetOptions of the download
     bool autoIncrement = false;
-    std::array<std::uint8_t, 32> password{};   // PasswordBytes of BslPassword
+    std::array<std::uint8_t, 32> password{};  // PasswordBytes of BslPassword
     std::uint16_t infoAddress = 0;
     std::array<std::uint8_t, 24> productInfo{};  // ProductInfoRecord
     std::uint16_t countLimit = 0xFFFF;

@@ -137,8 +137,10 @@ TEST(OfflineDownloadTest, RefusalsBeforeTheStoreIsTouched) {
     ASSERT_TRUE(full.Run().success);
     EXPECT_EQ(full.Record()[0], 255);
 
-    for (auto [id, msg] : {std::pair{"KX_VELDRAN V02.72A", 8}, {"KX_VELDRAN V02.80A", 60},
-                           {"KX_VELDRAX V02.73A", 7}, {"KX_VELDRAN V02.73Z", 0}}) {
+    for (auto [id, msg] : {std::pair{"KX_VELDRAN V02.72A", 8},
+                           {"KX_VELDRAN V02.80A", 60},
+                           {"KX_VELDRAX V02.73A", 7},
+                           {"KX_VELDRAN V02.73Z", 0}}) {
         sim::BoxConfig config;
         config.identification = id;
         DownloadBench v(config);

@@ -30,7 +30,8 @@ TEST(FirmwareContainerTest, CarriedStandInsAndDamagedContainers) {
     EXPECT_EQ(fw->segments[1].address, 0xFFE0);
     EXPECT_EQ(fw->WordSum() * 2, 11856);
     std::string id;
-    for (std::uint32_t a = 0x11C5; a < 0x11C5 + 21; ++a) id.push_back(static_cast<char>(*fw->ByteAt(a)));
+    for (std::uint32_t a = 0x11C5; a < 0x11C5 + 21; ++a)
+        id.push_back(static_cast<char>(*fw->ByteAt(a)));
     EXPECT_EQ(id, std::string("#0AKX_VELDRAN V02.73") + '\0');
     const unsigned reset = *fw->ByteAt(0xFFFE) | (*fw->ByteAt(0xFFFF) << 8);
     EXPECT_TRUE(reset >= 0x1100 && reset < 0x1100 + 11824);
@@ -90,8 +91,8 @@ struct UpdateBench : Bench {
 };
 
 std::vector<std::string> ExpectedLoaderTalk(bool patched) {
-    std::vector<std::string> n = {"SYNC", "MASS_ERASE", "SYNC", "RX_PASSWORD", "SYNC",
-                                  "TX_DATA_BLOCK"};
+    std::vector<std::string> n = {"SYNC",        "MASS_ERASE", "SYNC",
+                                  "RX_PASSWORD", "SYNC",       "TX_DATA_BLOCK"};
     if (patched) {
         n.insert(n.end(), {"SYNC", "LOAD_PC", "SYNC", "RX_PASSWORD", "SYNC", "RX_DATA_BLOCK",
                            "SYNC", "LOAD_PC"});
@@ -145,7 +146,8 @@ TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
 }
 
 TEST(FirmwareUpdateTest, VersionJudgementAndFailedWrites) {
-    for (auto [id, msg] : {std::pair{"KX_VELDRAN V02.73", 50}, {"KX_VELDRAN V02.80A", 50},
+    for (auto [id, msg] : {std::pair{"KX_VELDRAN V02.73", 50},
+                           {"KX_VELDRAN V02.80A", 50},
                            {"KY_VELDRAN V01.00A", 49}}) {
         UpdateBench b(0x0111, id);
         EXPECT_FALSE(b.Run().disableUpdateButton);
@@ -173,7 +175,7 @@ TEST(FirmwareUpdateTest, ResetVectorReadFailureAndLostPortStillReportTheWrite) {
     const auto outcome = b.Run();
     EXPECT_TRUE(outcome.success && outcome.portReopened);
     EXPECT_EQ(b.out.ShownText(), Msg(51) + Msg(53));
-    EXPECT_EQ(b.LoaderNames().back(), "TX_DATA_BLOCK");  // no jump
+    EXPECT_EQ(b.LoaderNames().back(), "TX_DATA_BLOCK");            // no jump
     EXPECT_EQ(b.TheBox().Identification(), "KX_VELDRAN V02.73A");  // the pulse restarts it
 
     UpdateBench gone(0x0111, "KX_VELDRAN V02.72A", {{0x1A, 1, sim::FaultAction::Vanish}});

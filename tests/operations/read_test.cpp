@@ -38,8 +38,10 @@ struct ReadBench : Bench {
 };
 
 TEST(TargetReadTest, ByAddressChecksAndBlockSizes) {
-    for (auto [address, length, msg] : {std::tuple{"1001", "0010", 36}, {"F000", "0FFF", 37},
-                                        {"FC00", "0402", 38}, {"FFFE", "FFFFFFFE", 38}}) {
+    for (auto [address, length, msg] : {std::tuple{"1001", "0010", 36},
+                                        {"F000", "0FFF", 37},
+                                        {"FC00", "0402", 38},
+                                        {"FFFE", "FFFFFFFE", 38}}) {
         ReadBench b(kF1101);
         b.image->Set(0x2000, 0x42);
         EXPECT_FALSE(b.Read(address, length).success);
