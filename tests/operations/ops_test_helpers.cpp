@@ -1,5 +1,7 @@
 #include "ops_test_helpers.h"
 
+#include <algorithm>
+
 namespace kx::ops::testing {
 
 std::unique_ptr<link::SerialDevice> BenchPorts::Open(unsigned index, std::uint32_t baud,
@@ -11,18 +13,7 @@ std::unique_ptr<link::SerialDevice> BenchPorts::Open(unsigned index, std::uint32
     return sim.Open(index, baud, why);
 }
 
-std::string BenchPorts::PortName(unsigned index) const {
-    return "/dev/ttyS" + std::to_string(index);
-}
-
-Bench::Bench(UiLanguage language)
-    : clock(1000),
-      ports(clock),
-      link(ports, clock),
-      out(language, clock),
-      image(std::make_unique<image::CodeImage>()),
-      ctx{link, out, clock, *image, words},
-      startMs_(clock.NowMs()) {
+Bench::Bench(UiLanguage language) : out(language, clock) {
     out.SetSoundOn(true);
 }
 
@@ -33,21 +24,20 @@ sim::Box& Bench::AddBox(int row, unsigned index, sim::BoxConfig config) {
     return box;
 }
 
-std::vector<Frame> Bench::Frames(unsigned index) {
+std::vector<Frame> Bench::Frames() {
     std::vector<Frame> frames;
-    for (const auto& r : Box(index).GetTrace().Records()) {
+    for (const auto& r : Box().GetTrace().Records()) {
         if (r.direction != sim::TraceDirection::Received || r.command == "SYNC") continue;
-        const std::size_t n = r.bytes.size() > 2 ? r.bytes[2] : 0;
-        Frame f{r.command, {}};
-        if (r.bytes.size() >= 4 + n) f.payload.assign(r.bytes.begin() + 4, r.bytes.begin() + 4 + n);
-        frames.push_back(std::move(f));
+        const std::size_t n =
+            r.bytes.size() > 4 ? std::min<std::size_t>(r.bytes[2], r.bytes.size() - 4) : 0;
+        frames.push_back({r.command, {r.bytes.begin() + 4, r.bytes.begin() + 4 + n}});
     }
     return frames;
 }
 
-std::vector<std::string> Bench::Names(unsigned index) {
+std::vector<std::string> Bench::Names() {
     std::vector<std::string> names;
-    for (const auto& f : Frames(index)) names.push_back(f.name);
+    for (const auto& f : Frames()) names.push_back(f.name);
     return names;
 }
 
@@ -62,7 +52,6 @@ void FillImage(image::CodeImage& image, std::uint32_t from, std::uint32_t to) {
 OperationInputs RunInputs(int row) {
     OperationInputs in;
     in.deviceRow = row;
-    in.runAfter = true;
     return in;
 }
 
