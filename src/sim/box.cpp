@@ -28,9 +28,15 @@ void DescribeRequest(int code, std::span<const std::uint8_t> p, std::uint8_t mem
             f.Hex("addr", word(0)).Number("n", byte(2));
             if (code != 0x10 && memOffset != 0) f.Hex("offset", memOffset, 2);
             break;
-        case 0x16: f.Hex("addr", word(0)).Hex("word", word(2)); break;
-        case 0x1A: f.Hex("addr", word(0)); break;
-        case 0x21: f.Hex("offset", byte(2), 2); break;
+        case 0x16:
+            f.Hex("addr", word(0)).Hex("word", word(2));
+            break;
+        case 0x1A:
+            f.Hex("addr", word(0));
+            break;
+        case 0x21:
+            f.Hex("offset", byte(2), 2);
+            break;
         case 0x70: {
             const auto o = word(0);
             f.Hex("options", o).Text("mode", (o & 0x40) ? "SBW" : (o & 0x01) ? "BSL" : "JTAG");
@@ -49,7 +55,8 @@ void DescribeRequest(int code, std::span<const std::uint8_t> p, std::uint8_t mem
             f.Number("length", byte(4) | byte(5) << 8 | byte(6) << 16).Number("auto_inc", byte(7));
             f.Hex("info_addr", word(40)).Number("limit", word(66));
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -138,9 +145,15 @@ void Box::Receive(std::span<const std::uint8_t> bytes, std::uint64_t startUs,
 
 void Box::HandleEvent(const RxEvent& event, const LineSettings& line) {
     switch (event.kind) {
-        case RxKind::Frame: HandleFrame(event); return;
-        case RxKind::Sync: HandleSync(event); return;
-        case RxKind::Truncated: TraceEvent(event.atUs, "truncated", event.raw); return;
+        case RxKind::Frame:
+            HandleFrame(event);
+            return;
+        case RxKind::Sync:
+            HandleSync(event);
+            return;
+        case RxKind::Truncated:
+            TraceEvent(event.atUs, "truncated", event.raw);
+            return;
         case RxKind::BadChecksum:
         case RxKind::BadHeader: {
             const char* what = event.kind == RxKind::BadChecksum ? "bad_checksum" : "bad_header";
@@ -184,14 +197,19 @@ void Box::HandleFrame(const RxEvent& event) {
         Emit(code, Nak("fault"), event.atUs, fault);
         return;
     }
-    Reply reply = mode_ == BoxMode::Loader ? HandleLoader(code, payload)
-                                           : HandleFirmware(code, payload);
+    Reply reply =
+        mode_ == BoxMode::Loader ? HandleLoader(code, payload) : HandleFirmware(code, payload);
     const auto then = reply.then;
     Emit(code, std::move(reply), event.atUs, fault);
     switch (then) {
-        case Reply::Then::Stay: break;
-        case Reply::Then::EnterLoader: EnterLoader(); break;
-        case Reply::Then::StartFirmware: StartFirmware(); break;
+        case Reply::Then::Stay:
+            break;
+        case Reply::Then::EnterLoader:
+            EnterLoader();
+            break;
+        case Reply::Then::StartFirmware:
+            StartFirmware();
+            break;
         case Reply::Then::RestartLoader:
             loaderUnlocked_ = false;
             patchArmed_ = false;
@@ -210,8 +228,12 @@ void Box::Emit(int code, Reply reply, std::uint64_t readyUs, std::optional<Fault
     if (fault && !bytes.empty()) {
         reply.fields.Text("fault", FaultActionName(*fault));
         switch (*fault) {
-            case FaultAction::NoReply: bytes.clear(); break;
-            case FaultAction::Short: bytes.pop_back(); break;
+            case FaultAction::NoReply:
+                bytes.clear();
+                break;
+            case FaultAction::Short:
+                bytes.pop_back();
+                break;
             case FaultAction::Corrupt: {
                 const std::size_t i = bytes.size() > 4 ? 4 : 0;
                 bytes[i] = static_cast<std::uint8_t>(~bytes[i]);
@@ -219,12 +241,15 @@ void Box::Emit(int code, Reply reply, std::uint64_t readyUs, std::optional<Fault
             }
             case FaultAction::Late: {
                 const std::uint64_t timeoutMs =
-                    code == kSyncCode ? 20 : link::ReplyClassOf(static_cast<std::uint8_t>(code)).timeoutMs;
+                    code == kSyncCode
+                        ? 20
+                        : link::ReplyClassOf(static_cast<std::uint8_t>(code)).timeoutMs;
                 delayUs = timeoutMs * 1000 + timing::kLateMarginUs;
                 break;
             }
             case FaultAction::Nak:
-            case FaultAction::Vanish: break;
+            case FaultAction::Vanish:
+                break;
         }
     }
     const std::uint64_t byteUs = config_.timing ? timing::ByteUs(ListenBaud()) : 0;
@@ -259,7 +284,9 @@ void Box::SetControlLines(bool dtr, bool rts, std::uint64_t nowUs) {
     if (released && !rts && nowUs - dtrSinceUs_ >= 1000) Restart(nowUs, "reset_pulse");
 }
 
-void Box::PowerCycle(std::uint64_t nowUs) { Restart(nowUs, "power_cycle"); }
+void Box::PowerCycle(std::uint64_t nowUs) {
+    Restart(nowUs, "power_cycle");
+}
 
 void Box::Vanish(std::uint64_t nowUs) {
     TraceEvent(nowUs, "vanish", {});
@@ -288,8 +315,11 @@ void Box::Restart(std::uint64_t nowUs, const char* why) {
         mode_ = BoxMode::Dead;
         identification_.clear();
     }
-    TraceEvent(nowUs, why, {}, TraceFields().Text("mode", mode_ == BoxMode::Dead ? "dead" : "firmware")
-                                   .Text("identification", identification_).Take());
+    TraceEvent(nowUs, why, {},
+               TraceFields()
+                   .Text("mode", mode_ == BoxMode::Dead ? "dead" : "firmware")
+                   .Text("identification", identification_)
+                   .Take());
 }
 
 void Box::StartFirmware() {

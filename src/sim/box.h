@@ -39,13 +39,13 @@ struct LineSettings {
 };
 
 struct TimedByte {
-    std::uint64_t atUs;   // when its last bit has arrived at the host
-    std::uint32_t baud;   // speed it was sent at
+    std::uint64_t atUs;  // when its last bit has arrived at the host
+    std::uint32_t baud;  // speed it was sent at
     std::uint8_t value;
 };
 
 class Box {
-public:
+  public:
     explicit Box(BoxConfig config = {});
 
     // --- the line ----------------------------------------------------------------------
@@ -68,7 +68,9 @@ public:
     void Reattach(std::uint64_t nowUs);
 
     BoxMode Mode() const { return mode_; }
-    std::uint32_t ListenBaud() const { return mode_ == BoxMode::Loader ? kLoaderBaud : kFirmwareBaud; }
+    std::uint32_t ListenBaud() const {
+        return mode_ == BoxMode::Loader ? kLoaderBaud : kFirmwareBaud;
+    }
     // Identification of the firmware now running (from the box's flash).
     const std::string& Identification() const { return identification_; }
     const BoxConfig& Config() const { return config_; }
@@ -93,10 +95,10 @@ public:
     const Trace& GetTrace() const { return trace_; }
     FaultPlan& Faults() { return faults_; }
 
-private:
+  private:
     struct Reply {
         std::vector<std::uint8_t> bytes;
-        std::uint64_t workUs = 0;   // time before the first reply byte
+        std::uint64_t workUs = 0;  // time before the first reply byte
         TraceFields fields;
         enum class Then { Stay, EnterLoader, StartFirmware, Die, RestartLoader } then = Then::Stay;
     };

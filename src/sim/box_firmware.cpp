@@ -19,7 +19,8 @@ Box::Reply Box::HandleFirmware(std::uint8_t code, std::span<const std::uint8_t> 
             r.workUs = timing::kCommandUs;
             return r;
         }
-        case link::Command::TARGET_CONNECT: return Connect(p);
+        case link::Command::TARGET_CONNECT:
+            return Connect(p);
         case link::Command::TARGET_RUN: {
             // The target is released to run its code; nothing is sent back.
             session_ = {};
@@ -34,26 +35,35 @@ Box::Reply Box::HandleFirmware(std::uint8_t code, std::span<const std::uint8_t> 
             r.workUs = timing::kCommandUs;
             return r;
         }
-        case link::Command::RX_DATA_BLOCK: return WriteBlock(p);
-        case link::Command::TX_DATA_BLOCK: return ReadBlock(p);
-        case link::Command::ERASE_SEGMENT: return EraseSegmentCmd(p);
-        case link::Command::MASS_ERASE: return MassEraseCmd();
-        case link::Command::BURN_FUSE: return BurnFuseCmd();
+        case link::Command::RX_DATA_BLOCK:
+            return WriteBlock(p);
+        case link::Command::TX_DATA_BLOCK:
+            return ReadBlock(p);
+        case link::Command::ERASE_SEGMENT:
+            return EraseSegmentCmd(p);
+        case link::Command::MASS_ERASE:
+            return MassEraseCmd();
+        case link::Command::BURN_FUSE:
+            return BurnFuseCmd();
         case link::Command::VPP_TEST: {
             Reply r = config_.vppFails ? Nak("VPP out of range") : Ack();
             r.workUs = timing::kVppTestUs;
             return r;
         }
-        case link::Command::OFFLINE_SETUP: return OfflineSetup(p);
-        case link::Command::STORE_WRITE: return StoreWrite(p);
-        case link::Command::STORE_READ: return StoreRead(p);
+        case link::Command::OFFLINE_SETUP:
+            return OfflineSetup(p);
+        case link::Command::STORE_WRITE:
+            return StoreWrite(p);
+        case link::Command::STORE_READ:
+            return StoreRead(p);
         case link::Command::ENTER_LOADER: {
             Reply r = Ack();
             r.workUs = timing::kCommandUs;
             r.then = Reply::Then::EnterLoader;
             return r;
         }
-        default: return Nak("unknown command");
+        default:
+            return Nak("unknown command");
     }
 }
 

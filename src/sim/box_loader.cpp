@@ -35,11 +35,21 @@ bool Box::OwnRead(std::uint32_t address, std::span<std::uint8_t> out) const {
             out[i] = ownRam_[a - kOwnRamStart];
         } else if (a >= kBootRomStart && a < kBootRomEnd) {
             switch (a) {
-                case 0x0FF0: out[i] = static_cast<std::uint8_t>(kOwnChipId >> 8); break;
-                case 0x0FF1: out[i] = static_cast<std::uint8_t>(kOwnChipId & 0xFF); break;
-                case 0x0FFA: out[i] = static_cast<std::uint8_t>(config_.loaderVersion >> 8); break;
-                case 0x0FFB: out[i] = static_cast<std::uint8_t>(config_.loaderVersion & 0xFF); break;
-                default: out[i] = 0xFF; break;
+                case 0x0FF0:
+                    out[i] = static_cast<std::uint8_t>(kOwnChipId >> 8);
+                    break;
+                case 0x0FF1:
+                    out[i] = static_cast<std::uint8_t>(kOwnChipId & 0xFF);
+                    break;
+                case 0x0FFA:
+                    out[i] = static_cast<std::uint8_t>(config_.loaderVersion >> 8);
+                    break;
+                case 0x0FFB:
+                    out[i] = static_cast<std::uint8_t>(config_.loaderVersion & 0xFF);
+                    break;
+                default:
+                    out[i] = 0xFF;
+                    break;
             }
         } else {
             return false;
@@ -58,7 +68,8 @@ void Box::WriteFactoryFirmware() {
     ownFlash_.Program(0x1100, kStartup);
 
     const std::string& id = config_.identification;
-    std::vector<std::uint8_t> text{'#', '0', static_cast<std::uint8_t>(id.size() > 17 ? id[17] : 0)};
+    std::vector<std::uint8_t> text{'#', '0',
+                                   static_cast<std::uint8_t>(id.size() > 17 ? id[17] : 0)};
     for (std::size_t i = 0; i < 17; ++i) {
         text.push_back(static_cast<std::uint8_t>(i < id.size() ? id[i] : 0));
     }
@@ -74,8 +85,8 @@ void Box::WriteFactoryFirmware() {
 }
 
 std::optional<std::uint16_t> Box::FirmwareEntry() const {
-    const auto entry =
-        static_cast<std::uint16_t>(ownFlash_.Byte(kResetVector) | (ownFlash_.Byte(kResetVector + 1) << 8));
+    const auto entry = static_cast<std::uint16_t>(ownFlash_.Byte(kResetVector) |
+                                                  (ownFlash_.Byte(kResetVector + 1) << 8));
     if (entry == 0xFFFF || !ownFlash_.Contains(entry, 2)) return std::nullopt;
     if (ownFlash_.Byte(entry) == 0xFF && ownFlash_.Byte(entry + 1) == 0xFF) return std::nullopt;
     return entry;
@@ -141,7 +152,8 @@ Box::Reply Box::HandleLoader(std::uint8_t code, std::span<const std::uint8_t> p)
                     ownInfo_.EraseAll();
                     r.workUs = timing::kMassEraseUs + 2 * timing::kSegmentEraseUs;
                     return r;
-                default: return Nak("unknown erase word");
+                default:
+                    return Nak("unknown erase word");
             }
         }
         case link::Command::TX_DATA_BLOCK: {
@@ -154,9 +166,12 @@ Box::Reply Box::HandleLoader(std::uint8_t code, std::span<const std::uint8_t> p)
             r.fields.Text("reply", "data");
             return r;
         }
-        case link::Command::RX_DATA_BLOCK: return LoaderWrite(p);
-        case link::Command::LOAD_PC: return LoaderLoadPc(p);
-        default: return Nak("unknown loader command");
+        case link::Command::RX_DATA_BLOCK:
+            return LoaderWrite(p);
+        case link::Command::LOAD_PC:
+            return LoaderLoadPc(p);
+        default:
+            return Nak("unknown loader command");
     }
 }
 

@@ -37,8 +37,10 @@ const char* ModeName(TargetMode m) {
 std::uint64_t Box::TargetWriteUs(std::size_t n) const {
     const std::uint64_t words = (n + 1) / 2;
     switch (session_.mode) {
-        case TargetMode::Jtag: return words * (timing::kJtagWordUs + timing::kWordProgramUs);
-        case TargetMode::Sbw: return words * (timing::kSbwWordUs + timing::kWordProgramUs);
+        case TargetMode::Jtag:
+            return words * (timing::kJtagWordUs + timing::kWordProgramUs);
+        case TargetMode::Sbw:
+            return words * (timing::kSbwWordUs + timing::kWordProgramUs);
         case TargetMode::Bsl:
             // sync + ack, the RX_DATA_BLOCK frame, the ack; then the BSL programs the words
             return BslLineUs(2 + 4 + 4 + n + 2 + 1) + words * timing::kWordProgramUs;
@@ -49,9 +51,12 @@ std::uint64_t Box::TargetWriteUs(std::size_t n) const {
 std::uint64_t Box::TargetReadUs(std::size_t n) const {
     const std::uint64_t words = (n + 1) / 2;
     switch (session_.mode) {
-        case TargetMode::Jtag: return words * timing::kJtagWordUs;
-        case TargetMode::Sbw: return words * timing::kSbwWordUs;
-        case TargetMode::Bsl: return BslLineUs(2 + 8 + 4 + n + 2);
+        case TargetMode::Jtag:
+            return words * timing::kJtagWordUs;
+        case TargetMode::Sbw:
+            return words * timing::kSbwWordUs;
+        case TargetMode::Bsl:
+            return BslLineUs(2 + 8 + 4 + n + 2);
     }
     return 0;
 }
@@ -69,7 +74,7 @@ Box::Reply Box::Connect(std::span<const std::uint8_t> p) {
     session_ = {};
     memOffset_ = 0;
     session_.options = options;
-    session_.mode = (options & kOptSbw) ? TargetMode::Sbw
+    session_.mode = (options & kOptSbw)   ? TargetMode::Sbw
                     : (options & kOptBsl) ? TargetMode::Bsl
                                           : TargetMode::Jtag;
 
@@ -98,8 +103,8 @@ Box::Reply Box::Connect(std::span<const std::uint8_t> p) {
     if (note != nullptr) {
         r.workUs += timing::kJtagConnectUs;
     } else if (session_.mode != TargetMode::Bsl) {
-        r.workUs += session_.mode == TargetMode::Jtag ? timing::kJtagConnectUs
-                                                      : timing::kSbwConnectUs;
+        r.workUs +=
+            session_.mode == TargetMode::Jtag ? timing::kJtagConnectUs : timing::kSbwConnectUs;
         if (target_->Fused()) {
             status = link::kTargetFused;
             note = "fuse blown: JTAG locked";
@@ -193,7 +198,8 @@ Box::Reply Box::EraseSegmentCmd(std::span<const std::uint8_t> p) {
             break;
         case 0xA504:  // main memory; on 20-bit chips only the bank below 64 KiB
             if (!inMain) return Nak("not a main-flash address");
-            target_->EraseMain(layout.flashStart, std::min<std::uint32_t>(layout.FlashEnd(), 0x10000));
+            target_->EraseMain(layout.flashStart,
+                               std::min<std::uint32_t>(layout.FlashEnd(), 0x10000));
             r.workUs = TargetEraseUs(timing::kMassEraseUs);
             break;
         case 0xA50C:  // main memory of every bank
@@ -203,7 +209,8 @@ Box::Reply Box::EraseSegmentCmd(std::span<const std::uint8_t> p) {
             break;
         case 0xA506:  // everything, as MASS_ERASE
             return MassEraseCmd();
-        default: return Nak("unknown erase word");
+        default:
+            return Nak("unknown erase word");
     }
     r.fields.Hex("erased_with", word);
     return r;

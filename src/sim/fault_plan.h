@@ -11,16 +11,16 @@
 namespace kx::sim {
 
 enum class FaultAction {
-    NoReply,   // the command is carried out, its reply is lost on the wire
-    Nak,       // the box refuses the command (0xA0) without carrying it out
-    Short,     // the reply loses its last byte
-    Corrupt,   // one byte of the reply is inverted (the first data byte, or the ack)
-    Late,      // the reply comes 100 ms after the command's time-out
-    Vanish,    // the box disappears before carrying the command out (adapter pulled)
+    NoReply,  // the command is carried out, its reply is lost on the wire
+    Nak,      // the box refuses the command (0xA0) without carrying it out
+    Short,    // the reply loses its last byte
+    Corrupt,  // one byte of the reply is inverted (the first data byte, or the ack)
+    Late,     // the reply comes 100 ms after the command's time-out
+    Vanish,   // the box disappears before carrying the command out (adapter pulled)
 };
 
 struct FaultRule {
-    int code = 0;                           // command code, or kSyncCode
+    int code = 0;                             // command code, or kSyncCode
     std::optional<std::uint32_t> occurrence;  // 1-based; unset: every occurrence
     FaultAction action = FaultAction::NoReply;
 };
@@ -33,7 +33,7 @@ std::string_view FaultActionName(FaultAction action);
 
 // Counts each command code as it arrives and hands out the rule that fires.
 class FaultPlan {
-public:
+  public:
     FaultPlan() = default;
     explicit FaultPlan(std::vector<FaultRule> rules) : rules_(std::move(rules)) {}
     void Add(const FaultRule& rule) { rules_.push_back(rule); }
@@ -41,7 +41,7 @@ public:
     std::optional<FaultAction> Next(int code);
     std::uint32_t Count(int code) const;
 
-private:
+  private:
     std::vector<FaultRule> rules_;
     std::map<int, std::uint32_t> counts_;
 };

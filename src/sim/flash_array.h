@@ -9,7 +9,7 @@
 namespace kx::sim {
 
 class FlashArray {
-public:
+  public:
     FlashArray() = default;
     // `segmentSize` bytes per erase segment, segments aligned to multiples of it.
     FlashArray(std::uint32_t start, std::uint32_t size, std::uint32_t segmentSize);
@@ -36,7 +36,7 @@ public:
         return address - address % segmentSize_;
     }
 
-private:
+  private:
     std::uint32_t start_ = 0;
     std::uint32_t segmentSize_ = 512;
     std::vector<std::uint8_t> cells_;

@@ -105,8 +105,8 @@ void FrameReceiver::Feed(std::uint8_t byte, std::uint64_t atUs, std::vector<RxEv
             if (raw_.size() < expected_) return;
             const auto body = std::span<const std::uint8_t>(raw_).first(expected_ - 2);
             const auto sum = link::FrameChecksum(body);
-            const bool good = raw_[expected_ - 2] == (sum & 0xFF) &&
-                              raw_[expected_ - 1] == (sum >> 8);
+            const bool good =
+                raw_[expected_ - 2] == (sum & 0xFF) && raw_[expected_ - 1] == (sum >> 8);
             if (good) {
                 out.push_back({RxKind::Frame, atUs, raw_});
             } else if (!quiet_) {

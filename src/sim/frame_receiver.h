@@ -18,8 +18,8 @@ enum class RxKind {
 
 struct RxEvent {
     RxKind kind = RxKind::Frame;
-    std::uint64_t atUs = 0;          // arrival of the last byte
-    std::vector<std::uint8_t> raw;   // the bytes as received (whole frame for Frame)
+    std::uint64_t atUs = 0;         // arrival of the last byte
+    std::vector<std::uint8_t> raw;  // the bytes as received (whole frame for Frame)
 
     std::uint8_t Command() const { return raw.size() > 1 ? raw[1] : 0; }
     // Payload of a complete frame (padding included).
@@ -27,7 +27,7 @@ struct RxEvent {
 };
 
 class FrameReceiver {
-public:
+  public:
     explicit FrameReceiver(std::uint64_t idleGapUs) : idleGapUs_(idleGapUs) {}
 
     // Loader mode: each frame must be preceded by its own sync byte.
@@ -44,13 +44,13 @@ public:
     // Bytes skipped outside frames since the last call.
     std::vector<std::uint8_t> TakeSkipped();
 
-private:
+  private:
     enum class State { Idle, Header, Body, Discard };
     void EndFrame();
 
     std::uint64_t idleGapUs_;
     State state_ = State::Idle;
-    bool quiet_ = false;     // a header found while discarding: report nothing if bad
+    bool quiet_ = false;  // a header found while discarding: report nothing if bad
     bool syncMode_ = false;
     bool synced_ = false;
     bool anyByte_ = false;

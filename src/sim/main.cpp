@@ -19,8 +19,12 @@ namespace {
 volatile std::sig_atomic_t gStop = 0;
 volatile std::sig_atomic_t gPowerCycle = 0;
 
-void OnStop(int) { gStop = 1; }
-void OnPowerCycle(int) { gPowerCycle = 1; }
+void OnStop(int) {
+    gStop = 1;
+}
+void OnPowerCycle(int) {
+    gPowerCycle = 1;
+}
 
 void Catch(int sig, void (*handler)(int)) {
     struct sigaction sa {};

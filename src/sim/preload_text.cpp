@@ -30,7 +30,8 @@ std::optional<std::vector<MemorySegment>> ParseTiTxt(std::string_view text, std:
         if (line[0] == '@') {
             std::uint32_t address = 0;
             if (line.size() < 2 || line.size() > 6) {
-                error = "line " + std::to_string(lineNo) + ": an address line is @ and 1 to 5 hex digits";
+                error = "line " + std::to_string(lineNo) +
+                        ": an address line is @ and 1 to 5 hex digits";
                 return std::nullopt;
             }
             for (const char c : line.substr(1)) {

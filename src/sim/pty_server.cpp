@@ -24,16 +24,26 @@ std::uint64_t MonotonicNs() {
 
 std::uint32_t BaudOf(speed_t speed) {
     switch (speed) {
-        case B1200: return 1200;
-        case B2400: return 2400;
-        case B4800: return 4800;
-        case B9600: return 9600;
-        case B19200: return 19200;
-        case B38400: return 38400;
-        case B57600: return 57600;
-        case B115200: return 115200;
-        case B230400: return 230400;
-        default: return 0;
+        case B1200:
+            return 1200;
+        case B2400:
+            return 2400;
+        case B4800:
+            return 4800;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        case B57600:
+            return 57600;
+        case B115200:
+            return 115200;
+        case B230400:
+            return 230400;
+        default:
+            return 0;
     }
 }
 
@@ -50,9 +60,13 @@ std::optional<LineSettings> ReadLineSettings(int fd) {
     return line;
 }
 
-PtyServer::~PtyServer() { Close(); }
+PtyServer::~PtyServer() {
+    Close();
+}
 
-std::uint64_t PtyServer::NowUs() const { return (MonotonicNs() - startNs_) / 1000; }
+std::uint64_t PtyServer::NowUs() const {
+    return (MonotonicNs() - startNs_) / 1000;
+}
 
 std::optional<std::string> PtyServer::Open(std::string& error) {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -126,7 +140,9 @@ void PtyServer::Serve(volatile std::sig_atomic_t& stop, volatile std::sig_atomic
         if (!box_.PendingOutput().empty()) {
             const std::uint64_t now = NowUs();
             const std::uint64_t at = box_.PendingOutput().front().atUs;
-            timeoutMs = at <= now ? 0 : static_cast<int>(std::min<std::uint64_t>((at - now + 999) / 1000, 20));
+            timeoutMs =
+                at <= now ? 0
+                          : static_cast<int>(std::min<std::uint64_t>((at - now + 999) / 1000, 20));
         }
         pollfd p{master_, POLLIN, 0};
         const int ready = ::poll(&p, 1, timeoutMs);

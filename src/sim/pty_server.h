@@ -16,7 +16,7 @@ namespace kx::sim {
 std::optional<LineSettings> ReadLineSettings(int fd);
 
 class PtyServer {
-public:
+  public:
     explicit PtyServer(Box& box) : box_(box) {}
     ~PtyServer();
     PtyServer(const PtyServer&) = delete;
@@ -31,7 +31,7 @@ public:
     // Microseconds since Open, the box's time base.
     std::uint64_t NowUs() const;
 
-private:
+  private:
     void Deliver();
 
     Box& box_;

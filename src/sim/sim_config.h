@@ -13,13 +13,13 @@ namespace kx::sim {
 
 // The target MSP430 on the box's cable.
 struct ChipConfig {
-    bool present = true;                      // false: nothing answers on the cable
-    int row = 0;                              // catalogue row giving the memory layout
-    std::optional<std::uint16_t> chipId;      // reported id; the row's id when unset
-    bool fused = false;                       // JTAG security fuse already blown
+    bool present = true;                           // false: nothing answers on the cable
+    int row = 0;                                   // catalogue row giving the memory layout
+    std::optional<std::uint16_t> chipId;           // reported id; the row's id when unset
+    bool fused = false;                            // JTAG security fuse already blown
     std::optional<link::PasswordBytes32> vectors;  // initial 0xFFE0..0xFFFF (= BSL password)
-    bool calibration = true;                  // factory DCO constants in segment A (2xx-style)
-    bool needsSupply = false;                 // board has no own power: connect needs bit 0x0002
+    bool calibration = true;                       // factory DCO constants in segment A (2xx-style)
+    bool needsSupply = false;  // board has no own power: connect needs bit 0x0002
 };
 
 struct BoxConfig {

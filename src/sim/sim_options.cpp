@@ -37,8 +37,9 @@ std::optional<std::uint32_t> Number(std::string_view text, int base) {
 // "F2419(F2619)").
 std::optional<int> FindDevice(std::string_view text) {
     if (const auto n = Number(text, 10)) {
-        return *n < static_cast<std::uint32_t>(devices::kDeviceCount) ? std::optional<int>(static_cast<int>(*n))
-                                                                      : std::nullopt;
+        return *n < static_cast<std::uint32_t>(devices::kDeviceCount)
+                   ? std::optional<int>(static_cast<int>(*n))
+                   : std::nullopt;
     }
     std::string want = Upper(text);
     if (want.rfind("MSP430", 0) == 0) want.erase(0, 6);
@@ -52,9 +53,11 @@ std::optional<int> FindDevice(std::string_view text) {
         std::size_t start = 0;
         while (start < name.size()) {
             const auto end = name.find_first_of("()/", start);
-            const std::string part = name.substr(start, end == std::string::npos ? end : end - start);
+            const std::string part =
+                name.substr(start, end == std::string::npos ? end : end - start);
             // Suffix-only parts such as "1A" in "F112(1/1A)" are not names of their own.
-            if (!part.empty() && std::isalpha(static_cast<unsigned char>(part[0])) && part == want) {
+            if (!part.empty() && std::isalpha(static_cast<unsigned char>(part[0])) &&
+                part == want) {
                 return row;
             }
             if (end == std::string::npos) break;

@@ -11,10 +11,10 @@
 namespace kx::sim {
 
 struct ProgramOptions {
-    BoxConfig box;                         // timing on unless --no-timing
-    std::vector<MemorySegment> preload;    // --image: put into the chip's flash
-    std::string linkPath;                  // --link: symlink to the slave side
-    std::string traceFile;                 // --trace: JSON lines
+    BoxConfig box;                       // timing on unless --no-timing
+    std::vector<MemorySegment> preload;  // --image: put into the chip's flash
+    std::string linkPath;                // --link: symlink to the slave side
+    std::string traceFile;               // --trace: JSON lines
     bool help = false;
 };
 

@@ -30,13 +30,13 @@ inline constexpr std::uint64_t kSbwWordUs = 50;         // the same over Spy-Bi-
 inline constexpr std::uint32_t kTargetBslBaud = 9600;   // box to target BSL
 inline constexpr std::uint64_t kJtagConnectUs = 20000;  // entry sequence, fuse check, id read
 inline constexpr std::uint64_t kSbwConnectUs = 30000;
-inline constexpr std::uint64_t kBslEntryUs = 15000;     // RST/TEST pulse sequence
-inline constexpr std::uint64_t kSupplySettleUs = 50000; // box switches target Vcc on
-inline constexpr std::uint64_t kFuseBurnUs = 15000;     // VPP ramp plus the fuse pulse
-inline constexpr std::uint64_t kVppTestUs = 25000;      // VPP ramp and measurement
-inline constexpr std::uint64_t kStoreSetupUs = 20000;   // plus kStoreEraseUsPerKiB per KiB
+inline constexpr std::uint64_t kBslEntryUs = 15000;      // RST/TEST pulse sequence
+inline constexpr std::uint64_t kSupplySettleUs = 50000;  // box switches target Vcc on
+inline constexpr std::uint64_t kFuseBurnUs = 15000;      // VPP ramp plus the fuse pulse
+inline constexpr std::uint64_t kVppTestUs = 25000;       // VPP ramp and measurement
+inline constexpr std::uint64_t kStoreSetupUs = 20000;    // plus kStoreEraseUsPerKiB per KiB
 inline constexpr std::uint64_t kStoreEraseUsPerKiB = 1000;
-inline constexpr std::uint64_t kStoreWriteUs = 3000;    // serial-flash page program
+inline constexpr std::uint64_t kStoreWriteUs = 3000;  // serial-flash page program
 inline constexpr std::uint64_t kStoreReadUs = 500;
 
 // A late reply comes this long after the command's time-out.

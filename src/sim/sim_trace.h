@@ -16,21 +16,21 @@ struct TraceRecord {
     std::uint64_t atUs = 0;
     TraceDirection direction = TraceDirection::Event;
     std::uint32_t baud = 0;
-    std::string command;             // command name, or what happened for events
+    std::string command;  // command name, or what happened for events
     std::vector<std::uint8_t> bytes;
-    std::string fields;              // further JSON members, already formatted
+    std::string fields;  // further JSON members, already formatted
 };
 
 // Builds the "fields" part: ,"name":value pairs without the surrounding braces.
 class TraceFields {
-public:
+  public:
     TraceFields& Text(std::string_view name, std::string_view value);
     TraceFields& Number(std::string_view name, std::uint64_t value);
     TraceFields& Hex(std::string_view name, std::uint32_t value, int digits = 4);
     TraceFields& Flag(std::string_view name, bool value);
     std::string Take() { return std::move(text_); }
 
-private:
+  private:
     void Key(std::string_view name);
     std::string text_;
 };
@@ -41,7 +41,7 @@ std::string HexBytes(const std::vector<std::uint8_t>& bytes);
 std::string FormatTraceLine(const TraceRecord& record);
 
 class Trace {
-public:
+  public:
     void SetKeep(bool keep) { keep_ = keep; }
     // Every record is also written to `sink` as a JSON line (null: none).
     void SetSink(std::ostream* sink) { sink_ = sink; }
@@ -54,7 +54,7 @@ public:
     std::vector<std::string> Events() const;
     void Clear() { records_.clear(); }
 
-private:
+  private:
     bool keep_ = true;
     std::ostream* sink_ = nullptr;
     std::vector<TraceRecord> records_;

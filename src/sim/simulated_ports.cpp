@@ -27,7 +27,7 @@ struct SimulatedPorts::Port {
 namespace {
 
 class SimulatedDevice final : public link::SerialDevice {
-public:
+  public:
     SimulatedDevice(std::shared_ptr<SimulatedPorts::Port> port, std::shared_ptr<VirtualTime> time,
                     std::uint32_t baud)
         : port_(std::move(port)), time_(std::move(time)), baud_(baud) {
@@ -75,7 +75,8 @@ public:
         if (!port_->box) return true;  // the silent device swallows everything
         Box* b = Live();
         if (b == nullptr) return false;
-        b->Receive(std::span<const std::uint8_t>(src, n), time_->NowUs(), LineSettings{baud_, true});
+        b->Receive(std::span<const std::uint8_t>(src, n), time_->NowUs(),
+                   LineSettings{baud_, true});
         return !b->Vanished();
     }
 
@@ -99,7 +100,7 @@ public:
         if (Box* b = Live()) b->SetControlLines(dtr_, rts_, time_->NowUs());
     }
 
-private:
+  private:
     Box* Live() {
         Box* b = port_->box.get();
         return (b != nullptr && !b->Vanished()) ? b : nullptr;
@@ -122,7 +123,9 @@ private:
     std::deque<std::uint8_t> rx_;
 };
 
-unsigned Slot(unsigned index) { return index > 7 ? 7 : index; }
+unsigned Slot(unsigned index) {
+    return index > 7 ? 7 : index;
+}
 
 }  // namespace
 
@@ -136,9 +139,13 @@ Box& SimulatedPorts::AddBox(unsigned index, BoxConfig config) {
     return *port->box;
 }
 
-void SimulatedPorts::AddSilentPort(unsigned index) { ports_[Slot(index)] = std::make_shared<Port>(); }
+void SimulatedPorts::AddSilentPort(unsigned index) {
+    ports_[Slot(index)] = std::make_shared<Port>();
+}
 
-void SimulatedPorts::RemovePort(unsigned index) { ports_[Slot(index)].reset(); }
+void SimulatedPorts::RemovePort(unsigned index) {
+    ports_[Slot(index)].reset();
+}
 
 Box* SimulatedPorts::BoxAt(unsigned index) {
     const auto& port = ports_[Slot(index)];

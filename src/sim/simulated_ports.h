@@ -16,21 +16,21 @@ namespace kx::sim {
 
 // Microsecond time derived from a millisecond Clock (which may wrap).
 class VirtualTime {
-public:
+  public:
     explicit VirtualTime(Clock& clock) : clock_(clock), lastMs_(clock.NowMs()) {}
     std::uint64_t NowUs();
     // Lets the clock run (sleep or advance) until at least `us`.
     void AdvanceTo(std::uint64_t us);
     Clock& GetClock() { return clock_; }
 
-private:
+  private:
     Clock& clock_;
     std::uint32_t lastMs_;
     std::uint64_t nowUs_ = 0;
 };
 
 class SimulatedPorts final : public link::PortProvider {
-public:
+  public:
     explicit SimulatedPorts(Clock& clock);
     ~SimulatedPorts() override;
     SimulatedPorts(const SimulatedPorts&) = delete;
@@ -52,7 +52,7 @@ public:
 
     struct Port;
 
-private:
+  private:
     std::shared_ptr<VirtualTime> time_;
     std::array<std::shared_ptr<Port>, 8> ports_;
 };

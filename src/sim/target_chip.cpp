@@ -41,19 +41,24 @@ std::uint8_t TargetChip::ByteAt(std::uint32_t address) const {
     if (main_.Contains(address)) return main_.Byte(address);
     if (info_.Contains(address)) return info_.Byte(address);
     switch (address) {
-        case 0x0FF0: return static_cast<std::uint8_t>(chipId_ >> 8);
-        case 0x0FF1: return static_cast<std::uint8_t>(chipId_ & 0xFF);
-        case 0x0FFA: return layout_.bslCapable ? (kTargetBslVersion >> 8) : 0xFF;
-        case 0x0FFB: return layout_.bslCapable ? (kTargetBslVersion & 0xFF) : 0xFF;
-        default: return 0xFF;
+        case 0x0FF0:
+            return static_cast<std::uint8_t>(chipId_ >> 8);
+        case 0x0FF1:
+            return static_cast<std::uint8_t>(chipId_ & 0xFF);
+        case 0x0FFA:
+            return layout_.bslCapable ? (kTargetBslVersion >> 8) : 0xFF;
+        case 0x0FFB:
+            return layout_.bslCapable ? (kTargetBslVersion & 0xFF) : 0xFF;
+        default:
+            return 0xFF;
     }
 }
 
 bool TargetChip::Read(std::uint32_t address, std::span<std::uint8_t> out) const {
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto a = static_cast<std::uint32_t>(address + i);
-        const bool readable = main_.Contains(a) || info_.Contains(a) ||
-                              (a >= kBootRomStart && a < kBootRomEnd);
+        const bool readable =
+            main_.Contains(a) || info_.Contains(a) || (a >= kBootRomStart && a < kBootRomEnd);
         if (!readable) return false;
     }
     for (std::size_t i = 0; i < out.size(); ++i) {

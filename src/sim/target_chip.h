@@ -21,7 +21,7 @@ inline constexpr std::uint32_t kVectorStart = 0xFFE0;
 inline constexpr std::uint32_t kMainSegmentSize = 512;
 
 class TargetChip {
-public:
+  public:
     explicit TargetChip(const ChipConfig& config);
 
     const devices::DeviceRecord& Layout() const { return layout_; }
@@ -56,7 +56,7 @@ public:
     // Puts bytes into flash as if programmed after an erase (initial contents).
     void Preload(std::uint32_t address, std::span<const std::uint8_t> data);
 
-private:
+  private:
     bool SegALocked(std::uint32_t address, bool segAUnlocked) const;
     void WriteCalibration();
 

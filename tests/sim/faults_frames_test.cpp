@@ -186,7 +186,8 @@ TEST(Trace, RecordsFramesRepliesAndDecodedFieldsAsJsonLines) {
     EXPECT_EQ(rig.box->GetTrace().ReceivedCommands(),
               (std::vector<std::string>{"TARGET_CONNECT", "RX_DATA_BLOCK"}));
     const std::string text = sink.str();
-    EXPECT_NE(text.find("\"dir\":\"rx\",\"baud\":115200,\"cmd\":\"TARGET_CONNECT\""), std::string::npos);
+    EXPECT_NE(text.find("\"dir\":\"rx\",\"baud\":115200,\"cmd\":\"TARGET_CONNECT\""),
+              std::string::npos);
     EXPECT_NE(text.find("\"mode\":\"JTAG\""), std::string::npos);
     EXPECT_NE(text.find("\"status\":1,\"chip_id\":\"0xF112\""), std::string::npos);
     EXPECT_NE(text.find("\"addr\":\"0xFC00\",\"n\":2"), std::string::npos);
@@ -238,7 +239,8 @@ TEST(Timing, WireAndFlashTimesShowOnTheVirtualClock) {
     rig.Connect(0);
     // 134 characters on the wire, 64 words programmed over JTAG: about 19 ms.
     const std::vector<std::uint8_t> block(128, 0x00);
-    const auto write = elapsed([&] { EXPECT_EQ(rig.link.RxDataBlock(0x8000, block), link::kLinkOk); });
+    const auto write =
+        elapsed([&] { EXPECT_EQ(rig.link.RxDataBlock(0x8000, block), link::kLinkOk); });
     EXPECT_GE(write, 18u);
     EXPECT_LE(write, 23u);
     // Mass erase of main and two information segments: about 33 ms.

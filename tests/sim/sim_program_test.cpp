@@ -22,7 +22,7 @@ namespace kx::sim::test {
 namespace {
 
 class SimProcess {
-public:
+  public:
     explicit SimProcess(std::vector<std::string> args) {
         args.insert(args.begin(), KX_SIM_PROGRAM);
         int out[2];
@@ -61,7 +61,7 @@ public:
     }
     void Signal(int sig) { ::kill(pid_, sig); }
 
-private:
+  private:
     pid_t pid_ = -1;
     std::string path_;
 };
@@ -178,10 +178,10 @@ TEST(SimProgram, TimedRepliesAVanishingBoxAndAPowerCycle) {
 
 TEST(SimOptions, ParsesDevicesValuesAndRefusesNonsense) {
     std::string error;
-    auto o = ParseProgramOptions({"--device", "F149", "--chip-id", "f16c", "--fault",
-                                  "RX_DATA_BLOCK:3:nak", "--store-size", "0x1000",
-                                  "--loader-version", "0110", "--no-timing"},
-                                 error);
+    auto o = ParseProgramOptions(
+        {"--device", "F149", "--chip-id", "f16c", "--fault", "RX_DATA_BLOCK:3:nak", "--store-size",
+         "0x1000", "--loader-version", "0110", "--no-timing"},
+        error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->box.target.row, 13);
     EXPECT_EQ(o->box.target.chipId, 0xF16C);
@@ -189,9 +189,8 @@ TEST(SimOptions, ParsesDevicesValuesAndRefusesNonsense) {
     EXPECT_EQ(o->box.storeSize, 0x1000u);
     EXPECT_EQ(o->box.loaderVersion, 0x0110);
     EXPECT_FALSE(o->box.timing);
-    o = ParseProgramOptions({"--device", "MSP430F2232", "--vectors",
-                             "1,2,3,4,5,6,7,8,9,A,B,C,D,E,F,FFFF"},
-                            error);
+    o = ParseProgramOptions(
+        {"--device", "MSP430F2232", "--vectors", "1,2,3,4,5,6,7,8,9,A,B,C,D,E,F,FFFF"}, error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->box.target.row, 36);
     EXPECT_EQ(ParseProgramOptions({"--device", "f2619"}, error)->box.target.row, 49);
@@ -199,10 +198,15 @@ TEST(SimOptions, ParsesDevicesValuesAndRefusesNonsense) {
     EXPECT_EQ((*o->box.target.vectors)[2], 0x02);
     EXPECT_EQ((*o->box.target.vectors)[31], 0xFF);
     EXPECT_TRUE(ParseProgramOptions({}, error)->box.timing);
-    for (const auto& bad : std::vector<std::vector<std::string>>{
-             {"--device", "F9999"}, {"--device", "1A"}, {"--device"}, {"--chip-id", "10000"},
-             {"--vectors", "1,2"}, {"--version", "KX_VELDRAN V02.73AXY"},
-             {"--password-file", "/nonexistent/pw.txt"}, {"--bogus"}}) {
+    for (const auto& bad :
+         std::vector<std::vector<std::string>>{{"--device", "F9999"},
+                                               {"--device", "1A"},
+                                               {"--device"},
+                                               {"--chip-id", "10000"},
+                                               {"--vectors", "1,2"},
+                                               {"--version", "KX_VELDRAN V02.73AXY"},
+                                               {"--password-file", "/nonexistent/pw.txt"},
+                                               {"--bogus"}}) {
         error.clear();
         EXPECT_FALSE(ParseProgramOptions(bad, error)) << bad[0];
         EXPECT_FALSE(error.empty()) << bad[0];

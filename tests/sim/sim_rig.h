@@ -28,7 +28,8 @@ struct Rig {
     // Options word for the box's target row in `mode` (0 JTAG, 0x01 BSL, 0x40 SBW).
     std::uint16_t Options(std::uint8_t modeBits, std::uint16_t extra = 0) const {
         const auto& row = devices::DeviceAt(box->Config().target.row);
-        return static_cast<std::uint16_t>(modeBits | extra | devices::DeviceOptionBits(row, modeBits));
+        return static_cast<std::uint16_t>(modeBits | extra |
+                                          devices::DeviceOptionBits(row, modeBits));
     }
     link::TargetReply Connect(std::uint16_t options, const link::PasswordBytes32& pw = kBlank) {
         link::TargetReply reply;

@@ -47,7 +47,7 @@ TEST(OfflineStore, SetupChecksAndOffsetsInBothByteOrders) {
 }
 
 class FirmwareUpdate : public ::testing::Test {
-protected:
+  protected:
     explicit FirmwareUpdate(std::uint16_t loaderVersion = 0x0161) : rig_(Config(loaderVersion)) {}
 
     static BoxConfig Config(std::uint16_t loaderVersion) {
@@ -85,7 +85,8 @@ TEST_F(FirmwareUpdate, LoaderSessionWritesFirmwareAndLoadPcStartsIt) {
     for (std::size_t off = 0; off < code.size(); off += 128) {
         ASSERT_EQ(Sync(), link::kLinkOk);
         const std::span<const std::uint8_t> block(code.data() + off, 128);
-        ASSERT_EQ(rig_.link.RxDataBlock(static_cast<std::uint16_t>(0x1100 + off), block), link::kLinkOk);
+        ASSERT_EQ(rig_.link.RxDataBlock(static_cast<std::uint16_t>(0x1100 + off), block),
+                  link::kLinkOk);
     }
     std::vector<std::uint8_t> vectors(32);
     for (std::size_t i = 0; i < 32; i += 2) vectors[i + 1] = 0x11;
@@ -134,7 +135,7 @@ TEST_F(FirmwareUpdate, RestartPulseStartsTheWrittenFirmwareOrLeavesTheBoxDead) {
 }
 
 class OldLoader : public FirmwareUpdate {
-protected:
+  protected:
     OldLoader() : FirmwareUpdate(0x0110) {}
 };
 
