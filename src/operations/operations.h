@@ -31,11 +31,12 @@ bool CheckConnection(OperationContext& ctx);
 // --- programming run ---------------------------------------------------------------------
 struct RunOutcome {
     bool success = false;
-    bool connectionLost = false;   // CheckConnection failed: go to the searching state
+    bool connectionLost = false;   // the port is gone (before or during the run): go to the
+                                   // searching state
     std::uint16_t targetStatus = 0;
     std::uint16_t targetChipId = 0;
     bool serialAdvanced = false;   // write newSerial to the settings file at once
-    std::uint32_t newSerial = 0;
+    std::uint32_t newSerial = 0;   // the serial counter after the run (unchanged if it stopped)
 };
 RunOutcome RunProgramming(OperationContext& ctx, const OperationInputs& in);
 

@@ -73,7 +73,10 @@ class ProgrammingRun {
           ctx_(ctx),
           in_(in),
           device_(devices::DeviceAt(in.deviceRow)),
-          imageEnd_(devices::ImageEnd(device_)) {}
+          imageEnd_(devices::ImageEnd(device_)) {
+        // A run that stops keeps the number, so the next run writes it again.
+        outcome_.newSerial = in.serial;
+    }
 
     RunOutcome Execute();
 

@@ -46,6 +46,7 @@ TEST_P(RunFaults, StopWithTheStepMessageInTime) {
     const bool completes = action == FaultAction::Corrupt && cell.code == 0x70;
     EXPECT_EQ(r.success, completes);
     EXPECT_EQ(r.serialAdvanced, completes);
+    EXPECT_EQ(r.newSerial, completes ? in.serial + 1 : in.serial);
     EXPECT_EQ(r.connectionLost, action == FaultAction::Vanish);
     if (completes) return;
     const int msg = action == FaultAction::Corrupt && cell.code == 0x72 ? 7 : cell.msg;
