@@ -1,6 +1,7 @@
 #include "app_test_support.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -88,6 +89,12 @@ std::string WindowBench::ReadFile(const QString& path) const {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
     return file.readAll().toStdString();
+}
+
+void SaveScreenshot(QWidget& window, const char* fileName) {
+    const QString dir = qEnvironmentVariable("KX_SCREENSHOT_DIR");
+    if (dir.isEmpty()) return;
+    QVERIFY(window.grab().save(QDir(dir).filePath(QString::fromUtf8(fileName))));
 }
 
 QString Msg(int n, UiLanguage language) {

@@ -72,6 +72,9 @@ private:
     std::unique_ptr<MainDialog> window_;
 };
 
+// With KX_SCREENSHOT_DIR set, saves a picture of `window` there as `fileName` (for the README).
+void SaveScreenshot(QWidget& window, const char* fileName);
+
 // The text of message n as the window shows it (CR LF as line breaks).
 QString Msg(int n, UiLanguage language = UiLanguage::English);
 

@@ -29,6 +29,11 @@ class LanguageTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        // As at start-up: the dialog colours come before any window.
+        app::ApplyDialogColours(*qApp);
+    }
+
     void chineseSystemGetsChineseWindowsAndMessages() {
         QTranslator captions;
         const UiLanguage language = LanguageFor("zh_CN.UTF-8");
@@ -39,6 +44,7 @@ private slots:
         QCOMPARE(b.Find<QPushButton>("runButton")->text(), QString::fromUtf8("运行"));
         QCOMPARE(b.Find<QPushButton>("statusButton")->text(), QString::fromUtf8("搜索编程器.."));
         QVERIFY(b.Pane().startsWith(QString::fromUtf8("编程器连接失败！")));
+        SaveScreenshot(b.Window(), "screenshot_zh.png");
     }
 
     void everyOtherLanguageGetsEnglish() {
@@ -48,8 +54,17 @@ private slots:
         QTranslator captions;
         QVERIFY(app::InstallCaptions(*qApp, UiLanguage::English, captions));
         WindowBench b(UiLanguage::English);
+        b.ports.AddBox(0);
         QVERIFY(b.Open());
         QCOMPARE(b.Find<QPushButton>("runButton")->text(), QStringLiteral("Run"));
+        QCOMPARE(b.Find<QPushButton>("statusButton")->text(), QStringLiteral("READY"));
+        b.dialogs.openAnswers = {b.WriteFile("Demo_F1101.TXT",
+                                             "@FC00\r\n31 40 80 02 B2 40 80 5A 20 01 D2 D3 22 00 D2 E3\r\n"
+                                             "21 00 3F 40 50 C3 1F 83 FE 23 F9 3F\r\n@FFFE\r\n00 FC\r\nq\r\n")};
+        b.Click("loadButton");
+        b.Click("runButton");
+        QVERIFY2(b.Pane().contains(QStringLiteral("Programming successful!")), qPrintable(b.Pane()));
+        SaveScreenshot(b.Window(), "screenshot.png");
         QCOMPARE(b.Find<QGroupBox>("readGroup")->title(), QStringLiteral("Read"));
         QCOMPARE(b.Window().actions().front()->text(), QStringLiteral("&About KX_VELDRAN..."));
         app::AboutDialog about;
@@ -61,7 +76,6 @@ private slots:
     }
 
     void dialogColours() {
-        app::ApplyDialogColours(*qApp);
         QCOMPARE(qApp->palette().color(QPalette::Window), QColor(200, 240, 200));
         QCOMPARE(qApp->palette().color(QPalette::WindowText), QColor(Qt::black));
     }
