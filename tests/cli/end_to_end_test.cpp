@@ -10,6 +10,7 @@
 
 #include "cli_test_helpers.h"
 #include "image/code_image.h"
+#include "image/password_file.h"
 #include "image/titxt_writer.h"
 
 namespace kx::cli::test {
@@ -266,6 +267,37 @@ TEST_F(CliEndToEnd, QuestionsVersionsUpdateAndVppTest) {
     ASSERT_TRUE(newer.Started());
     EXPECT_TRUE(Has(Cli(newer, {"find"}).out, "newer than this program"));
     EXPECT_EQ(Cli(newer, program).exitCode, 1);
+}
+
+TEST_F(CliEndToEnd, BslPasswordComesFromThePasswordFile) {
+    security::Words16 words{};
+    for (int i = 0; i < 16; ++i) words[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(0xC000 + i);
+    WriteFile(dir_.File("pw.txt"), image::PasswordFileText(words));
+    std::string damaged = image::PasswordFileText(words);
+    damaged[10] = 'G';
+    WriteFile(dir_.File("bad-pw.txt"), damaged);
+    WriteFile(dir_.File("app.txt"), ImageText({{0xF000, 0x40}}, 0x10000));
+    SimProcess sim({"--device", "13", "--keep-on-bad-password", "--vectors",
+                    "C000,C001,C002,C003,C004,C005,C006,C007,C008,C009,C00A,C00B,C00C,C00D,C00E,"
+                    "C00F"});
+    ASSERT_TRUE(sim.Started()) << sim.Log();
+    // Without erasing, the target's BSL wants its password.
+    const std::vector<std::string> run{"program", "app.txt", "--device", "F149",
+                                       "--mode",  "bsl",     "--no-erase"};
+    ProcessResult r = Cli(sim, run);  // the default password (all 0xFFFF) is refused
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Has(r.out, "fail to check BSL password!")) << r.out;
+    std::vector<std::string> args = run;
+    args.insert(args.end(), {"--password-file", "bad-pw.txt"});
+    r = Cli(sim, args);  // a damaged file never becomes a password
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Has(r.err, "bad-pw.txt")) << r.err;
+    EXPECT_FALSE(Has(r.out, "Connect the programmer successful!"));
+    args = run;
+    args.insert(args.end(), {"--password-file", "pw.txt"});
+    r = Cli(sim, args);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_TRUE(Has(r.out, "Programming mode: BSL."));
 }
 
 }  // namespace
