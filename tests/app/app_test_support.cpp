@@ -11,40 +11,23 @@
 
 namespace kx::app::testing {
 
-std::optional<QString> ScriptedDialogs::ChooseOpenFile(QWidget*, const FileChoice& choice) {
+std::optional<QString> ScriptedDialogs::Next(const FileChoice& choice) {
     choices.push_back(choice);
-    if (openAnswers.empty()) return std::nullopt;
-    auto answer = openAnswers.front();
-    openAnswers.pop_front();
-    return answer;
-}
-
-std::optional<QString> ScriptedDialogs::ChooseSaveFile(QWidget*, const FileChoice& choice) {
-    choices.push_back(choice);
-    if (saveAnswers.empty()) return std::nullopt;
-    auto answer = saveAnswers.front();
-    saveAnswers.pop_front();
+    if (fileAnswers.empty()) return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
     return answer;
 }
 
 bool ScriptedDialogs::AskOkCancel(QWidget*, const QString& text, bool exclamation) {
     questions << text;
     questionIcons.push_back(exclamation);
+    if (onQuestion) onQuestion();
     if (confirmAnswers.empty()) return false;
     const bool answer = confirmAnswers.front();
     confirmAnswers.pop_front();
     return answer;
 }
-
-void ScriptedDialogs::Tell(QWidget*, const QString& text, bool) {
-    told << text;
-}
-
-void ScriptedDialogs::OpenDocument(const QString& path) {
-    opened << path;
-}
-
-WindowBench::WindowBench(UiLanguage lang) : language(lang) {}
 
 bool WindowBench::Open(int pollMs) {
     window_ = std::make_unique<MainDialog>(WindowServices{.ports = ports,
@@ -65,11 +48,10 @@ void WindowBench::Close() {
 void WindowBench::Click(const char* buttonName) {
     auto* button = Find<QAbstractButton>(buttonName);
     QVERIFY2(button != nullptr, buttonName);
-    // Check boxes and radios take clicks on their indicator and text only, not on the empty
-    // rest of a stretched widget.
-    const bool indicator = qobject_cast<QPushButton*>(button) == nullptr;
+    // Check boxes and radios take clicks on their indicator, not on a stretched widget's rest.
+    const bool push = qobject_cast<QPushButton*>(button) != nullptr;
     QTest::mouseClick(button, Qt::LeftButton, {},
-                      indicator ? QPoint(6, button->height() / 2) : button->rect().center());
+                      push ? button->rect().center() : QPoint(6, button->height() / 2));
 }
 
 QString WindowBench::Pane() const {
@@ -77,24 +59,20 @@ QString WindowBench::Pane() const {
 }
 
 QString WindowBench::WriteFile(const QString& name, const std::string& bytes) const {
-    const QString path = TempFile(name);
+    const QString path = dir.filePath(name);
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    }
+    if (file.open(QIODevice::WriteOnly)) file.write(bytes.data(), static_cast<qint64>(bytes.size()));
     return path;
 }
 
 std::string WindowBench::ReadFile(const QString& path) const {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll().toStdString();
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
 void SaveScreenshot(QWidget& window, const char* fileName) {
     const QString dir = qEnvironmentVariable("KX_SCREENSHOT_DIR");
-    if (dir.isEmpty()) return;
-    QVERIFY(window.grab().save(QDir(dir).filePath(QString::fromUtf8(fileName))));
+    if (!dir.isEmpty()) QVERIFY(window.grab().save(QDir(dir).filePath(QString::fromUtf8(fileName))));
 }
 
 QString Msg(int n, UiLanguage language) {

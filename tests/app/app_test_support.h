@@ -1,11 +1,11 @@
 #pragma once
-// What the window tests share: dialogs answered by a script, and a window on the in-process
+// Shared by the window tests: dialogs answered by a script, and a window on the in-process
 // simulator with its settings file in a temporary folder.
 
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,50 +15,42 @@
 #include "common/clock.h"
 #include "sim/simulated_ports.h"
 
-class QAbstractButton;
-class QWidget;
-
 namespace kx::app::testing {
 
 class ScriptedDialogs final : public UserDialogs {
 public:
-    std::deque<std::optional<QString>> openAnswers;  // empty queue: cancel
-    std::deque<std::optional<QString>> saveAnswers;
-    std::deque<bool> confirmAnswers;                 // empty queue: Cancel
-    QStringList questions;                           // texts of OK/Cancel boxes
-    std::vector<bool> questionIcons;                 // exclamation per question
-    QStringList told;                                // texts of message boxes
-    std::vector<FileChoice> choices;                 // every chooser, in order
-    QStringList opened;                              // documents handed to the desktop
+    std::deque<std::optional<QString>> fileAnswers;  // open and save alike; empty: cancel
+    std::deque<bool> confirmAnswers;                 // empty: Cancel
+    std::function<void()> onQuestion;                // runs while a question is open
+    QStringList questions, told, opened;
+    std::vector<bool> questionIcons;
+    std::vector<FileChoice> choices;
 
-    std::optional<QString> ChooseOpenFile(QWidget* parent, const FileChoice& choice) override;
-    std::optional<QString> ChooseSaveFile(QWidget* parent, const FileChoice& choice) override;
+    std::optional<QString> ChooseOpenFile(QWidget*, const FileChoice& c) override { return Next(c); }
+    std::optional<QString> ChooseSaveFile(QWidget*, const FileChoice& c) override { return Next(c); }
     bool AskOkCancel(QWidget* parent, const QString& text, bool exclamation) override;
-    void Tell(QWidget* parent, const QString& text, bool warning) override;
-    void OpenDocument(const QString& path) override;
+    void Tell(QWidget*, const QString& text, bool) override { told << text; }
+    void OpenDocument(const QString& path) override { opened << path; }
+
+private:
+    std::optional<QString> Next(const FileChoice& choice);
 };
 
-// A window as the program opens it, on simulated ports and a virtual clock.
 class WindowBench {
 public:
-    explicit WindowBench(UiLanguage language = UiLanguage::English);
+    explicit WindowBench(UiLanguage lang = UiLanguage::English) : language(lang) {}
 
-    // Builds and shows the window and waits for its programmer search; false on time-out.
+    // Builds and shows the window and waits for its programmer search.
     bool Open(int pollMs = 0);
-    // Closes the window the way the close box does and forgets it.
     void Close();
     MainDialog& Window() { return *window_; }
-
     template <class T>
     T* Find(const char* name) const {
         return window_->findChild<T*>(QString::fromLatin1(name));
     }
     void Click(const char* buttonName);
     QString Pane() const;
-
     QString SettingsPath() const { return dir.filePath(QStringLiteral("KX_VELDRAN.ini")); }
-    QString TempFile(const QString& name) const { return dir.filePath(name); }
-    // Writes a file into the temporary folder and returns its path.
     QString WriteFile(const QString& name, const std::string& bytes) const;
     std::string ReadFile(const QString& path) const;
 
@@ -72,10 +64,9 @@ private:
     std::unique_ptr<MainDialog> window_;
 };
 
-// With KX_SCREENSHOT_DIR set, saves a picture of `window` there as `fileName` (for the README).
+// With KX_SCREENSHOT_DIR set, saves a picture of `window` there (for the README).
 void SaveScreenshot(QWidget& window, const char* fileName);
-
-// The text of message n as the window shows it (CR LF as line breaks).
+// Message n as the pane shows it.
 QString Msg(int n, UiLanguage language = UiLanguage::English);
 
 }  // namespace kx::app::testing
