@@ -47,7 +47,7 @@ link::PortPaths PortsFromOptions(const std::vector<std::string>& ports) {
 
 // Everything one command works on, owned here for the length of the command.
 class Session {
-public:
+  public:
     Session(const CliOptions& options, UiLanguage language)
         : options_(options),
           language_(language),
@@ -61,7 +61,7 @@ public:
 
     int Run();
 
-private:
+  private:
     static TerminalOutput::Streams MakeStreams(const CliOptions& options) {
         TerminalOutput::Streams s;
         // A read without -o gives its TI-TXT on stdout, so its report moves to stderr.
@@ -120,8 +120,9 @@ bool Session::LoadCodeFile() {
         std::string text = image::RefusalText(*refusal, language_);
         output_.ShowText(text);
         if (refusal->line != 0) {
-            output_.Note(Say(language_, "(", "（") + options_.file + Say(language_, ", line ", "，第") +
-                         std::to_string(refusal->line) + Say(language_, ")", "行）"));
+            output_.Note(Say(language_, "(", "（") + options_.file +
+                         Say(language_, ", line ", "，第") + std::to_string(refusal->line) +
+                         Say(language_, ")", "行）"));
         }
         return false;
     }
@@ -229,17 +230,15 @@ int Session::Program() {
     const ops::RunOutcome outcome = ops::RunProgramming(ctx_, in);
     if (outcome.serialAdvanced) {
         if (options_.noSave) {
-            output_.Warn(Say(language_, "--no-save: the next serial number ",
-                             "--no-save：下一个序列号 ") +
-                         ops::SerialText(outcome.newSerial, in.serialHex) +
-                         Say(language_, " was not written to the settings file.",
-                             " 未写入设置文件。"));
+            output_.Warn(
+                Say(language_, "--no-save: the next serial number ", "--no-save：下一个序列号 ") +
+                ops::SerialText(outcome.newSerial, in.serialHex) +
+                Say(language_, " was not written to the settings file.", " 未写入设置文件。"));
         } else {
             std::string error;
             if (!SaveSerialCounter(settings_.path, outcome.newSerial, &error)) {
-                output_.Warn("kxveldran-cli: " + Say(language_, "SERIAL NUMBER NOT SAVED: ",
-                                                     "序列号未保存：") +
-                             error);
+                output_.Warn("kxveldran-cli: " +
+                             Say(language_, "SERIAL NUMBER NOT SAVED: ", "序列号未保存：") + error);
                 return kExitSettings;
             }
             output_.Note(Say(language_, "Next serial number: ", "下一个序列号：") +

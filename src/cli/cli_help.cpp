@@ -123,46 +123,53 @@ std::string CommandHelp(CommandKind kind) {
     std::string text;
     switch (kind) {
         case CommandKind::Devices:
-            text = "Usage: kxveldran-cli devices\n\nLists row, name, flash range and modes of "
-                   "the 100 supported devices.\nNo programmer needed.\n";
+            text =
+                "Usage: kxveldran-cli devices\n\nLists row, name, flash range and modes of "
+                "the 100 supported devices.\nNo programmer needed.\n";
             return text;
         case CommandKind::Find:
-            text = "Usage: kxveldran-cli find [--port PATH]...\n\nSearches the ports for the "
-                   "programmer and reports where it is and its firmware.\n";
+            text =
+                "Usage: kxveldran-cli find [--port PATH]...\n\nSearches the ports for the "
+                "programmer and reports where it is and its firmware.\n";
             text += kGeneralOptions;
             break;
         case CommandKind::Program:
-            text = "Usage: kxveldran-cli program FILE [OPTIONS]\n\nPrograms the TI-TXT FILE "
-                   "into the target.\n";
+            text =
+                "Usage: kxveldran-cli program FILE [OPTIONS]\n\nPrograms the TI-TXT FILE "
+                "into the target.\n";
             text += kTargetOptions;
             text += kProductOptions;
             text += kGeneralOptions;
             break;
         case CommandKind::Read:
-            text = "Usage: kxveldran-cli read [--by-device | --address HEX --length HEX] "
-                   "[-o FILE] [OPTIONS]\n\nReads target memory into a TI-TXT file.\n";
+            text =
+                "Usage: kxveldran-cli read [--by-device | --address HEX --length HEX] "
+                "[-o FILE] [OPTIONS]\n\nReads target memory into a TI-TXT file.\n";
             text += kReadOptions;
             text += kTargetOptions;
             text += kGeneralOptions;
             break;
         case CommandKind::Download:
-            text = "Usage: kxveldran-cli download FILE [OPTIONS]\n\nFills the programmer's "
-                   "offline store with FILE, the options, the product information and a count "
-                   "limit.\n";
+            text =
+                "Usage: kxveldran-cli download FILE [OPTIONS]\n\nFills the programmer's "
+                "offline store with FILE, the options, the product information and a count "
+                "limit.\n";
             text += kDownloadOptions;
             text += kTargetOptions;
             text += kProductOptions;
             text += kGeneralOptions;
             break;
         case CommandKind::UpdateFirmware:
-            text = "Usage: kxveldran-cli update-firmware [--yes] [OPTIONS]\n\nReplaces the "
-                   "programmer's firmware with the one this program carries.\nKeep the power "
-                   "stable: an interrupted update leaves the programmer unusable.\n";
+            text =
+                "Usage: kxveldran-cli update-firmware [--yes] [OPTIONS]\n\nReplaces the "
+                "programmer's firmware with the one this program carries.\nKeep the power "
+                "stable: an interrupted update leaves the programmer unusable.\n";
             text += kGeneralOptions;
             break;
         case CommandKind::VppTest:
-            text = "Usage: kxveldran-cli vpp-test [OPTIONS]\n\nAsks the programmer to test "
-                   "its fuse-blowing voltage.\n";
+            text =
+                "Usage: kxveldran-cli vpp-test [OPTIONS]\n\nAsks the programmer to test "
+                "its fuse-blowing voltage.\n";
             text += kGeneralOptions;
             break;
         case CommandKind::None:

@@ -162,8 +162,7 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
         in.eraseSegA = o.eraseSegA.value_or(false);
     } else {
         if (o.eraseSegA.has_value() && !*o.eraseSegA) {
-            Fail(error, DisplayName(row) +
-                            " has no erase-segment-A choice; drop --no-erase-seg-a");
+            Fail(error, DisplayName(row) + " has no erase-segment-A choice; drop --no-erase-seg-a");
             return std::nullopt;
         }
         in.eraseSegA = sel.controls.eraseSegA.on;
@@ -187,8 +186,9 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
     in.productName = s.productName;
     if (o.name) {
         if (o.name->find_first_of("\r\n") != std::string::npos || !ops::ProductNameFits(*o.name)) {
-            Fail(error, "--name must fit the product record: at most 19 bytes in GBK (a Chinese "
-                        "character takes 2), no line breaks, only characters GBK can hold");
+            Fail(error,
+                 "--name must fit the product record: at most 19 bytes in GBK (a Chinese "
+                 "character takes 2), no line breaks, only characters GBK can hold");
             return std::nullopt;
         }
         in.productName = *o.name;

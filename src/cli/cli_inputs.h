@@ -26,8 +26,7 @@ struct ResolvedInputs {
 // nullopt with `error` set when a choice cannot be made (a mode the device does not offer,
 // a bad hexadecimal field, a name that does not fit the product record, ...).
 std::optional<ResolvedInputs> BuildInputs(const CliOptions& options,
-                                          const settings::Settings& settings,
-                                          std::string* error);
+                                          const settings::Settings& settings, std::string* error);
 
 // "JTAG BSL SBW"-style list of the modes a row offers.
 std::string ModeList(int row);

@@ -64,11 +64,12 @@ constexpr std::array<Valued, 11> kValued{{
 }};
 
 bool AllDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 class Parser {
-public:
+  public:
     explicit Parser(std::span<const std::string_view> args) : args_(args) {}
 
     ParseResult Run() {
@@ -92,7 +93,7 @@ public:
         return r;
     }
 
-private:
+  private:
     ParseResult Fail() {
         ParseResult r;
         r.error = std::move(error_);
@@ -235,17 +236,19 @@ private:
         }
         if (c != CommandKind::Read) {
             if (o_.readAddress || o_.readLength || o_.readByDevice || o_.outputFile) {
-                return Error("--address, --length, --by-device, --by-address and -o belong to "
-                             "the read command");
+                return Error(
+                    "--address, --length, --by-device, --by-address and -o belong to "
+                    "the read command");
             }
         }
         if (c != CommandKind::Download && o_.countLimit) {
             return Error("--count-limit belongs to the download command");
         }
         if (o_.countLimit && (!AllDigits(*o_.countLimit) || o_.countLimit->size() > 5)) {
-            return Error("--count-limit takes 0..99999 (0 = no limit, above 60000 counts as "
-                         "60000), not '" +
-                         *o_.countLimit + "'");
+            return Error(
+                "--count-limit takes 0..99999 (0 = no limit, above 60000 counts as "
+                "60000), not '" +
+                *o_.countLimit + "'");
         }
         if (o_.serialHex && !o_.serial) {
             return Error("--serial-hex says how to read --serial N; give --serial too");
@@ -254,13 +257,15 @@ private:
             return Error("--fuse belongs to the program and download commands");
         }
         if (o_.protectInfo.value_or(false) && o_.productInfo.value_or(false)) {
-            return Error("--protect-info and --product-info exclude each other: product "
-                         "information is written into the protected information flash");
+            return Error(
+                "--protect-info and --product-info exclude each other: product "
+                "information is written into the protected information flash");
         }
         if (c == CommandKind::Read && o_.readByDevice.value_or(false) &&
             (o_.readAddress || o_.readLength)) {
-            return Error("--by-device reads the whole device; drop --address/--length or use "
-                         "--by-address");
+            return Error(
+                "--by-device reads the whole device; drop --address/--length or use "
+                "--by-address");
         }
         if (o_.outputFile && o_.outputFile->empty()) {
             return Error("-o needs a file name");

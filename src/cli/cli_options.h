@@ -28,11 +28,11 @@ enum class CommandKind {
 // Exit codes scripts can rely on.
 enum ExitCode : int {
     kExitOk = 0,
-    kExitFailed = 1,         // the operation (or an input/output file) failed
-    kExitUsage = 2,          // the command line is wrong
-    kExitNoProgrammer = 3,   // no port answered, or the link was lost
-    kExitSettings = 4,       // the settings file could not be read or written
-    kExitCancelled = 5,      // a confirmation was answered No (or could not be asked)
+    kExitFailed = 1,        // the operation (or an input/output file) failed
+    kExitUsage = 2,         // the command line is wrong
+    kExitNoProgrammer = 3,  // no port answered, or the link was lost
+    kExitSettings = 4,      // the settings file could not be read or written
+    kExitCancelled = 5,     // a confirmation was answered No (or could not be asked)
 };
 
 inline constexpr std::size_t kMaxPorts = 8;

@@ -19,8 +19,8 @@ std::string DeviceListText() {
             "0x" + FormatHex(d.flashStart, digits) + "-0x" + FormatHex(last, digits);
         const std::string name = "MSP430" + std::string(d.name);
         char line[128];
-        std::snprintf(line, sizeof line, "%3d  %-21s %-16s %s\n", row, name.c_str(),
-                      range.c_str(), ModeList(row).c_str());
+        std::snprintf(line, sizeof line, "%3d  %-21s %-16s %s\n", row, name.c_str(), range.c_str(),
+                      ModeList(row).c_str());
         text += line;
     }
     return text;

@@ -95,8 +95,7 @@ bool IsYes(std::string_view answer) {
            answer == "YES" || answer == "\xE6\x98\xAF";  // 是
 }
 
-TerminalOutput::TerminalOutput(UiLanguage language, Clock& clock, Streams streams,
-                               bool assumeYes)
+TerminalOutput::TerminalOutput(UiLanguage language, Clock& clock, Streams streams, bool assumeYes)
     : TextOutput(language, clock), streams_(streams), assumeYes_(assumeYes) {
     SetConfirmHandler([this](int, std::string_view text) { return Ask(text); });
 }

@@ -14,7 +14,7 @@ namespace kx::cli {
 
 // Works out what a refresh adds to a stream that cannot take anything back.
 class PaneEcho {
-public:
+  public:
     // Terminal text for a refresh that shows `whole`. When the pane only grew (`appended`
     // and the old text is still its beginning) just the new part; otherwise the whole pane,
     // on a line of its own.
@@ -25,7 +25,7 @@ public:
     std::string Finish();
     bool AtLineStart() const { return atLineStart_ && !pendingCr_; }
 
-private:
+  private:
     std::string Convert(std::string_view paneText);
 
     std::string shown_;
@@ -43,7 +43,7 @@ std::string ProgressLine(std::uint32_t upper, std::uint32_t pos);
 bool IsYes(std::string_view answer);
 
 class TerminalOutput final : public TextOutput {
-public:
+  public:
     struct Streams {
         std::FILE* pane = stdout;
         std::FILE* status = stderr;  // progress, questions, notes
@@ -67,12 +67,12 @@ public:
     // The last non-empty line of the pane, without its line end.
     std::string LastPaneLine() const;
 
-protected:
+  protected:
     void OnRefresh(std::string_view wholeText, bool scrollToEnd) override;
     void OnBeep() override;
     void OnProgress(std::uint32_t upper, std::uint32_t pos) override;
 
-private:
+  private:
     bool Ask(std::string_view question);
     void ClearProgress();
 

@@ -4,29 +4,13 @@
 #include <sys/types.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace kx::cli::test {
 
-struct ProcessResult {
-    int exitCode = -1;  // -1 when the child did not exit normally or timed out
-    std::string out;
-    std::string err;
-};
-
-using Environment = std::vector<std::pair<std::string, std::string>>;
-
-// Runs the command-line program (`args` without the program) in `workDir` (empty: the
-// test's own) with `input` on stdin, for at most a minute. The child gets a fixed
-// environment (LANG=C, no KX_VELDRAN_* variables) plus `env`, so the host's settings never
-// leak in.
-ProcessResult RunCli(const std::vector<std::string>& args, const std::string& workDir = {},
-                     const std::string& input = {}, const Environment& env = {});
-
-// A private directory removed with everything in it when the object goes.
+// A private directory, removed with everything in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -34,25 +18,32 @@ public:
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
-// kxveldran-sim serving a pseudo-terminal; stopped when the object goes.
+struct ProcessResult {
+    int exitCode = -1;  // -1: killed, or not done within a minute
+    std::string out;
+    std::string err;
+};
+
+// Runs the command-line program in `workDir` (empty: ours) with nothing on stdin and a
+// clean environment (LANG=C, no KX_VELDRAN_* variables), so the host's settings never leak in.
+ProcessResult RunCli(const std::vector<std::string>& args, const std::string& workDir = {});
+
+// kxveldran-sim (--no-timing) serving a pseudo-terminal; stopped when the object goes.
 class SimProcess {
-public:
-    // `args` come after --no-timing unless `timing` is true.
-    explicit SimProcess(std::vector<std::string> args = {}, bool timing = false);
+  public:
+    explicit SimProcess(const std::vector<std::string>& args = {});
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
-
     bool Started() const { return !ptyPath_.empty(); }
     const std::string& PtyPath() const { return ptyPath_; }
-    // What the simulator printed (its stdout and stderr), for failure messages.
-    std::string Log() const;
+    std::string Log() const;  // what it printed, for failure messages
 
-private:
+  private:
     TempDir dir_;
     pid_t pid_ = -1;
     std::string ptyPath_;

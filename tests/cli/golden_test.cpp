@@ -33,21 +33,22 @@ void CompareWithGolden(const std::string& name, const std::string& actual) {
 }
 
 class CliGolden : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         auto image = std::make_unique<image::CodeImage>();
-        for (std::uint32_t a = 0; a < 0x90; ++a) image->Set(0xF000 + a, static_cast<std::uint8_t>(a));
+        for (std::uint32_t a = 0; a < 0x90; ++a)
+            image->Set(0xF000 + a, static_cast<std::uint8_t>(a));
         for (std::uint32_t a = 0xFFFE; a < 0x10000; ++a) image->Set(a, 0xF0);
         WriteFile(dir_.File("app.txt"), image::RenderImageText(*image, 0x10000));
         WriteFile(dir_.File("KX_VELDRAN.ini"), "[number]\nproduct_num=1000\n");
     }
 
     std::string Run(const SimProcess& sim, const std::string& lang) {
-        const ProcessResult r = RunCli(
-            {"program", "app.txt", "--device", "F149", "--product-info", "--auto-increment",
-             "--name", "GOLDEN", "--port", sim.PtyPath(), "--settings", "KX_VELDRAN.ini",
-             "--lang", lang},
-            dir_.Path());
+        const ProcessResult r =
+            RunCli({"program", "app.txt", "--device", "F149", "--product-info", "--auto-increment",
+                    "--name", "GOLDEN", "--port", sim.PtyPath(), "--settings", "KX_VELDRAN.ini",
+                    "--lang", lang},
+                   dir_.Path());
         EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
         // The pty path differs from run to run.
         return Masked(std::regex_replace(r.out, std::regex(sim.PtyPath()), "<pty>"));

@@ -1,12 +1,13 @@
 // The pane on a terminal: only what is new is printed, replaced panes come whole, line ends
 // become "\n"; progress lines and y/N answers.
 
+#include "cli/terminal_output.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
-#include "cli/terminal_output.h"
 #include "common/clock.h"
 
 namespace kx::cli {
