@@ -4,3 +4,7 @@ target_compile_options(kx_warnings INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion
     -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual -Wimplicit-fallthrough
     -Werror)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    # GCC 12's -Wrestrict misfires inside libstdc++'s std::string at -O3 (GCC bug 105651).
+    target_compile_options(kx_warnings INTERFACE -Wno-restrict)
+endif()

@@ -136,16 +136,17 @@ void PtyServer::Serve(volatile std::sig_atomic_t& stop, volatile std::sig_atomic
             powerCycle = 0;
             box_.PowerCycle(NowUs());
         }
-        int timeoutMs = 20;
+        // Sleep until the next reply byte is due, to the microsecond: rounding to whole
+        // milliseconds would deliver each reply up to 1 ms late.
+        std::uint64_t waitUs = 20000;
         if (!box_.PendingOutput().empty()) {
             const std::uint64_t now = NowUs();
             const std::uint64_t at = box_.PendingOutput().front().atUs;
-            timeoutMs =
-                at <= now ? 0
-                          : static_cast<int>(std::min<std::uint64_t>((at - now + 999) / 1000, 20));
+            waitUs = at <= now ? 0 : std::min<std::uint64_t>(at - now, 20000);
         }
+        const timespec timeout{0, static_cast<long>(waitUs * 1000)};
         pollfd p{master_, POLLIN, 0};
-        const int ready = ::poll(&p, 1, timeoutMs);
+        const int ready = ::ppoll(&p, 1, &timeout, nullptr);
         if (ready > 0 && (p.revents & POLLIN) != 0) {
             const auto n = ::read(master_, buf.data(), buf.size());
             if (n > 0) {
