@@ -14,9 +14,12 @@ namespace kx::app::testing {
 std::optional<QString> ScriptedDialogs::Next(const FileChoice& choice) {
     choices.push_back(choice);
     if (fileAnswers.empty()) return std::nullopt;
-    auto answer = fileAnswers.front();
+    // Taken apart rather than copied: GCC 12 -O2 warns about copying an optional QString.
+    const bool chosen = fileAnswers.front().has_value();
+    const QString path = chosen ? *fileAnswers.front() : QString();
     fileAnswers.pop_front();
-    return answer;
+    if (!chosen) return std::nullopt;
+    return path;
 }
 
 bool ScriptedDialogs::AskOkCancel(QWidget*, const QString& text, bool exclamation) {
