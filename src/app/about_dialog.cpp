@@ -8,7 +8,8 @@
 
 namespace kx::app {
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::AboutDialog>()) {
+AboutDialog::AboutDialog(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::AboutDialog>()) {
     ui_->setupUi(this);
     const QIcon icon(QStringLiteral(":/icons/kxveldran.png"));
     setWindowIcon(icon);

@@ -13,11 +13,11 @@ namespace kx::app {
 class AboutDialog final : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit AboutDialog(QWidget* parent = nullptr);
     ~AboutDialog() override;
 
-private:
+  private:
     std::unique_ptr<Ui::AboutDialog> ui_;
 };
 

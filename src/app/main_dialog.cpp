@@ -127,8 +127,8 @@ void MainDialog::BuildWidgets() {
     readLengthValidator_ = new HexFieldValidator(4, this);
     ui_->readLengthEdit->setValidator(readLengthValidator_);
     ui_->countLimitEdit->setValidator(new DigitsValidator(5, this));
-    for (QLineEdit* hex : {ui_->serialEdit, ui_->infoAddressEdit, ui_->readAddressEdit,
-                           ui_->readLengthEdit}) {
+    for (QLineEdit* hex :
+         {ui_->serialEdit, ui_->infoAddressEdit, ui_->readAddressEdit, ui_->readLengthEdit}) {
         UpperCaseWhileTyping(*hex);
     }
     ui_->countLimitEdit->installEventFilter(this);
@@ -159,14 +159,16 @@ void MainDialog::ConnectCommands() {
     connect(ui_->useProductInfoCheck, &QCheckBox::clicked, this,
             &MainDialog::ApplyUseProductInfoRule);
     connect(ui_->burnFuseCheck, &QCheckBox::clicked, this, &MainDialog::OnBurnFuseClicked);
-    connect(ui_->soundCheck, &QCheckBox::toggled, this, [this](bool on) { output_->SetSoundOn(on); });
+    connect(ui_->soundCheck, &QCheckBox::toggled, this,
+            [this](bool on) { output_->SetSoundOn(on); });
     connect(ui_->jtagRadio, &QRadioButton::clicked, this, &MainDialog::OnJtagOrSbwClicked);
     connect(ui_->sbwRadio, &QRadioButton::clicked, this, &MainDialog::OnJtagOrSbwClicked);
     connect(ui_->bslRadio, &QRadioButton::clicked, this, &MainDialog::OnBslClicked);
     connect(ui_->decRadio, &QRadioButton::clicked, this, [this] { OnSerialStyleClicked(false); });
     connect(ui_->hexRadio, &QRadioButton::clicked, this, [this] { OnSerialStyleClicked(true); });
     connect(ui_->serialEdit, &QLineEdit::textEdited, this, &MainDialog::OnSerialEdited);
-    connect(ui_->readByAddressRadio, &QRadioButton::clicked, this, [this] { ApplyReadStyle(false); });
+    connect(ui_->readByAddressRadio, &QRadioButton::clicked, this,
+            [this] { ApplyReadStyle(false); });
     connect(ui_->readByDeviceRadio, &QRadioButton::clicked, this, [this] { ApplyReadStyle(true); });
 }
 

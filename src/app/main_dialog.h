@@ -55,7 +55,7 @@ struct WindowServices {
 class MainDialog final : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // Opens the window up to the programmer search, which runs once the window is shown.
     explicit MainDialog(const WindowServices& services, QWidget* parent = nullptr);
     ~MainDialog() override;
@@ -78,13 +78,13 @@ public:
     bool Searched() const { return searched_; }
     link::ProgrammerLink& Link() { return *link_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     // --- opening, closing, settings (main_dialog.cpp) -----------------------------------
     void BuildWidgets();
     void ConnectCommands();
@@ -147,18 +147,18 @@ private:
     SerialValidator* serialValidator_ = nullptr;
     QTimer pollTimer_;
 
-    std::uint32_t serial_ = 0;           // the serial counter; the serial field is its view
-    std::uint16_t targetStatus_ = 0;     // of the last target reply
+    std::uint32_t serial_ = 0;        // the serial counter; the serial field is its view
+    std::uint16_t targetStatus_ = 0;  // of the last target reply
     std::uint16_t targetChipId_ = 0;
-    unsigned storedPortIndex_ = 8;       // where discovery stopped; 8 when nothing answered
+    unsigned storedPortIndex_ = 8;  // where discovery stopped; 8 when nothing answered
     std::uint32_t imageEnd_ = devices::kDefaultImageEnd;
-    std::string viewText_;               // the code view's text, byte for byte
+    std::string viewText_;  // the code view's text, byte for byte
     bool running_ = false;
     bool closeRequested_ = false;
     bool settingsSaved_ = false;
     bool searched_ = false;
     bool searchScheduled_ = false;
-    QString startNotice_;                // shown once the first search has reported
+    QString startNotice_;  // shown once the first search has reported
 };
 
 }  // namespace kx::app

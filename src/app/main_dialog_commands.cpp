@@ -63,12 +63,12 @@ void MainDialog::ApplyDiscovery(const ops::DiscoveryOutcome& outcome) {
         bool anyPort = false;
         for (unsigned i = 0; i < link::kPortCount; ++i) anyPort |= !link_->PortName(i).empty();
         if (!anyPort) {
-            output_->AppendShownText(ToUtf8(Say(
-                Chinese(),
-                "No serial port was found. Plug in the programmer, or name its port in "
-                "KX_VELDRAN_PORTS (for example KX_VELDRAN_PORTS=/dev/ttyUSB0).\r\n",
-                "没有找到串口。请连接编程器，或在环境变量 KX_VELDRAN_PORTS 中指定端口"
-                "（例如 KX_VELDRAN_PORTS=/dev/ttyUSB0）。\r\n")));
+            output_->AppendShownText(
+                ToUtf8(Say(Chinese(),
+                           "No serial port was found. Plug in the programmer, or name its port in "
+                           "KX_VELDRAN_PORTS (for example KX_VELDRAN_PORTS=/dev/ttyUSB0).\r\n",
+                           "没有找到串口。请连接编程器，或在环境变量 KX_VELDRAN_PORTS 中指定端口"
+                           "（例如 KX_VELDRAN_PORTS=/dev/ttyUSB0）。\r\n")));
         }
         return;
     }
@@ -129,7 +129,8 @@ void MainDialog::ReadCommand() {
         targetChipId_ = outcome.targetChipId;
         if (!outcome.success) return;  // view, title and buttons stay as they were
         SetCodeView(image::RenderImageText(*image_, imageEnd_));
-        setWindowTitle(QString::fromUtf8(kReadTitlePrefix) + FromUtf8(ops::kExpectedIdentification));
+        setWindowTitle(QString::fromUtf8(kReadTitlePrefix) +
+                       FromUtf8(ops::kExpectedIdentification));
         CodeImageReady();
     });
 }

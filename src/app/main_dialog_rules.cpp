@@ -78,11 +78,11 @@ void MainDialog::ApplyUseProductInfoRule() {
 }
 
 void MainDialog::SetProductInfoControlsEnabled(bool on) {
-    for (QWidget* w : {static_cast<QWidget*>(ui_->autoIncrementCheck),
-                       static_cast<QWidget*>(ui_->productNameEdit),
-                       static_cast<QWidget*>(ui_->serialEdit),
-                       static_cast<QWidget*>(ui_->infoAddressEdit),
-                       static_cast<QWidget*>(ui_->decRadio), static_cast<QWidget*>(ui_->hexRadio)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(ui_->autoIncrementCheck),
+          static_cast<QWidget*>(ui_->productNameEdit), static_cast<QWidget*>(ui_->serialEdit),
+          static_cast<QWidget*>(ui_->infoAddressEdit), static_cast<QWidget*>(ui_->decRadio),
+          static_cast<QWidget*>(ui_->hexRadio)}) {
         w->setEnabled(on);
     }
 }

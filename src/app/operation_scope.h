@@ -17,24 +17,24 @@ namespace kx::app {
 class WindowOutput;
 
 class InputBlocker final : public QObject {
-public:
+  public:
     explicit InputBlocker(QWidget& window) : window_(window) {}
     bool eventFilter(QObject* watched, QEvent* event) override;
     int Dropped() const { return dropped_; }
 
-private:
+  private:
     QWidget& window_;
     int dropped_ = 0;
 };
 
 class OperationScope {
-public:
+  public:
     OperationScope(QWidget& window, link::ProgrammerLink& link, WindowOutput& output);
     ~OperationScope();
     OperationScope(const OperationScope&) = delete;
     OperationScope& operator=(const OperationScope&) = delete;
 
-private:
+  private:
     link::ProgrammerLink& link_;
     WindowOutput& output_;
     InputBlocker blocker_;

@@ -28,7 +28,10 @@ FileChoice PasswordFileChoice(const QString& proposedName) {
 
 PasswordDialog::PasswordDialog(security::SecurityWords& words, UserDialogs& dialogs,
                                QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::PasswordDialog>()), words_(words), dialogs_(dialogs) {
+    : QDialog(parent),
+      ui_(std::make_unique<Ui::PasswordDialog>()),
+      words_(words),
+      dialogs_(dialogs) {
     ui_->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/icons/kxveldran.png")));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -38,8 +41,8 @@ PasswordDialog::PasswordDialog(security::SecurityWords& words, UserDialogs& dial
         vectorFields_[slot] = findChild<QLineEdit*>(QStringLiteral("vectorField%1").arg(i));
         passwordFields_[slot] = findChild<QLineEdit*>(QStringLiteral("passwordField%1").arg(i));
         Q_ASSERT(vectorFields_[slot] && passwordFields_[slot]);
-        const int fieldChars = QFontMetrics(vectorFields_[slot]->font()).horizontalAdvance(
-            QStringLiteral("WWWW"));
+        const int fieldChars =
+            QFontMetrics(vectorFields_[slot]->font()).horizontalAdvance(QStringLiteral("WWWW"));
         for (QLineEdit* field : {vectorFields_[slot], passwordFields_[slot]}) {
             field->setMaxLength(static_cast<int>(security::kFieldMaxLength));
             field->setMinimumWidth(fieldChars);
@@ -100,11 +103,11 @@ void PasswordDialog::accept() {
 
 void PasswordDialog::SaveFile() {
     if (!Commit()) return;
-    const auto path = dialogs_.ChooseSaveFile(
-        this, PasswordFileChoice(FromUtf8(image::kPasswordFileName)));
+    const auto path =
+        dialogs_.ChooseSaveFile(this, PasswordFileChoice(FromUtf8(image::kPasswordFileName)));
     if (!path) return;
-    if (const auto refusal = image::SavePasswordFile(QFile::encodeName(*path).toStdString(),
-                                                     words_.vectorTable)) {
+    if (const auto refusal =
+            image::SavePasswordFile(QFile::encodeName(*path).toStdString(), words_.vectorTable)) {
         dialogs_.Tell(this, FromUtf8(refusal->message), true);
     }
 }

@@ -22,7 +22,7 @@ class UserDialogs;
 class PasswordDialog final : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // Edits `words` directly: OK, a passing Save and an accepted Load commit to them.
     PasswordDialog(security::SecurityWords& words, UserDialogs& dialogs, QWidget* parent = nullptr);
     ~PasswordDialog() override;
@@ -30,12 +30,14 @@ public:
     // OK: closes only when every field holds four digits.
     void accept() override;
 
-    QLineEdit* VectorField(int index) const { return vectorFields_.at(static_cast<std::size_t>(index)); }
+    QLineEdit* VectorField(int index) const {
+        return vectorFields_.at(static_cast<std::size_t>(index));
+    }
     QLineEdit* PasswordField(int index) const {
         return passwordFields_.at(static_cast<std::size_t>(index));
     }
 
-private:
+  private:
     void ShowState();
     void OnEdited(security::FieldGroup group, int index, const QString& typed);
     // The commit of OK and Save; false (after telling the user) when a field fails.

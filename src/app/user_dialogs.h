@@ -19,7 +19,7 @@ struct FileChoice {
 };
 
 class UserDialogs {
-public:
+  public:
     virtual ~UserDialogs() = default;
 
     // The chosen file, or nothing when the user cancelled.
@@ -36,14 +36,14 @@ public:
 
 // The real dialogs: QFileDialog, QMessageBox and QDesktopServices.
 class QtUserDialogs final : public UserDialogs {
-public:
+  public:
     std::optional<QString> ChooseOpenFile(QWidget* parent, const FileChoice& choice) override;
     std::optional<QString> ChooseSaveFile(QWidget* parent, const FileChoice& choice) override;
     bool AskOkCancel(QWidget* parent, const QString& text, bool exclamation) override;
     void Tell(QWidget* parent, const QString& text, bool warning) override;
     void OpenDocument(const QString& path) override;
 
-private:
+  private:
     QString lastFolder_;  // the next chooser starts where the last one ended
 };
 

@@ -16,7 +16,7 @@ namespace kx::app {
 class UserDialogs;
 
 class WindowOutput final : public TextOutput {
-public:
+  public:
     // `pane` and `progress` belong to `window`, which also parents the question boxes.
     WindowOutput(UiLanguage language, Clock& clock, QPlainTextEdit& pane, QProgressBar& progress,
                  UserDialogs& dialogs, QWidget& window);
@@ -30,13 +30,13 @@ public:
     // While an operation holds the thread, every refresh also lets the window paint.
     void SetPumping(bool on) { pumping_ = on; }
 
-protected:
+  protected:
     void OnRefresh(std::string_view wholeText, bool scrollToEnd) override;
     void OnBeep() override;
     void OnBusy(bool on) override;
     void OnProgress(std::uint32_t upper, std::uint32_t pos) override;
 
-private:
+  private:
     void Pump();
 
     QPlainTextEdit& pane_;

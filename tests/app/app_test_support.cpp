@@ -64,7 +64,8 @@ QString WindowBench::Pane() const {
 QString WindowBench::WriteFile(const QString& name, const std::string& bytes) const {
     const QString path = dir.filePath(name);
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
     return path;
 }
 
@@ -75,7 +76,8 @@ std::string WindowBench::ReadFile(const QString& path) const {
 
 void SaveScreenshot(QWidget& window, const char* fileName) {
     const QString dir = qEnvironmentVariable("KX_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) QVERIFY(window.grab().save(QDir(dir).filePath(QString::fromUtf8(fileName))));
+    if (!dir.isEmpty())
+        QVERIFY(window.grab().save(QDir(dir).filePath(QString::fromUtf8(fileName))));
 }
 
 QString Msg(int n, UiLanguage language) {

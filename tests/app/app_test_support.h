@@ -18,7 +18,7 @@
 namespace kx::app::testing {
 
 class ScriptedDialogs final : public UserDialogs {
-public:
+  public:
     std::deque<std::optional<QString>> fileAnswers;  // open and save alike; empty: cancel
     std::deque<bool> confirmAnswers;                 // empty: Cancel
     std::function<void()> onQuestion;                // runs while a question is open
@@ -26,18 +26,22 @@ public:
     std::vector<bool> questionIcons;
     std::vector<FileChoice> choices;
 
-    std::optional<QString> ChooseOpenFile(QWidget*, const FileChoice& c) override { return Next(c); }
-    std::optional<QString> ChooseSaveFile(QWidget*, const FileChoice& c) override { return Next(c); }
+    std::optional<QString> ChooseOpenFile(QWidget*, const FileChoice& c) override {
+        return Next(c);
+    }
+    std::optional<QString> ChooseSaveFile(QWidget*, const FileChoice& c) override {
+        return Next(c);
+    }
     bool AskOkCancel(QWidget* parent, const QString& text, bool exclamation) override;
     void Tell(QWidget*, const QString& text, bool) override { told << text; }
     void OpenDocument(const QString& path) override { opened << path; }
 
-private:
+  private:
     std::optional<QString> Next(const FileChoice& choice);
 };
 
 class WindowBench {
-public:
+  public:
     explicit WindowBench(UiLanguage lang = UiLanguage::English) : language(lang) {}
 
     // Builds and shows the window and waits for its programmer search.
@@ -60,7 +64,7 @@ public:
     ScriptedDialogs dialogs;
     UiLanguage language;
 
-private:
+  private:
     std::unique_ptr<MainDialog> window_;
 };
 

@@ -25,7 +25,7 @@ UiLanguage LanguageFor(const char* lang) {
 class LanguageTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase() { app::ApplyDialogColours(*qApp); }  // as at start-up
 
     void chineseSystemGetsChineseWindowsAndMessages() {
@@ -52,12 +52,14 @@ private slots:
         QVERIFY(b.Open());
         QCOMPARE(b.Find<QPushButton>("readButton")->text(), QStringLiteral("Read"));
         QCOMPARE(b.Window().actions().front()->text(), QStringLiteral("&About KX_VELDRAN..."));
-        b.dialogs.fileAnswers = {b.WriteFile("Demo_F1101.TXT",
-                                             "@FC00\r\n31 40 80 02 B2 40 80 5A 20 01 D2 D3 22 00 D2 E3\r\n"
-                                             "21 00 3F 40 50 C3 1F 83 FE 23 F9 3F\r\n@FFFE\r\n00 FC\r\nq\r\n")};
+        b.dialogs.fileAnswers = {
+            b.WriteFile("Demo_F1101.TXT",
+                        "@FC00\r\n31 40 80 02 B2 40 80 5A 20 01 D2 D3 22 00 D2 E3\r\n"
+                        "21 00 3F 40 50 C3 1F 83 FE 23 F9 3F\r\n@FFFE\r\n00 FC\r\nq\r\n")};
         b.Click("loadButton");
         b.Click("runButton");
-        QVERIFY2(b.Pane().contains(QStringLiteral("Programming successful!")), qPrintable(b.Pane()));
+        QVERIFY2(b.Pane().contains(QStringLiteral("Programming successful!")),
+                 qPrintable(b.Pane()));
         SaveScreenshot(b.Window(), "screenshot.png");
         QCoreApplication::removeTranslator(&captions);
     }

@@ -1,11 +1,12 @@
 // The password and vector dialog: locks, typing filter, checks and commit order, the file
 // buttons, and the hand-over to the code image on OK.
 
+#include "app/password_dialog.h"
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
-#include "app/password_dialog.h"
 #include "app_test_support.h"
 #include "image/code_image.h"
 #include "image/password_file.h"
@@ -31,16 +32,18 @@ void Press(app::PasswordDialog& dialog, const char* button) {
 class PasswordDialogTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void locksFollowTheVectorMarks() {
         security::SecurityWords words;
         ScriptedDialogs dialogs;
         app::PasswordDialog fresh(words, dialogs);
-        for (int i = 0; i < 16; ++i) QVERIFY(!fresh.VectorField(i)->isEnabled() && fresh.PasswordField(i)->isEnabled());
+        for (int i = 0; i < 16; ++i)
+            QVERIFY(!fresh.VectorField(i)->isEnabled() && fresh.PasswordField(i)->isEnabled());
         words.vectorInUse.fill(0);
         words.vectorInUse[9] = words.vectorInUse[15] = 1;
         app::PasswordDialog loaded(words, dialogs);
-        for (int i = 0; i < 16; ++i) QCOMPARE(loaded.VectorField(i)->isEnabled(), i != 9 && i != 15);
+        for (int i = 0; i < 16; ++i)
+            QCOMPARE(loaded.VectorField(i)->isEnabled(), i != 9 && i != 15);
     }
 
     void typingChecksAndCommitOrder() {
@@ -95,7 +98,8 @@ private slots:
         b.dialogs.fileAnswers = {b.WriteFile("p.txt", "@FC00\r\n31 40\r\n@FFFE\r\n00 FC\r\nq\r\n")};
         b.Click("loadButton");
         QTimer::singleShot(0, [] {
-            if (auto* dialog = qobject_cast<app::PasswordDialog*>(QApplication::activeModalWidget())) {
+            if (auto* dialog =
+                    qobject_cast<app::PasswordDialog*>(QApplication::activeModalWidget())) {
                 Retype(dialog->VectorField(2), "BEEF");
                 dialog->accept();
             }

@@ -17,7 +17,8 @@ namespace {
 // A small F1101 program with its reset vector, as TI-TXT.
 std::string ProgramText() {
     image::CodeImage code;
-    for (std::uint32_t a = 0xFC00; a < 0xFC40; ++a) code.Set(a, static_cast<std::uint8_t>(a * 7 % 251));
+    for (std::uint32_t a = 0xFC00; a < 0xFC40; ++a)
+        code.Set(a, static_cast<std::uint8_t>(a * 7 % 251));
     code.Set(0xFFFF, 0xFC);
     code.Set(0xFFFE, 0x00);
     return image::RenderImageText(code, 0x10000);
@@ -32,18 +33,19 @@ std::uint32_t StoredSerial(const WindowBench& b) {
 class SessionTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void loadRunReadSave() {
         WindowBench b;
         sim::Box& box = b.ports.AddBox(0);
         QVERIFY(b.Open());
-        QVERIFY(!b.Find<QPushButton>("statusButton")->isEnabled() && b.Find<QPushButton>("downloadButton")->isEnabled());
+        QVERIFY(!b.Find<QPushButton>("statusButton")->isEnabled() &&
+                b.Find<QPushButton>("downloadButton")->isEnabled());
         QCOMPARE(b.Pane(), Msg(10));
 
         const std::string program = ProgramText();
         const QString saved = b.dir.filePath(QStringLiteral("back.TXT"));
-        b.dialogs.fileAnswers = {b.WriteFile("prog.TXT", program), b.WriteFile("other.TXT", "@F000\r\n11\r\nq\r\n"),
-                                 saved};
+        b.dialogs.fileAnswers = {b.WriteFile("prog.TXT", program),
+                                 b.WriteFile("other.TXT", "@F000\r\n11\r\nq\r\n"), saved};
         b.Click("loadButton");
         b.Click("runButton");
         QCOMPARE(box.Target()->ByteAt(0xFC01), b.Window().Image().At(0xFC01));

@@ -24,11 +24,12 @@ settings::Settings Stored(const QString& path) {
 class SettingsWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void defaultsShownAndWritten() {
         WindowBench b;
         QVERIFY(b.Open());
-        QVERIFY(b.Find<QCheckBox>("eraseCheck")->isChecked() && !b.Find<QCheckBox>("soundCheck")->isChecked());
+        QVERIFY(b.Find<QCheckBox>("eraseCheck")->isChecked() &&
+                !b.Find<QCheckBox>("soundCheck")->isChecked());
         QCOMPARE(b.Find<QLineEdit>("serialEdit")->text(), QStringLiteral("12345"));
         QCOMPARE(b.Find<QLineEdit>("infoAddressEdit")->text(), QStringLiteral("1000"));
         b.Close();
@@ -85,8 +86,11 @@ private slots:
         ManualClock clock;
         sim::SimulatedPorts ports(clock);
         {
-            app::MainDialog window({.ports = ports, .clock = clock, .dialogs = b.dialogs,
-                                    .settingsPath = (blocker + QStringLiteral("/KX_VELDRAN.ini")).toStdString()});
+            app::MainDialog window(
+                {.ports = ports,
+                 .clock = clock,
+                 .dialogs = b.dialogs,
+                 .settingsPath = (blocker + QStringLiteral("/KX_VELDRAN.ini")).toStdString()});
             window.show();
             QVERIFY(QTest::qWaitFor([&window] { return window.Searched(); }));
             window.close();

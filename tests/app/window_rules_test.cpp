@@ -20,13 +20,14 @@ using namespace kx::app::testing;
 class WindowRulesTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void openingWithoutProgrammer() {
         WindowBench b;
         QVERIFY(b.Open());
         QVERIFY(b.Find<QPushButton>("statusButton")->isEnabled());
         QCOMPARE(b.Find<QPushButton>("statusButton")->text(), Msg(43));
-        for (const char* name : {"runButton", "saveAsButton", "downloadButton", "updateFirmwareButton"}) {
+        for (const char* name :
+             {"runButton", "saveAsButton", "downloadButton", "updateFirmwareButton"}) {
             QVERIFY2(!b.Find<QPushButton>(name)->isEnabled(), name);
         }
         QVERIFY(b.Pane().startsWith(Msg(9)));
@@ -42,8 +43,8 @@ private slots:
         QVERIFY(b.Find<QLineEdit>("productNameEdit")->isEnabled());
         b.Click("protectInfoCheck");
         QVERIFY(!b.Find<QCheckBox>("useProductInfoCheck")->isChecked());
-        for (const char* n : {"productNameEdit", "serialEdit", "infoAddressEdit", "autoIncrementCheck",
-                              "decRadio", "hexRadio"}) {
+        for (const char* n : {"productNameEdit", "serialEdit", "infoAddressEdit",
+                              "autoIncrementCheck", "decRadio", "hexRadio"}) {
             QVERIFY2(!b.Find<QWidget>(n)->isEnabled(), n);
         }
         QVERIFY(!segA->isChecked() && !segA->isEnabled());
@@ -120,10 +121,12 @@ private slots:
     void loadingWithoutProgrammer() {
         WindowBench b;
         QVERIFY(b.Open());
-        const QString path = b.WriteFile("prog.txt", "@F000\r\n31 40 00 0A\r\n@FFF2\r\n00 F0\r\n@FFFE\r\n00 F0\r\nq\r\n");
+        const QString path = b.WriteFile(
+            "prog.txt", "@F000\r\n31 40 00 0A\r\n@FFF2\r\n00 F0\r\n@FFFE\r\n00 F0\r\nq\r\n");
         b.dialogs.fileAnswers = {path, b.WriteFile("bad.txt", "\r\n@F000\r\n12\r\nq\r\n")};
         b.Click("loadButton");
-        QVERIFY(b.Find<QPushButton>("runButton")->isEnabled() && b.Find<QPushButton>("saveAsButton")->isEnabled());
+        QVERIFY(b.Find<QPushButton>("runButton")->isEnabled() &&
+                b.Find<QPushButton>("saveAsButton")->isEnabled());
         QVERIFY(!b.Find<QPushButton>("downloadButton")->isEnabled());
         QCOMPARE(b.Window().windowTitle(), QStringLiteral("KX_VELDRAN V02.73A - prog.txt"));
         QCOMPARE(b.Pane(), Msg(0) + path + Msg(1) + QStringLiteral("8\n"));
@@ -141,14 +144,16 @@ private slots:
         QStringList seen;
         const auto closeAbout = [&seen] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (auto* field = modal ? modal->findChild<QLineEdit*>("identificationField") : nullptr) seen << field->text();
+            if (auto* field = modal ? modal->findChild<QLineEdit*>("identificationField") : nullptr)
+                seen << field->text();
             if (modal) modal->close();
         };
         QTimer::singleShot(0, closeAbout);
         b.Click("aboutButton");
         QTimer::singleShot(0, closeAbout);
         b.Window().actions().front()->trigger();
-        QCOMPARE(seen, QStringList({QStringLiteral("KX_VELDRAN V02.73A"), QStringLiteral("KX_VELDRAN V02.73A")}));
+        QCOMPARE(seen, QStringList({QStringLiteral("KX_VELDRAN V02.73A"),
+                                    QStringLiteral("KX_VELDRAN V02.73A")}));
         b.Click("helpButton");
         QVERIFY(b.dialogs.opened.value(0).endsWith(QStringLiteral("/KX_VELDRAN.pdf")));
     }
