@@ -31,17 +31,17 @@ std::string_view FaultActionName(FaultAction action) {
     return "?";
 }
 
-std::optional<FaultRule> ParseFaultSpec(std::string_view spec, std::string& error) {
-    const auto first = spec.find(':');
-    const auto second = first == std::string_view::npos ? first : spec.find(':', first + 1);
-    if (second == std::string_view::npos || spec.find(':', second + 1) != std::string_view::npos) {
-        error = "fault '" + std::string(spec) +
+std::optional<FaultRule> ParseFaultRule(std::string_view text, std::string& error) {
+    const auto first = text.find(':');
+    const auto second = first == std::string_view::npos ? first : text.find(':', first + 1);
+    if (second == std::string_view::npos || text.find(':', second + 1) != std::string_view::npos) {
+        error = "fault '" + std::string(text) +
                 "' must read COMMAND:OCCURRENCE:ACTION, e.g. RX_DATA_BLOCK:3:nak";
         return std::nullopt;
     }
-    const auto name = spec.substr(0, first);
-    const auto occurrence = spec.substr(first + 1, second - first - 1);
-    const auto action = spec.substr(second + 1);
+    const auto name = text.substr(0, first);
+    const auto occurrence = text.substr(first + 1, second - first - 1);
+    const auto action = text.substr(second + 1);
 
     FaultRule rule;
     const auto code = CommandCode(name);

@@ -27,7 +27,7 @@ struct FaultRule {
 
 // "RX_DATA_BLOCK:3:nak", "GET_VERSION:*:late", "0x72:1:none", "SYNC:2:short".
 // Actions: none, nak, short, corrupt, late, vanish. On error returns nullopt and says why.
-std::optional<FaultRule> ParseFaultSpec(std::string_view spec, std::string& error);
+std::optional<FaultRule> ParseFaultRule(std::string_view text, std::string& error);
 
 std::string_view FaultActionName(FaultAction action);
 

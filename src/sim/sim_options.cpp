@@ -122,7 +122,7 @@ std::string UsageText() {
            "  --loader-version HEX  the box's ROM loader version (default 0161)\n"
            "  --store-size N        offline store size in bytes (default 262144)\n"
            "  --no-timing           answer at once instead of taking wire and flash times\n"
-           "  --fault SPEC          COMMAND:OCCURRENCE:ACTION, e.g. RX_DATA_BLOCK:3:nak;\n"
+           "  --fault RULE          COMMAND:OCCURRENCE:ACTION, e.g. RX_DATA_BLOCK:3:nak;\n"
            "                        occurrence * means every; actions none, nak, short,\n"
            "                        corrupt, late, vanish (repeatable)\n"
            "  --vpp-fail            VPP_TEST and BURN_FUSE fail\n"
@@ -200,7 +200,7 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
         } else if (a == "--fault") {
             const auto* v = value();
             if (v == nullptr) return std::nullopt;
-            const auto rule = ParseFaultSpec(*v, error);
+            const auto rule = ParseFaultRule(*v, error);
             if (!rule) return std::nullopt;
             o.box.faults.push_back(*rule);
         } else if (a == "--vectors") {

@@ -17,7 +17,7 @@ BoxConfig WithFaults(std::initializer_list<const char*> specs) {
     c.target.row = 13;  // F149: plain JTAG entry
     for (const char* s : specs) {
         std::string error;
-        const auto rule = ParseFaultSpec(s, error);
+        const auto rule = ParseFaultRule(s, error);
         EXPECT_TRUE(rule.has_value()) << s << ": " << error;
         if (rule) c.faults.push_back(*rule);
     }
@@ -36,22 +36,22 @@ std::vector<std::uint8_t> Output(Box& box) {
 
 TEST(FaultSpec, ParsesNamesCodesAndOccurrencesAndExplainsMistakes) {
     std::string error;
-    auto r = ParseFaultSpec("RX_DATA_BLOCK:3:nak", error);
+    auto r = ParseFaultRule("RX_DATA_BLOCK:3:nak", error);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->code, 0x12);
     EXPECT_EQ(r->occurrence, 3u);
     EXPECT_EQ(r->action, FaultAction::Nak);
-    r = ParseFaultSpec("0x72:*:late", error);
+    r = ParseFaultRule("0x72:*:late", error);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->code, 0x72);
     EXPECT_FALSE(r->occurrence);
-    r = ParseFaultSpec("sync:1:vanish", error);
+    r = ParseFaultRule("sync:1:vanish", error);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->code, kSyncCode);
     for (const char* bad : {"RX_DATA_BLOCK:0:nak", "NOPE:1:nak", "GET_VERSION:1:explode",
                             "GET_VERSION:1", "GET_VERSION:x:nak", "A:1:nak:2"}) {
         error.clear();
-        EXPECT_FALSE(ParseFaultSpec(bad, error)) << bad;
+        EXPECT_FALSE(ParseFaultRule(bad, error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
     EXPECT_EQ(CommandName(0x55), "CMD_0x55");
