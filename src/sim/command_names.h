@@ -1,5 +1,5 @@
 #pragma once
-// Names of the link command codes, for traces and fault specifications.
+// Names of the link command codes, for traces and fault rules.
 
 #include <cstdint>
 #include <optional>

@@ -12,10 +12,10 @@
 namespace kx::sim::test {
 namespace {
 
-BoxConfig WithFaults(std::initializer_list<const char*> specs) {
+BoxConfig WithFaults(std::initializer_list<const char*> rules) {
     BoxConfig c;
     c.target.row = 13;  // F149: plain JTAG entry
-    for (const char* s : specs) {
+    for (const char* s : rules) {
         std::string error;
         const auto rule = ParseFaultRule(s, error);
         EXPECT_TRUE(rule.has_value()) << s << ": " << error;
