@@ -1,89 +1,206 @@
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <tuple>
 
+#include "common/atomic_file.h"
+#include "settings/settings_file.h"
 #include "settings/settings_text.h"
 
 namespace kx::settings {
 namespace {
+namespace fs = std::filesystem;
 
 Settings Read(const std::string& text) {
     return SettingsFromDocument(IniDocument::Parse(text));
 }
 
-// What a file holds after being read and saved again.
-std::string Resaved(const std::string& text) {
-    auto doc = IniDocument::Parse(text);
-    WriteSettings(SettingsFromDocument(doc), doc);
-    return doc.Serialize();
+TEST(IniDocument, FindsAndSetsKeysKeepingEverythingElse) {
+    // Names ignore case and the first match wins; a GBK line (你好) becomes UTF-8, a line that
+    // is neither stays byte for byte.
+    auto doc = IniDocument::Parse(
+        "\xEF\xBB\xBFtop=0\r\n[Bool]\r\n  Erase = 2  \r\n; erase=5\r\nerase=3\r\nrun='q'\r\n"
+        "beep=\"x\r\n[broken\r\nprog=1\r\n\r\n; next\r\n[other]\r\nerase=4\r\n"
+        "[zzz]\r\nname=\xC4\xE3\xBA\xC3\r\nraw=\xFF\xFE\r\n[bool]\r\nrun=late\r\n");
+    EXPECT_EQ(doc.Get("bool", "ERASE"), "2");
+    EXPECT_EQ(doc.Get("OTHER", "erase"), "4");
+    EXPECT_EQ(doc.Get("bool", "run"), "q");     // a pair of quotes is dropped
+    EXPECT_EQ(doc.Get("bool", "beep"), "\"x");  // a single one is not
+    EXPECT_EQ(doc.Get("bool", "prog"), "1");    // "[broken" is no header
+    EXPECT_FALSE(doc.Get("", "top"));           // keys before any section belong nowhere
+    EXPECT_FALSE(doc.Get("bool", "missing"));
+    EXPECT_EQ(doc.Get("zzz", "name"), "\xE4\xBD\xA0\xE5\xA5\xBD");
+
+    doc.Set("bool", "erase", "1");     // replaced, spelling of the key kept
+    doc.Set("bool", "verify", "1");    // added after the first section's last key
+    doc.Set("number", "device", "5");  // new section at the end
+    doc.Set("zzz", "text", "  padded ");
+    doc.Set("zzz", "multi", std::string_view("line\r\nbreak\0x", 14));
+    EXPECT_EQ(doc.Serialize(),
+              "\xEF\xBB\xBFtop=0\r\n[Bool]\r\nErase=1\r\n; erase=5\r\nerase=3\r\nrun='q'\r\n"
+              "beep=\"x\r\n[broken\r\nprog=1\r\nverify=1\r\n\r\n; next\r\n[other]\r\nerase=4\r\n"
+              "[zzz]\r\nname=\xE4\xBD\xA0\xE5\xA5\xBD\r\nraw=\xFF\xFE\r\n"
+              "text=\"  padded \"\r\nmulti=linebreakx\r\n[bool]\r\nrun=late\r\n\r\n"
+              "[number]\r\ndevice=5\r\n");
 }
 
 TEST(Settings, NumbersFollowTheProfileRules) {
-    const Settings s = Read(
-        "[BOOL]\nerase=2\nsupply_vcc=abc\nverify=\nrun=-1\nprog= 0 \nproduct_num_style=7\n"
-        "[number]\nproduct_num=-1\ninfo_addr=70000\n");
-    EXPECT_TRUE(s.erase);
-    EXPECT_FALSE(s.supplyVcc);  // not a number: 0
-    EXPECT_TRUE(s.verify);      // empty: as if missing
-    EXPECT_TRUE(s.run);
-    EXPECT_FALSE(s.prog);
-    EXPECT_EQ(s.productNumStyle, SerialStyle::Hex);
-    EXPECT_EQ(s.productNum, 4294967295u);
-    EXPECT_EQ(s.infoAddr, 70000 - 65536);
+    // supply_vcc is not a number: 0.
+    const Settings want{.supplyVcc = false, .prog = false, .productNumStyle = SerialStyle::Hex};
+    EXPECT_EQ(Read("[BOOL]\nerase=2\nsupply_vcc=abc\nverify=\nrun=-1\nprog= 0 \n"
+                   "product_num_style=7\n"),
+              want);
 
-    // Every serial number survives; the platform's signed reading would clamp the top half.
-    EXPECT_EQ(Read("[number]\nproduct_num=4294967295\n").productNum, 4294967295u);
-    EXPECT_EQ(Read("[number]\nproduct_num=12abc\n").productNum, 12u);
-    EXPECT_EQ(Read("[number]\nproduct_num=99999999999\n").productNum, 4294967295u);
-
-    const std::pair<const char*, int> devices[] = {{"99", 99}, {"100", 0},        {"-1", 0},
-                                                   {"abc", 0}, {"4294967395", 0}, {"+7", 7}};
-    for (const auto& [text, row] : devices) {
-        EXPECT_EQ(Read(std::string("[number]\ndevice=") + text + "\n").device, row) << text;
+    // The serial number reads unsigned, so the top half survives, and saturates rather than
+    // wraps; the device row falls back to the first one outside 0..99.
+    constexpr std::uint32_t kTop = 0xFFFFFFFF;
+    const std::tuple<std::string, std::uint32_t, int> rows[] = {
+        {"99", 99, 99},          {"100", 100, 0}, {"-1", kTop, 0},
+        {"4294967295", kTop, 0}, {"abc", 0, 0},   {"4294967395", kTop, 0},
+        {"12abc", 12, 12},       {"+7", 7, 7},    {"", 12345, 0}};
+    for (const auto& [text, productNum, device] : rows) {
+        const Settings s = Read("[number]\nproduct_num=" + text + "\ndevice=" + text + "\n");
+        EXPECT_EQ(std::tie(s.productNum, s.device), std::tie(productNum, device)) << text;
     }
-
-    const std::string saved = Resaved("[BOOL]\nerase=2\n");
-    EXPECT_NE(saved.find("erase=1\n"), std::string::npos) << saved;
 }
 
 TEST(Settings, ProductNameIsCutToWhatTheBoxHolds) {
     const std::string nineteen = "ABCDEFGHIJKLMNOPQRS";
-    Settings s;
-    s.productName = nineteen;
-    IniDocument doc;
-    WriteSettings(s, doc);
-    EXPECT_EQ(SettingsFromDocument(IniDocument::Parse(doc.Serialize())).productName, nineteen);
-
-    EXPECT_EQ(Read("[STRING]\nproduct_name=" + nineteen + "TU\n").productName, nineteen);
-    // GBK bytes from a Windows file: 测试 is four bytes there, six in UTF-8.
-    EXPECT_EQ(Read("[STRING]\nproduct_name=\xB2\xE2\xCA\xD4\n").productName,
-              "\xE6\xB5\x8B\xE8\xAF\x95");
-    // Eight double-byte characters and four letters: 20 GBK bytes, one too many.
-    std::string wide;
+    std::string wide;  // eight double-byte characters: 16 GBK bytes, 24 in UTF-8
     for (int i = 0; i < 8; ++i) wide += "\xE6\xB5\x8B";
+    EXPECT_EQ(Read("[STRING]\nproduct_name=" + nineteen + "TU\n").productName, nineteen);
     EXPECT_EQ(Read("[STRING]\nproduct_name=" + wide + "ABCD\n").productName, wide + "ABC");
-
-    for (const std::string name : {" padded ", "'quoted'"}) {
-        s.productName = name;
-        IniDocument d;
-        WriteSettings(s, d);
-        EXPECT_EQ(SettingsFromDocument(IniDocument::Parse(d.Serialize())).productName, name);
+    for (const std::string& name : {nineteen, std::string(" padded "), std::string("'quoted'")}) {
+        IniDocument doc;
+        WriteSettings(Settings{.productName = name}, doc);
+        EXPECT_EQ(Read(doc.Serialize()).productName, name);
     }
 }
 
 TEST(Settings, DisplayForms) {
-    EXPECT_EQ(InfoAddrDisplayText(Read("[number]\ninfo_addr=4328\n").infoAddr), "10e8");
-    EXPECT_EQ(InfoAddrDisplayText(Settings{}.infoAddr), "1000");
+    // 0x110E8: the stored address keeps its low 16 bits.
+    EXPECT_EQ(InfoAddrDisplayText(Read("[number]\ninfo_addr=69864\n").infoAddr), "10e8");
     EXPECT_EQ(InfoAddrFromText("10E8"), 4328);
     EXPECT_EQ(InfoAddrFromText(""), 0);
     EXPECT_FALSE(InfoAddrFromText("10000"));
     EXPECT_FALSE(InfoAddrFromText("10g8"));
-
     const Settings s = Read("[BOOL]\nproduct_num_style=1\n[number]\nproduct_num=255\n");
     EXPECT_EQ(SerialDisplayText(s.productNum, s.productNumStyle), "FF");
-    EXPECT_EQ(SerialDisplayText(4294967295u, SerialStyle::Hex), "FFFFFFFF");
+}
+
+std::string Slurp(const std::string& path) {
+    const auto bytes = ReadWholeFile(path);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "(unreadable)";
+}
+
+class SettingsFile : public testing::Test {
+  protected:
+    void SetUp() override { fs::create_directory(dir_); }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+
+    const fs::path dir_ = fs::temp_directory_path() / ("kx_settings_" + std::to_string(::getpid()));
+};
+
+TEST_F(SettingsFile, NoFileGivesDefaultsAndClosingWritesTheFullLayout) {
+    const std::string path = PathOf("sub/KX_VELDRAN/KX_VELDRAN.ini");  // folders made on save
+    LoadedSettings loaded = LoadSettingsFile(path);
+    EXPECT_TRUE(!loaded.fileFound && loaded.error.empty()) << loaded.error;
+    std::string error;
+    ASSERT_TRUE(SaveSettingsFile(path, loaded.document, loaded.settings, &error)) << error;
+    // The written text pins every default value.
+    EXPECT_EQ(Slurp(path),
+              "[BOOL]\nid_increase=0\nsupply_vcc=1\nsave_info_flash=0\nerase=1\nprog=1\n"
+              "verify=1\nproduct_id=0\nrun=1\nBeep=0\nproduct_num_style=0\nread_style=0\n\n"
+              "[STRING]\nproduct_name=KX_VELDRAN\n\n"
+              "[number]\nproduct_num=12345\ninfo_addr=4096\ndevice=0\n");
+    EXPECT_EQ(LoadSettingsFile(path).settings, Settings{});
+}
+
+TEST_F(SettingsFile, WindowsFileIsReadAndItsUnknownContentKept) {
+    const char* data = std::getenv("KX_TEST_DATA");
+    ASSERT_NE(data, nullptr);
+    const std::string path = PathOf("KX_VELDRAN.ini");
+    fs::copy_file(fs::path(data) / "settings/windows_gbk.ini", path);
+
+    LoadedSettings loaded = LoadSettingsFile(path);
+    ASSERT_TRUE(loaded.fileFound);
+    Settings s = loaded.settings;
+    EXPECT_EQ(
+        std::tie(s.idIncrease, s.erase, s.beep, s.prog, s.productName, s.productNum,
+                 s.productNumStyle, s.infoAddr, s.device),
+        std::make_tuple(true, true, true, false, "测试产品ABC", 255u, SerialStyle::Hex, 4328, 99));
+
+    s.productNum = 256;
+    ASSERT_TRUE(SaveSettingsFile(path, loaded.document, s));
+    const std::string text = Slurp(path);
+    for (const char* kept : {"; written by the programmer on a Chinese system\r\n[bool]\r\n",
+                             "erase=1\r\n", "owner_note=样机\r\n", "[Extra]\r\nwho=质检\r\n",
+                             "product_name=测试产品ABC\r\n", "PRODUCT_NUM=256\r\n"}) {
+        EXPECT_NE(text.find(kept), std::string::npos) << kept << " missing from\n" << text;
+    }
+    EXPECT_EQ(text.find("[BOOL]"), std::string::npos);  // no second copy of a section
+    EXPECT_EQ(LoadSettingsFile(path).settings, s);
+}
+
+TEST_F(SettingsFile, FailedWritesReportAndLeaveTheOldFile) {
+    const std::string path = PathOf("KX_VELDRAN.ini");
+    ASSERT_TRUE(WriteFileAtomically(path, "[number]\nproduct_num=77\n"));
+    const Settings s{.productNum = 4242};
+    IniDocument doc;
+    std::string error;
+
+    // A write that runs out of room half-way (root ignores permissions, not size limits).
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit tiny{16, old.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    const bool saved = SaveSettingsFile(path, doc, s, &error);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(saved);
+    EXPECT_NE(error.find("4242"), std::string::npos) << error;
+    EXPECT_EQ(Slurp(path), "[number]\nproduct_num=77\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);  // no temporary file left
+
+    ASSERT_TRUE(WriteFileAtomically(PathOf("plain"), "x"));
+    EXPECT_FALSE(SaveSettingsFile(PathOf("plain/KX_VELDRAN.ini"), doc, s, &error));
+    EXPECT_NE(error.find("plain/KX_VELDRAN.ini"), std::string::npos) << error;
+    fs::create_directory(PathOf("adir"));
+    EXPECT_FALSE(SaveSettingsFile(PathOf("adir"), doc, s, &error));
+    EXPECT_FALSE(SaveProductNum(PathOf("adir"), 5, &error));  // nothing it could read
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+}
+
+TEST_F(SettingsFile, SerialAloneThroughALink) {
+    const std::string real = PathOf("real.ini");
+    const std::string link = PathOf("KX_VELDRAN.ini");
+    ASSERT_TRUE(WriteFileAtomically(real, "[number]\r\nproduct_num=1\r\ndevice=abc\r\n"));
+    fs::create_symlink(real, link);
+    std::string error;
+    ASSERT_TRUE(SaveProductNum(link, 4000000000u, &error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Slurp(real), "[number]\r\nproduct_num=4000000000\r\ndevice=abc\r\n");
+}
+
+TEST(SettingsPathChoice, OverrideThenPortableThenConfigFolder) {
+    const std::pair<PathInputs, std::string> cases[] = {
+        {{"", "/opt/kx", true, "/cfg", "/root"}, "/opt/kx/KX_VELDRAN.ini"},
+        {{"", "/opt/kx", false, "/cfg", "/root"}, "/cfg/KX_VELDRAN/KX_VELDRAN.ini"},
+        {{"", "/opt/kx", false, "cfg", "/root"}, "/root/.config/KX_VELDRAN/KX_VELDRAN.ini"},
+        {{"", "/opt/kx", false, "cfg", ""}, "/opt/kx/KX_VELDRAN.ini"},
+        {{"/tmp/x.ini", "/opt/kx", true, "/cfg", "/root"}, "/tmp/x.ini"}};
+    for (const auto& [in, path] : cases) EXPECT_EQ(ChooseSettingsPath(in), path);
+    ::setenv("KX_VELDRAN_SETTINGS", "/somewhere/else.ini", 1);
+    EXPECT_EQ(SettingsPath(), "/somewhere/else.ini");
+    ::unsetenv("KX_VELDRAN_SETTINGS");
 }
 
 }  // namespace
