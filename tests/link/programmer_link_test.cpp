@@ -2,16 +2,104 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
-#include "fake_serial.h"
 #include "link/link_frame.h"
 
 namespace kx::link {
 namespace {
 
-using namespace kx::link::testing;
+using Bytes = std::vector<std::uint8_t>;
+struct Timed {
+    std::uint32_t delayMs;
+    Bytes bytes;
+};
+
+// Tick order that survives the 32-bit counter wrapping.
+bool NotAfter(std::uint32_t a, std::uint32_t b) {
+    return static_cast<std::int32_t>(a - b) <= 0;
+}
+
+// The box's end of every port: reply bytes land at virtual ticks on a ManualClock, and
+// waiting moves that clock instead of sleeping. Ports 0, 2 and 7 exist.
+struct FakeWire final : PortProvider {
+    explicit FakeWire(ManualClock& c) : clock(c) {}
+    ManualClock& clock;
+    std::function<std::vector<Timed>(const Bytes&)> responder;  // answers each write
+    std::vector<Bytes> writes;
+    std::vector<std::string> log;                            // "<ms> <event>"
+    std::vector<std::pair<std::uint32_t, std::uint8_t>> in;  // (arrival, byte) in arrival order
+    OpenFailure failure = OpenFailure::NoSuchPort;
+    bool alive = true;
+    std::uint32_t transmitBusyMs = 0, longestWaitMs = 0;
+
+    void Arrive(std::uint32_t delayMs, const Bytes& bytes) {
+        const std::uint32_t at = clock.NowMs() + delayMs;
+        auto pos =
+            std::find_if(in.begin(), in.end(), [at](auto& b) { return !NotAfter(b.first, at); });
+        for (const std::uint8_t byte : bytes) pos = in.insert(pos, {at, byte}) + 1;
+    }
+    std::size_t Due() {
+        return std::size_t(std::count_if(
+            in.begin(), in.end(), [this](auto& b) { return NotAfter(b.first, clock.NowMs()); }));
+    }
+    void Log(const std::string& what) { log.push_back(std::to_string(clock.NowMs()) + " " + what); }
+
+    struct Device final : SerialDevice {
+        explicit Device(FakeWire& wire) : w(wire) {}
+        ~Device() override { w.Log("closed"); }
+        std::size_t QueuedBytes() override { return w.Due(); }
+        // Moves the clock to the arrival that completes `count`, else to the deadline.
+        std::size_t WaitForInput(std::size_t count, std::uint32_t timeoutMs) override {
+            w.longestWaitMs = std::max(w.longestWaitMs, timeoutMs);
+            std::uint32_t until = w.clock.NowMs() + timeoutMs;
+            if (count > 0 && count <= w.in.size() && NotAfter(w.in[count - 1].first, until))
+                until = w.in[count - 1].first;
+            if (!NotAfter(until, w.clock.NowMs())) w.clock.Advance(until - w.clock.NowMs());
+            return w.Due();
+        }
+        std::size_t Read(std::uint8_t* dst, std::size_t n) override {
+            const std::size_t taken = std::min(n, w.Due());
+            for (std::size_t i = 0; i < taken; ++i) dst[i] = w.in[i].second;
+            w.in.erase(w.in.begin(), w.in.begin() + std::ptrdiff_t(taken));
+            return taken;
+        }
+        bool Write(const std::uint8_t* src, std::size_t n) override {
+            if (!w.alive) return false;
+            w.writes.emplace_back(src, src + n);
+            if (w.responder) {
+                for (const Timed& t : w.responder(w.writes.back())) w.Arrive(t.delayMs, t.bytes);
+            }
+            return true;
+        }
+        void PurgeReceive() override {
+            w.in.erase(w.in.begin(), w.in.begin() + std::ptrdiff_t(w.Due()));
+            w.Log("purge rx");
+        }
+        void PurgeTransmit() override { w.Log("purge tx"); }
+        void Drain(std::uint32_t maxMs) override {
+            w.clock.Advance(std::min(maxMs, w.transmitBusyMs));
+            w.Log("drained");
+        }
+        bool IsAlive() override { return w.alive; }
+        void SetDtr(bool on) override { w.Log(on ? "dtr on" : "dtr off"); }
+        void SetRts(bool on) override { w.Log(on ? "rts on" : "rts off"); }
+        FakeWire& w;
+    };
+
+    std::unique_ptr<SerialDevice> Open(unsigned index, std::uint32_t, OpenFailure& why) override {
+        if (index != 0 && index != 2 && index != 7) {
+            why = failure;
+            return nullptr;
+        }
+        return std::make_unique<Device>(*this);
+    }
+    std::string PortName(unsigned) const override { return {}; }
+};
 
 Bytes Counting(std::size_t n, int first = 0) {
     Bytes b(n);
@@ -19,120 +107,96 @@ Bytes Counting(std::size_t n, int first = 0) {
     return b;
 }
 
+using Took = std::pair<int, std::uint32_t>;  // status, virtual ms
+
 class LinkTest : public ::testing::Test {
   protected:
-    LinkTest() {
-        ports_.lines[2] = line_;
-        EXPECT_EQ(link_.OpenPort(2, 115200), kLinkOk);
-    }
-    // Every write is answered with these pieces.
-    void Answer(std::vector<Timed> pieces) {
-        line_->responder = [pieces](const Bytes&) { return pieces; };
-    }
-    template <typename F>
-    std::uint32_t MsSpent(F call) {
+    LinkTest() { EXPECT_EQ(link_.OpenPort(2, 115200), kLinkOk); }
+    // Answers every write with `pieces`; the status of `call` and the virtual ms it took.
+    Took Run(std::vector<Timed> pieces, const std::function<int()>& call) {
+        wire_.responder = [pieces](const Bytes&) { return pieces; };
         const std::uint32_t start = clock_.NowMs();
-        call();
-        return clock_.NowMs() - start;
-    }
-    // Command code and payload of the last frame.
-    std::pair<int, Bytes> Sent() const {
-        const Bytes& f = line_->writes.back();
-        return {f[1], Bytes(f.begin() + 4, f.end() - 2)};
+        const int status = call();
+        return {status, clock_.NowMs() - start};
     }
 
     ManualClock clock_{1000};
-    FakePorts ports_;
-    std::shared_ptr<FakeLine> line_ = std::make_shared<FakeLine>(clock_);
-    ProgrammerLink link_{ports_, clock_};
+    FakeWire wire_{clock_};
+    ProgrammerLink link_{wire_, clock_};
+    const std::function<int()> vpp_ = [this] { return link_.VppTest(); };
 };
 
 TEST_F(LinkTest, AcknowledgeReplies) {
-    Answer({{3, {kAck}}});
-    EXPECT_EQ(link_.VppTest(), kLinkOk);
-    Answer({{3, {kNak}}});
-    EXPECT_EQ(link_.VppTest(), kLinkCommandFailed);
-    Answer({{490, {kAck}}});
-    EXPECT_EQ(link_.EraseSegment(0xFF00, 0xA504), kLinkOk);
-    Answer({{1100, {kAck}}});  // long class: 1200 ms
-    EXPECT_EQ(link_.MassErase(), kLinkOk);
-
+    EXPECT_EQ(Run({{3, {kAck}}}, vpp_), Took(kLinkOk, 3));
+    EXPECT_EQ(Run({{3, {kNak}}}, vpp_), Took(kLinkCommandFailed, 3));
+    EXPECT_EQ(Run({{490, {kAck}}}, [&] { return link_.EraseSegment(0xFF00, 0xA504); }),
+              Took(kLinkOk, 490));
+    // The long class waits 1200 ms.
+    EXPECT_EQ(Run({{1100, {kAck}}}, [&] { return link_.MassErase(); }), Took(kLinkOk, 1100));
+    // TARGET_RUN never succeeds and does not wait, even when 0x90 is there at once; unknown
+    // codes likewise.
+    EXPECT_EQ(Run({{0, {kAck}}}, [&] { return link_.TargetRun(); }), Took(kLinkCommandFailed, 0));
+    EXPECT_EQ(Run({{0, {kAck}}}, [&] { return link_.SendCommand(0x55, Bytes(4, 0)); }),
+              Took(kLinkCommandFailed, 0));
     // 0x90 after 600 ms fails, and once queued it is purged before the next frame.
-    Answer({{600, {kAck}}});
-    EXPECT_EQ(MsSpent([&] { EXPECT_EQ(link_.VppTest(), kLinkCommandFailed); }), 500u);
+    EXPECT_EQ(Run({{600, {kAck}}}, vpp_), Took(kLinkCommandFailed, 500));
     clock_.Advance(200);
-    line_->responder = nullptr;
-    EXPECT_EQ(link_.BurnFuse(), kLinkCommandFailed);
-    EXPECT_EQ(line_->log.end()[-1], std::to_string(clock_.NowMs() - 500) + " purge rx");
-
-    // TARGET_RUN never succeeds and does not wait; unknown codes likewise.
-    Answer({{1, {kAck}}});
-    EXPECT_EQ(MsSpent([&] { EXPECT_EQ(link_.TargetRun(), kLinkCommandFailed); }), 0u);
-    EXPECT_EQ(link_.SendCommand(0x55, Bytes(4, 0)), kLinkCommandFailed);
+    EXPECT_EQ(Run({}, vpp_), Took(kLinkCommandFailed, 500));
 }
 
 TEST_F(LinkTest, DataReplies) {
+    // Pieces count together against one time-out; exactly 26 bytes are read, and the
+    // surplus 0x90s never answer the next command.
     std::array<std::uint8_t, kVersionReplySize> version{};
-    Answer({{10, Counting(25, 1)}});
-    EXPECT_EQ(link_.GetVersion(version), kLinkCommandFailed);
-    // 30 bytes: exactly 26 read; the surplus (0x90s) never answers the next command.
-    Bytes thirty = Counting(26, 1);
-    thirty.insert(thirty.end(), 4, kAck);
-    Answer({{10, thirty}});
-    EXPECT_EQ(link_.GetVersion(version), kLinkOk);
+    const auto getVersion = [&] { return link_.GetVersion(version); };
+    EXPECT_EQ(
+        Run({{100, Counting(10, 1)}, {499, Counting(16, 11)}, {499, Bytes(4, kAck)}}, getVersion),
+        Took(kLinkOk, 499));
     EXPECT_EQ(Bytes(version.begin(), version.end()), Counting(26, 1));
-    line_->responder = nullptr;
-    EXPECT_EQ(link_.VppTest(), kLinkCommandFailed);
-    // Pieces count together against one time-out.
-    Answer({{100, Counting(10)}, {499, Counting(16)}});
-    EXPECT_EQ(link_.GetVersion(version), kLinkOk);
-    Answer({{100, Counting(10)}, {520, Counting(16)}});
-    EXPECT_EQ(link_.GetVersion(version), kLinkCommandFailed);
+    EXPECT_EQ(Run({}, vpp_), Took(kLinkCommandFailed, 500));
+    EXPECT_EQ(Run({{100, Counting(10)}, {520, Counting(16)}}, getVersion),
+              Took(kLinkCommandFailed, 500));
     clock_.Advance(100);
 
-    Bytes reply(140, 0xEE);
-    Answer({{20, Counting(133)}});
-    EXPECT_EQ(link_.TxDataBlock(0x1100, 128, reply), kLinkCommandFailed);
-    Answer({{20, Counting(140, 7)}});
-    EXPECT_EQ(link_.TxDataBlock(0x1100, 128, reply), kLinkOk);
+    // Echo class: count + 6 bytes, not one more; 252 bytes wait for 258, not (252 + 6) % 256.
+    Bytes reply(258, 0xEE);
+    EXPECT_EQ(Run({{20, Counting(140, 7)}}, [&] { return link_.TxDataBlock(0x1100, 128, reply); }),
+              Took(kLinkOk, 20));
     EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 134), Counting(134, 7));
-    EXPECT_EQ(reply.back(), 0xEE);  // 134 read, no more
-    // 250 bytes wait for 256, not (250 + 6) mod 256 = 0.
-    Bytes big(256);
-    Answer({{20, Counting(5)}});
-    EXPECT_EQ(link_.TxDataBlock(0x1100, 250, big), kLinkCommandFailed);
-    // A buffer too small for the reply is refused before anything is sent.
-    const std::size_t sent = line_->writes.size();
-    Bytes small(21);
-    EXPECT_EQ(link_.StoreRead(0, 16, small), kLinkCommandFailed);
-    EXPECT_EQ(line_->writes.size(), sent);
-    // No reply buffer: nothing read, success, no wait.
-    line_->responder = nullptr;
-    EXPECT_EQ(MsSpent([&] { EXPECT_EQ(link_.SendCommand(0x72, Bytes(4, 0)), kLinkOk); }), 0u);
+    EXPECT_EQ(reply[134], 0xEE);
+    EXPECT_EQ(Run({{20, Counting(5)}}, [&] { return link_.TxDataBlock(0x1100, 252, reply); }),
+              Took(kLinkCommandFailed, 500));
+    // A buffer too small for the reply is refused before anything is sent; no buffer at all
+    // reads nothing and does not wait.
+    const std::size_t sent = wire_.writes.size();
+    EXPECT_EQ(link_.StoreRead(0, 16, std::span(reply).first(21)), kLinkCommandFailed);
+    EXPECT_EQ(wire_.writes.size(), sent);
+    EXPECT_EQ(Run({}, [&] { return link_.SendCommand(0x72, Bytes(4, 0)); }), Took(kLinkOk, 0));
 
     TargetReply target;
-    Answer({{900, {0, 0, 0, 0, 0x01, 0x00, 0x49, 0xF1, 0, 0}}});
-    EXPECT_EQ(link_.TargetConnect(0x0E00, PasswordBytes32{}, target), kLinkOk);
+    const auto connect = [&] { return link_.TargetConnect(0x0E00, PasswordBytes32{}, target); };
+    const Bytes found = {0, 0, 0, 0, 0x01, 0x00, 0x49, 0xF1, 0, 0};
+    EXPECT_EQ(Run({{900, found}}, connect), Took(kLinkOk, 900));
     EXPECT_EQ(target.status, 1);
     EXPECT_EQ(target.chipId, 0xF149);
-    Answer({{1100, {0, 0, 0, 0, 0x01, 0x00, 0x49, 0xF1, 0, 0}}});
-    EXPECT_EQ(link_.TargetConnect(0x0E00, PasswordBytes32{}, target), kLinkCommandFailed);
+    EXPECT_EQ(Run({{1100, found}}, connect), Took(kLinkCommandFailed, 1000));
     EXPECT_EQ(target.status, kTargetNone);  // nothing left from the earlier connect
 }
 
 TEST_F(LinkTest, CommandPayloads) {
-    line_->responder = [](const Bytes& f) {
+    wire_.responder = [](const Bytes& f) {
         const std::size_t n = ExpectedReplyLength(f[1], std::span(f.data() + 4, f[2]));
         return std::vector<Timed>{{1, Bytes(n == 0 ? 1 : n, kAck)}};
     };
     Bytes reply(22);
     PasswordBytes32 pw{};
-    for (std::size_t i = 0; i < pw.size(); ++i) pw[i] = static_cast<std::uint8_t>(0xE0 + i);
+    pw.fill(0xE7);
     const auto with = [&pw](Bytes head) {
         head.insert(head.end(), pw.begin(), pw.end());
         return head;
     };
     TargetReply target;
+    const Bytes three{0x11, 0x22, 0x33};
     const std::vector<std::pair<std::function<int()>, std::pair<int, Bytes>>> cases = {
         {[&] { return link_.EraseSegment(0xFF00, 0xA50C); }, {0x16, {0x00, 0xFF, 0x0C, 0xA5}}},
         {[&] { return link_.LoadPc(0x0C22); }, {0x1A, {0x22, 0x0C, 0x00, 0x00}}},
@@ -142,27 +206,24 @@ TEST_F(LinkTest, CommandPayloads) {
         {[&] { return link_.TxDataBlock(0x0FFA, 16, reply); }, {0x14, {0xFA, 0x0F, 16, 0x00}}},
         // STORE_READ: count in byte 2, offset bits 16..23 in byte 3; STORE_WRITE the reverse.
         {[&] { return link_.StoreRead(0x0A1B2C, 16, reply); }, {0x74, {0x2C, 0x1B, 16, 0x0A}}},
-        {[&] {
-             return link_.StoreWrite(0x0A1B2C, Bytes{0x11, 0x22, 0x33});
-         },
+        {[&] { return link_.StoreWrite(0x0A1B2C, three); },
          {0x76, {0x2C, 0x1B, 0x0A, 3, 0x11, 0x22, 0x33, 0xFF}}},
-        {[&] {
-             return link_.RxDataBlock(0x1100, Bytes{0xAA, 0xBB, 0xCC});
-         },
-         {0x12, {0x00, 0x11, 3, 0x00, 0xAA, 0xBB, 0xCC, 0xFF}}},
+        {[&] { return link_.RxDataBlock(0x1100, three); },
+         {0x12, {0x00, 0x11, 3, 0x00, 0x11, 0x22, 0x33, 0xFF}}},
         {[&] { return link_.RxPassword(0xFFE0, pw); }, {0x10, with({0xE0, 0xFF, 32, 0})}},
         {[&] { return link_.TargetConnect(0x4E41, pw, target); }, {0x70, with({0x41, 0x4E, 0, 0})}},
     };
     for (const auto& [call, want] : cases) {
         EXPECT_EQ(call(), kLinkOk) << want.first;
-        EXPECT_EQ(Sent(), want);
+        const Bytes& f = wire_.writes.back();
+        EXPECT_EQ(std::make_pair(int(f[1]), Bytes(f.begin() + 4, f.end() - 2)), want);
     }
     // Blocks carry at most 196 data bytes (the loader patch is 194); more never leaves.
     EXPECT_EQ(link_.RxDataBlock(0x0220, Bytes(194, 0x5A)), kLinkOk);
-    const std::size_t sent = line_->writes.size();
+    const std::size_t sent = wire_.writes.size();
     EXPECT_EQ(link_.RxDataBlock(0x0220, Bytes(197, 0)), kLinkCommandFailed);
     EXPECT_EQ(link_.StoreWrite(0, Bytes(197, 0)), kLinkCommandFailed);
-    EXPECT_EQ(line_->writes.size(), sent);
+    EXPECT_EQ(wire_.writes.size(), sent);
 
     std::array<std::uint8_t, kVersionReplySize> id{};
     std::copy_n("KX_VELDRAN V02.73A", 18, id.begin() + 4);
@@ -170,80 +231,69 @@ TEST_F(LinkTest, CommandPayloads) {
 }
 
 TEST_F(LinkTest, SyncAndWaiting) {
-    Answer({{5, {kAck}}});
-    EXPECT_EQ(link_.SyncLoader(), kLinkOk);
-    EXPECT_EQ(line_->writes.back(), Bytes{0x80});
-    Answer({{5, {kNak}}});
-    EXPECT_EQ(link_.SyncLoader(), kLinkSyncFailed);
-    Answer({{25, {kAck}}});
-    EXPECT_EQ(MsSpent([&] { EXPECT_EQ(link_.SyncLoader(), kLinkSyncFailed); }), 20u);
+    const auto sync = [&] { return link_.SyncLoader(); };
+    EXPECT_EQ(Run({{5, {kNak}}}, sync), Took(kLinkSyncFailed, 5));
+    EXPECT_EQ(Run({{25, {kAck}}}, sync), Took(kLinkSyncFailed, 20));
 
     // The wait goes in slices of at most 20 ms with the idle hook between them.
     int idle = 0;
     link_.SetIdleHook([&] { ++idle; });
     clock_.Advance(10);
-    line_->responder = nullptr;
-    link_.SyncLoader();  // purges the late 0x90
-    EXPECT_EQ(MsSpent([&] { EXPECT_EQ(link_.WaitForInput(1, 100), 0u); }), 100u);
-    EXPECT_LE(line_->longestWaitMs, 20u);
+    EXPECT_EQ(Run({}, sync), Took(kLinkSyncFailed, 20));  // the late 0x90 was purged
+    EXPECT_EQ(Run({}, [&] { return int(link_.WaitForInput(1, 100)); }), Took(0, 100));
+    EXPECT_LE(wire_.longestWaitMs, 20u);
     EXPECT_GE(idle, 4);
-    line_->Arrive(0, Counting(30));
-    EXPECT_EQ(MsSpent([&] { EXPECT_EQ(link_.WaitForInput(26, 500), 30u); }), 0u);
+    wire_.Arrive(0, Counting(30));
+    EXPECT_EQ(Run({}, [&] { return int(link_.WaitForInput(26, 500)); }), Took(30, 0));
 
     // A tick counter that wraps mid-wait neither cuts the wait short nor prolongs it.
-    line_->rx.clear();
+    wire_.in.clear();
     clock_.Advance(0xFFFFFF00u - clock_.NowMs());
-    Answer({{400, {kAck}}});
-    EXPECT_EQ(link_.VppTest(), kLinkOk);
-    line_->responder = nullptr;
-    EXPECT_EQ(MsSpent([&] { EXPECT_EQ(link_.VppTest(), kLinkCommandFailed); }), 500u);
+    EXPECT_EQ(Run({{400, {kAck}}}, vpp_), Took(kLinkOk, 400));
+    clock_.Advance(0xFFFFFF00u - clock_.NowMs());
+    EXPECT_EQ(Run({}, vpp_), Took(kLinkCommandFailed, 500));
 }
 
 TEST(LinkPorts, OpenCloseLivenessAndLines) {
     ManualClock clock;
-    FakePorts ports;
-    auto low = std::make_shared<FakeLine>(clock);
-    auto last = std::make_shared<FakeLine>(clock);
-    ports.lines = {{0, low}, {7, last}};
-    ProgrammerLink link(ports, clock);
+    FakeWire wire(clock);
+    ProgrammerLink link(wire, clock);
     link.ClosePort();  // nothing open: harmless
     EXPECT_EQ(link.VppTest(), kLinkCommandFailed);
+    // Indices past the last port mean the last port (only 0, 2 and 7 exist).
+    for (unsigned index : {7u, 8u, 200u}) EXPECT_EQ(link.OpenPort(index, 9600), kLinkOk) << index;
 
-    for (unsigned index : {7u, 8u, 200u}) {
-        EXPECT_EQ(link.OpenPort(index, 9600), kLinkOk);
-        EXPECT_EQ(ports.opens.back(), std::make_pair(7u, 9600u));
-    }
     // A failed open still closes the port held before, and says why it failed.
-    ports.failure = OpenFailure::AccessDenied;
+    wire.failure = OpenFailure::AccessDenied;
     EXPECT_EQ(link.OpenPort(3, 115200), kLinkOpenFailed);
     EXPECT_FALSE(link.IsOpen());
-    EXPECT_FALSE(last->open);
+    EXPECT_EQ(wire.log.back(), "0 closed");
     EXPECT_EQ(link.LastOpenFailure(), OpenFailure::AccessDenied);
     EXPECT_EQ(link.OpenPort(0, 115200, 1), kLinkOpenFailed);  // only even parity exists
     EXPECT_EQ(link.OpenPort(0, 115200), kLinkOk);
     EXPECT_EQ(link.LastOpenFailure(), OpenFailure::None);
 
     // Reset pulse: DTR set (level 0, inverted), RTS cleared, 30 ms, DTR cleared, 60 ms, purges.
-    low->log.clear();
+    wire.log.clear();
     link.ResetProgrammer();
-    EXPECT_EQ(low->log, (std::vector<std::string>{"0 dtr on", "0 rts off", "30 dtr off",
+    EXPECT_EQ(wire.log, (std::vector<std::string>{"0 dtr on", "0 rts off", "30 dtr off",
                                                   "90 purge tx", "90 purge rx"}));
     // Close waits at most 10 ms for a stuck transmitter, then purges and closes.
-    low->transmitBusyMs = 5000;
-    low->log.clear();
+    wire.transmitBusyMs = 5000;
+    wire.log.clear();
     link.ClosePort();
-    EXPECT_EQ(low->log, (std::vector<std::string>{"100 drained", "100 purge tx", "100 purge rx",
+    EXPECT_EQ(wire.log, (std::vector<std::string>{"100 drained", "100 purge tx", "100 purge rx",
                                                   "100 closed"}));
     EXPECT_EQ(link.OpenPort(0, 115200), kLinkOk);
-    low->log.clear();
+    wire.log.clear();
     link.SetDtrLine(2);
     link.SetRtsLine(1);
-    EXPECT_EQ(low->log, (std::vector<std::string>{"100 dtr on", "100 rts on"}));
+    EXPECT_EQ(wire.log, (std::vector<std::string>{"100 dtr on", "100 rts on"}));
     EXPECT_TRUE(link.IsPortAlive());
-    low->alive = false;
+    wire.alive = false;
     EXPECT_FALSE(link.IsPortAlive());
     EXPECT_FALSE(link.IsOpen());
-    EXPECT_FALSE(low->open);
+    EXPECT_EQ(wire.log.back(), "100 closed");
 }
 
 }  // namespace
