@@ -1,25 +1,24 @@
-#include <gtest/gtest.h>
-
-#include "operations/operations.h"
 #include "operations/version_check.h"
 #include "ops_test_helpers.h"
 
 namespace kx::ops {
 namespace {
 
-using testing::Bench;
-using testing::Msg;
+using namespace testing;
 
-TEST(Discovery, StopsOnTheFirstAnsweringPortAndLeavesItOpen) {
+TEST(Discovery, StopsOnTheFirstAnsweringPortAndNoticesWhenItVanishes) {
     Bench b;
     b.ports.sim.AddSilentPort(0);  // another device; index 1 has none
     b.ports.sim.AddBox(2, {});
     const DiscoveryOutcome found = FindProgrammer(b.ctx);
-    EXPECT_TRUE(found.found);
-    EXPECT_EQ(found.portIndex, 2u);
-    EXPECT_EQ(b.link.OpenIndex(), 2u);
-    EXPECT_EQ(b.out.ShownText(), Msg(10));
+    EXPECT_EQ(std::tuple(found.found, found.portIndex, b.link.OpenIndex()),
+              std::tuple(true, 2u, 2u));
     EXPECT_GE(b.ElapsedMs(), 500u);  // the silent port's time-out
+    EXPECT_TRUE(CheckConnection(b.ctx));
+    EXPECT_EQ(b.out.ShownText(), Msg(10));
+    b.ports.sim.BoxAt(2)->Vanish(0);
+    EXPECT_FALSE(CheckConnection(b.ctx) || b.link.IsOpen());
+    EXPECT_EQ(b.out.ShownText(), Msg(9));
 }
 
 TEST(Discovery, NothingAnsweringShowsMessage9AndPermissionHints) {
@@ -27,55 +26,47 @@ TEST(Discovery, NothingAnsweringShowsMessage9AndPermissionHints) {
     b.ports.denied = {0, 3};
     b.ports.sim.AddSilentPort(7);  // the last port tried is closed as well
     const DiscoveryOutcome none = FindProgrammer(b.ctx);
-    EXPECT_FALSE(none.found);
-    EXPECT_EQ(none.portIndex, 8u);
-    EXPECT_FALSE(b.link.IsOpen());
+    EXPECT_EQ(std::tuple(none.found, none.portIndex, b.link.IsOpen()),
+              std::tuple(false, 8u, false));
     ASSERT_EQ(none.hints.size(), 2u);
     EXPECT_NE(none.hints[0].find("/dev/ttyS0"), std::string::npos);
     EXPECT_NE(none.hints[1].find("dialout"), std::string::npos);
     EXPECT_EQ(b.out.ShownText(), Msg(9, UiLanguage::Chinese) + none.hints[0] + none.hints[1]);
 }
 
-TEST(Discovery, CheckConnectionNoticesAVanishedBox) {
-    Bench b;
-    b.AddBox(0);
-    b.out.ShowText("earlier");
-    EXPECT_TRUE(CheckConnection(b.ctx));
-    EXPECT_EQ(b.out.ShownText(), "earlier");
-    b.Box().Vanish(0);
-    EXPECT_FALSE(CheckConnection(b.ctx));
-    EXPECT_EQ(b.out.ShownText(), Msg(9));
-    EXPECT_FALSE(b.link.IsOpen());
-}
-
-// Discovery accepts any answering box; the run refuses all but the expected version.
+// Discovery accepts any answering box and flags older firmware; the run refuses all but the
+// expected version.
 TEST(VersionCheck, DiscoveryFlagsOlderFirmwareAndTheRunRefusesOthers) {
-    const struct {
-        const char* id;
-        bool older;
-        int runMsg;  // 0: the run goes on
-    } cases[] = {{"KX_VELDRAN V02.72A", true, 8},
-                 {"KX_VELDRAN V02.73B", false, 0},
-                 {"KX_VELDRAN V02.80A", false, 60},
-                 {"KX-VELDRAN V02.73A", false, 7},
-                 {"KX_VELDRAN V\xB0"
-                  "2.73A",
-                  false, 60}};  // unsigned: 0xB0 is large
-    for (const auto& c : cases) {
+    for (auto [id, msg] : {std::pair{"KX_VELDRAN V02.72A", 8},
+                           {"KX_VELDRAN V02.73B", 0},
+                           {"KX_VELDRAN V02.80A", 60},
+                           {"KX-VELDRAN V02.73A", 7},
+                           {"KX_VELDRAN V\2602.73A", 60}}) {  // 0xB0 compares unsigned
         Bench b;
-        sim::BoxConfig cfg;
-        cfg.identification = c.id;
-        b.ports.sim.AddBox(0, cfg);
+        sim::BoxConfig config;
+        config.identification = id;
+        b.ports.sim.AddBox(0, config);
         const DiscoveryOutcome found = FindProgrammer(b.ctx);
-        EXPECT_TRUE(found.found);
-        EXPECT_EQ(found.firmwareOlder, c.older) << c.id;
-        const RunOutcome r = RunProgramming(b.ctx, testing::RunInputs(0));
-        EXPECT_EQ(r.success, c.runMsg == 0) << c.id;
-        if (c.runMsg != 0) {
-            EXPECT_EQ(b.out.ShownText(), Msg(c.runMsg)) << c.id;
-        }
+        EXPECT_EQ(std::tuple(found.found, found.firmwareOlder), std::tuple(true, msg == 8)) << id;
+        EXPECT_EQ(RunProgramming(b.ctx, b.in).success, msg == 0) << id;
+        EXPECT_TRUE(msg ? b.out.ShownText() == Msg(msg) : b.Shows(27)) << id;
     }
     EXPECT_EQ(JudgeIdentificationText("KX_VELDRAN V02.7"), FirmwareVerdict::Older);  // NUL-padded
+}
+
+TEST(VppTest, VerdictAloneInTheClearedPane) {
+    for (bool fails : {false, true}) {
+        Bench b(UiLanguage::Chinese);  // the texts do not change with the language
+        b.AddBox(0, 0, [&](auto& c) { c.vppFails = fails; });
+        b.out.ShowText("old\r\n");
+        EXPECT_EQ(VppTest(b.ctx), !fails);
+        EXPECT_EQ(b.out.ShownText(), fails ? "Test Failed!\r\n" : "Test OK!\r\n");
+        EXPECT_EQ(b.Walk(), "VPP_TEST ");
+    }
+    Bench none;  // no port open: what the pane held stays
+    none.out.ShowText("previous\r\n");
+    EXPECT_FALSE(VppTest(none.ctx));
+    EXPECT_EQ(none.out.ShownText(), "previous\r\n" + Msg(5));
 }
 
 }  // namespace

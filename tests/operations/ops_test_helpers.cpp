@@ -2,23 +2,20 @@
 
 #include <algorithm>
 
-namespace kx::ops::testing {
+#include "messages/text_format.h"
 
-std::unique_ptr<link::SerialDevice> BenchPorts::Open(unsigned index, std::uint32_t baud,
-                                                     link::OpenFailure& why) {
-    if (denied.count(index) != 0) {
-        why = link::OpenFailure::AccessDenied;
-        return nullptr;
-    }
-    return sim.Open(index, baud, why);
-}
+namespace kx::ops::testing {
 
 Bench::Bench(UiLanguage language) : out(language, clock) {
     out.SetSoundOn(true);
+    out.SetConfirmHandler([](int, std::string_view) { return true; });
 }
 
-sim::Box& Bench::AddBox(int row, unsigned index, sim::BoxConfig config) {
-    config.target.row = row;
+sim::Box& Bench::AddBox(int row, unsigned index, const std::function<void(sim::BoxConfig&)>& edit) {
+    sim::BoxConfig config;
+    if (edit) edit(config);
+    config.target.row = in.deviceRow = row;
+    boxIndex = index;
     sim::Box& box = ports.sim.AddBox(index, std::move(config));
     link.OpenPort(index, 115200, 2);
     return box;
@@ -35,10 +32,17 @@ std::vector<Frame> Bench::Frames() {
     return frames;
 }
 
-std::vector<std::string> Bench::Names() {
-    std::vector<std::string> names;
-    for (const auto& f : Frames()) names.push_back(f.name);
-    return names;
+std::string Bench::Walk() {
+    std::string walk;
+    for (const auto& f : Frames()) {
+        const auto count = [&] { return std::to_string(f.payload[2]); };
+        walk += f.name == "SET_MEM_OFFSET" ? "O" + count()
+                : f.name.ends_with("_DATA_BLOCK")
+                    ? f.name.substr(0, 2) + ":" + FormatHex(f.Addr()) + "/" + count()
+                    : f.name;
+        walk += ' ';
+    }
+    return walk;
 }
 
 std::string Msg(int n, UiLanguage language) {
@@ -47,12 +51,6 @@ std::string Msg(int n, UiLanguage language) {
 
 void FillImage(image::CodeImage& image, std::uint32_t from, std::uint32_t to) {
     for (std::uint32_t a = from; a < to; ++a) image.Set(a, static_cast<std::uint8_t>(a * 7 % 251));
-}
-
-OperationInputs RunInputs(int row) {
-    OperationInputs in;
-    in.deviceRow = row;
-    return in;
 }
 
 }  // namespace kx::ops::testing

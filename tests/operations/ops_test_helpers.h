@@ -2,20 +2,25 @@
 // Simulated boxes on a manual clock, wired with a text pane, an image and security words
 // into one OperationContext.
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "messages/text_output.h"
-#include "operations/operation_context.h"
+#include "operations/operations.h"
 #include "sim/simulated_ports.h"
 
 namespace kx::ops::testing {
 
+using Bytes = std::vector<std::uint8_t>;
+
 struct Frame {  // a frame the box received
     std::string name;
-    std::vector<std::uint8_t> payload;
+    Bytes payload;
     std::uint16_t Addr() const { return static_cast<std::uint16_t>(payload[0] | payload[1] << 8); }
 };
 
@@ -24,6 +29,7 @@ class RecordingOutput : public TextOutput {
   public:
     using TextOutput::TextOutput;
     int busyOn = 0, busyOff = 0;
+    bool Balanced() const { return busyOn == busyOff; }
 
   protected:
     void OnBusy(bool on) override { ++(on ? busyOn : busyOff); }
@@ -34,7 +40,11 @@ class BenchPorts final : public link::PortProvider {
   public:
     explicit BenchPorts(Clock& clock) : sim(clock) {}
     std::unique_ptr<link::SerialDevice> Open(unsigned index, std::uint32_t baud,
-                                             link::OpenFailure& why) override;
+                                             link::OpenFailure& why) override {
+        if (denied.count(index) == 0) return sim.Open(index, baud, why);
+        why = link::OpenFailure::AccessDenied;
+        return nullptr;
+    }
     std::string PortName(unsigned index) const override {
         return "/dev/ttyS" + std::to_string(index);
     }
@@ -42,13 +52,21 @@ class BenchPorts final : public link::PortProvider {
     std::set<unsigned> denied;
 };
 
+std::string Msg(int n, UiLanguage language = UiLanguage::English);
+
+// Sound is on and every confirmation is answered yes.
 struct Bench {
     explicit Bench(UiLanguage language = UiLanguage::English);
-    // A box with a chip of catalogue `row` on port `index`, opened by the link.
-    sim::Box& AddBox(int row, unsigned index = 0, sim::BoxConfig config = {});
-    sim::Box& Box() { return *ports.sim.BoxAt(link.OpenIndex()); }
-    std::vector<Frame> Frames();
-    std::vector<std::string> Names();
+    // A box with a chip of catalogue `row` on port `index`, set up by `edit` and opened by the
+    // link; `in` selects the same row.
+    sim::Box& AddBox(int row, unsigned index = 0,
+                     const std::function<void(sim::BoxConfig&)>& edit = {});
+    sim::Box& Box() { return *ports.sim.BoxAt(boxIndex); }
+    std::vector<Frame> Frames();  // without loader sync bytes
+    // The frames as one line, blocks with address and length, offsets as O<n>:
+    // "GET_VERSION TARGET_CONNECT O1 RX:F000/32 TX:F000/32 ".
+    std::string Walk();
+    bool Shows(int msg) { return out.Text().find(Msg(msg)) != std::string::npos; }
     std::uint32_t ElapsedMs() { return clock.NowMs() - startMs; }
 
     ManualClock clock{1000};
@@ -58,13 +76,12 @@ struct Bench {
     std::unique_ptr<image::CodeImage> image = std::make_unique<image::CodeImage>();
     security::SecurityWords words;
     OperationContext ctx{link, out, clock, *image, words};
+    OperationInputs in;
+    unsigned boxIndex = 0;
     std::uint32_t startMs = clock.NowMs();
 };
 
-std::string Msg(int n, UiLanguage language = UiLanguage::English);
 // Fills [from, to) with a pattern that never holds 0xFF.
 void FillImage(image::CodeImage& image, std::uint32_t from, std::uint32_t to);
-// JTAG, supply, erase, program, verify, run; no product information, no beep.
-OperationInputs RunInputs(int row);
 
 }  // namespace kx::ops::testing

@@ -1,6 +1,4 @@
-#include <gtest/gtest.h>
-
-#include "operations/operations.h"
+#include "operations/product_info.h"
 #include "operations/run_blocks.h"
 #include "operations/target_options.h"
 #include "ops_test_helpers.h"
@@ -8,25 +6,12 @@
 namespace kx::ops {
 namespace {
 
-using testing::Bench;
-using testing::FillImage;
-using testing::Msg;
-using testing::RunInputs;
-using Names = std::vector<std::string>;
-using Bytes = std::vector<std::uint8_t>;
+using namespace testing;
+using M = ProgrammingMode;
 constexpr int kF112 = 2, kF2132 = 35, kF2619 = 49;
 
-// Block commands and offsets in order: "O1", "RX:F000/32", "TX:...".
-Names Walk(Bench& b) {
-    Names out;
-    char buf[32];
-    for (const auto& f : b.Frames()) {
-        if (f.name == "SET_MEM_OFFSET") out.push_back("O" + std::to_string(f.payload[2]));
-        if (f.name != "RX_DATA_BLOCK" && f.name != "TX_DATA_BLOCK") continue;
-        std::snprintf(buf, sizeof buf, "%.2s:%X/%u", f.name.c_str(), f.Addr(), f.payload[2]);
-        out.push_back(buf);
-    }
-    return out;
+std::string Text(const std::array<std::uint8_t, kProductInfoSize>& record) {
+    return {record.begin(), record.end()};
 }
 
 TEST(RunBlocks, Up128BytesWithinOneBankSkippingEmptyLines) {
@@ -34,38 +19,34 @@ TEST(RunBlocks, Up128BytesWithinOneBankSkippingEmptyLines) {
     FillImage(img, 0xE000, 0xE0C8);  // 200 bytes: 13 lines
     FillImage(img, 0xE0E0, 0xE0E1);  // after one empty line
     FillImage(img, 0xFFC0, 0x10040);
-    img.Set(0x0FF0, 0);  // below 0x1000: never sent
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> got;
-    for (const auto& blk : RunBlocks(img, 0x20000)) got.emplace_back(blk.address, blk.length);
-    EXPECT_EQ(got, (decltype(got){
-                       {0xE000, 128}, {0xE080, 80}, {0xE0E0, 16}, {0xFFC0, 64}, {0x10000, 64}}));
-    EXPECT_EQ(RunBlocks(img, 0x20000)[1].progress, 13u);
+    img.Set(0x0FF0, 0);                                        // below 0x1000: never sent
+    using Blocks = std::vector<std::array<std::uint32_t, 3>>;  // address, length, progress
+    const Blocks expected = {
+        {0xE000, 128, 8}, {0xE080, 80, 13}, {0xE0E0, 16, 14}, {0xFFC0, 64, 18}, {0x10000, 64, 22}};
+    Blocks got;
+    for (const auto& k : RunBlocks(img, 0x20000)) got.push_back({k.address, k.length, k.progress});
+    EXPECT_EQ(got, expected);
     EXPECT_EQ(RunBlocks(img, 0x10000).size(), 4u);
 }
 
 TEST(RunTest, FullRunFramesAndPane) {
     Bench b;
     b.AddBox(kF112);
-    FillImage(*b.image, 0xF000, 0xF014);  // second line: 4 bytes, sent whole
-    OperationInputs in = RunInputs(kF112);
-    in.autoIncrement = in.beep = true;  // without product information nothing counts
-    const RunOutcome r = RunProgramming(b.ctx, in);
-    EXPECT_TRUE(r.success);
-    EXPECT_FALSE(r.serialAdvanced);
-    EXPECT_EQ(b.Names(), (Names{"GET_VERSION", "TARGET_CONNECT", "MASS_ERASE", "RX_DATA_BLOCK",
-                                "TX_DATA_BLOCK", "TARGET_RUN"}));
+    FillImage(*b.image, 0xF000, 0xF014);    // second line: 4 bytes, sent whole
+    b.in.autoIncrement = b.in.beep = true;  // without product information nothing counts
+    const RunOutcome r = RunProgramming(b.ctx, b.in);
+    EXPECT_TRUE(r.success && !r.serialAdvanced);
+    EXPECT_EQ(b.Walk(), "GET_VERSION TARGET_CONNECT MASS_ERASE RX:F000/32 TX:F000/32 TARGET_RUN ");
     const auto frames = b.Frames();
     EXPECT_EQ(frames[1].Addr(), 0x422A);  // supply, verify, run, segment A, TEST pin
     EXPECT_EQ(Bytes(frames[1].payload.begin() + 4, frames[1].payload.end()), Bytes(32, 0xFF));
-    EXPECT_EQ(Walk(b), (Names{"RX:F000/32", "TX:F000/32"}));
     EXPECT_EQ(frames[3].payload[4 + 20], 0xFF);
     EXPECT_EQ(b.Box().Target()->ByteAt(0xF013), b.image->At(0xF013));
     EXPECT_EQ(b.out.ShownText(), Msg(10) + "Target chip:F11x,F11x1,F11x1A\r\n" + Msg(17) + Msg(20) +
                                      Msg(22) + Msg(24) + Msg(25) + Msg(27) + Msg(34) +
                                      "Time escaped:0 Sec\r\n");
-    EXPECT_EQ(b.out.busyOn, b.out.busyOff);
-    EXPECT_EQ(b.out.ProgressPos(), 2u);
-    EXPECT_EQ(b.out.BeepCount(), 1);
+    EXPECT_TRUE(b.out.Balanced());
+    EXPECT_EQ(std::tuple(b.out.ProgressPos(), b.out.BeepCount()), std::tuple(2u, 1));
 }
 
 TEST(RunTest, WideDeviceSendsTheOffsetWhenTheBankChangesAndBeforeTheRecord) {
@@ -73,22 +54,20 @@ TEST(RunTest, WideDeviceSendsTheOffsetWhenTheBankChangesAndBeforeTheRecord) {
     b.AddBox(kF2619);
     FillImage(*b.image, 0x3100, 0x3110);
     FillImage(*b.image, 0xFFF0, 0x10010);
-    OperationInputs in = RunInputs(kF2619);
-    in.useProductInfo = in.autoIncrement = true;
-    in.productName = "ABC";
-    in.serial = 0xFFFFFFFF;
-    in.infoAddressText = "1010";
-    const RunOutcome r = RunProgramming(b.ctx, in);
+    b.in.useProductInfo = b.in.autoIncrement = true;
+    b.in.productName = "ABC";
+    b.in.serial = 0xFFFFFFFF;
+    b.in.infoAddressText = "1010";
+    const RunOutcome r = RunProgramming(b.ctx, b.in);
     ASSERT_TRUE(r.success) << b.out.Text();
-    EXPECT_EQ(Walk(b), (Names{"O0", "RX:3100/16", "RX:FFF0/16", "O1", "RX:0/16", "O0", "TX:3100/16",
-                              "TX:FFF0/16", "O1", "TX:0/16", "O0", "RX:1010/24", "TX:1010/24"}));
+    EXPECT_EQ(b.Walk(),
+              "GET_VERSION TARGET_CONNECT MASS_ERASE O0 RX:3100/16 RX:FFF0/16 O1 RX:0/16 "
+              "O0 TX:3100/16 TX:FFF0/16 O1 TX:0/16 O0 RX:1010/24 TX:1010/24 TARGET_RUN ");
     EXPECT_EQ(b.Box().Target()->ByteAt(0x10000), b.image->At(0x10000));
-    const Bytes record{'A', 'B', 'C', 0, 0, 0, 0, 0, 0,    0,    0,    0,
-                       0,   0,   0,   0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
-    for (std::uint32_t k = 0; k < 24; ++k)
-        EXPECT_EQ(b.Box().Target()->ByteAt(0x1010 + k), record[k]);
-    EXPECT_TRUE(r.serialAdvanced);
-    EXPECT_EQ(r.newSerial, 0u);  // wraps
+    std::array<std::uint8_t, kProductInfoSize> record;
+    for (std::uint32_t k = 0; k < 24; ++k) record[k] = b.Box().Target()->ByteAt(0x1010 + k);
+    EXPECT_EQ(Text(record), "ABC" + std::string(17, 0) + "\xFF\xFF\xFF\xFF");
+    EXPECT_TRUE(r.serialAdvanced && r.newSerial == 0);  // wraps
 }
 
 TEST(RunTest, EraseAndFuseFollowModeAndOptions) {
@@ -96,87 +75,68 @@ TEST(RunTest, EraseAndFuseFollowModeAndOptions) {
         int row;
         ProgrammingMode mode;
         bool erase, protect;
-        Names frames;
-        Bytes payload;
+        const char* walk;  // between TARGET_CONNECT and TARGET_RUN
+        Bytes payload;     // of the erase
     } cases[] = {
-        {kF112, ProgrammingMode::Bsl, true, false, {}, {}},
-        {kF112, ProgrammingMode::Bsl, true, true, {"ERASE_SEGMENT"}, {0x00, 0xFF, 0x04, 0xA5}},
-        {kF2619, ProgrammingMode::Jtag, true, true, {"ERASE_SEGMENT"}, {0x00, 0xFF, 0x0C, 0xA5}},
-        {kF112, ProgrammingMode::Jtag, true, false, {"MASS_ERASE"}, {0x00, 0xFF, 0x00, 0x00}},
-        {kF112, ProgrammingMode::Jtag, false, false, {}, {}},
-    };
+        {kF112, M::Bsl, true, false, "", {}},  // the box erases on its own
+        {kF112, M::Bsl, true, true, "ERASE_SEGMENT ", {0x00, 0xFF, 0x04, 0xA5}},
+        {kF2619, M::Jtag, true, true, "ERASE_SEGMENT BURN_FUSE ", {0x00, 0xFF, 0x0C, 0xA5}},
+        {kF112, M::Jtag, true, false, "MASS_ERASE BURN_FUSE ", {0x00, 0xFF, 0x00, 0x00}},
+        {kF112, M::Jtag, false, false, "BURN_FUSE ", {}}};
     for (const auto& c : cases) {
         Bench b;
         b.AddBox(c.row);
-        OperationInputs in = RunInputs(c.row);
-        in.mode = c.mode;
-        in.erase = c.erase;
-        in.protectInfo = c.protect;
-        in.burnFuse = true;
-        EXPECT_TRUE(RunProgramming(b.ctx, in).success) << b.out.Text();
-        const bool jtag = c.mode == ProgrammingMode::Jtag;  // the fuse needs JTAG
-        EXPECT_EQ(b.Box().Target()->Fused(), jtag);
+        b.in.mode = c.mode;
+        b.in.erase = c.erase;
+        b.in.protectInfo = c.protect;
+        b.in.burnFuse = true;
+        EXPECT_TRUE(RunProgramming(b.ctx, b.in).success) << b.out.Text();
+        EXPECT_EQ(b.Walk(), "GET_VERSION TARGET_CONNECT " + std::string(c.walk) + "TARGET_RUN ");
+        const bool jtag = c.mode == M::Jtag;  // the fuse needs JTAG
+        EXPECT_EQ(std::tuple(b.Box().Target()->Fused(), b.Shows(33)), std::tuple(jtag, jtag));
+        EXPECT_EQ(b.Shows(20), !c.payload.empty());
         EXPECT_EQ(b.out.BeepCount(), 0);  // sound prompt not ticked
-        EXPECT_EQ(b.out.Text().find(Msg(33)) != std::string::npos, jtag);
-        Names erases;
-        for (const auto& f : b.Frames()) {
-            if (f.name != "ERASE_SEGMENT" && f.name != "MASS_ERASE") continue;
-            erases.push_back(f.name);
-            EXPECT_EQ(f.payload, c.payload);
-        }
-        EXPECT_EQ(erases, c.frames);
-        EXPECT_EQ(b.out.Text().find(Msg(20)) != std::string::npos, !c.frames.empty());
-        EXPECT_EQ((b.Frames()[1].Addr() & kOptKeepInfo) != 0, c.protect || !c.erase);
+        const auto frames = b.Frames();
+        EXPECT_EQ((frames[1].Addr() & kOptKeepInfo) != 0, c.protect || !c.erase);
+        EXPECT_EQ(frames[2].name.find("ERASE") == std::string::npos ? Bytes{} : frames[2].payload,
+                  c.payload);
     }
 }
 
 TEST(RunTest, TargetStatusChipAndProductInfoChecks) {
-    sim::ChipConfig absent, fused, noId, other, locked;
-    absent.present = false;
-    fused.fused = true;
-    noId.chipId = 0;
-    other.chipId = 0xF149;
-    locked.vectors = link::PasswordBytes32{0x12};
     const struct {
         ProgrammingMode mode;
-        sim::ChipConfig chip;
-        const char* infoAddress;  // product information when set
-        std::string tail;
-        Names sent;  // the last command sent
+        void (*chip)(sim::ChipConfig&);
+        const char* info;  // the information address, with product information
+        std::string text;  // how the pane ends when the run stops, else a part of it
+        bool stops;
     } cases[] = {
-        {ProgrammingMode::Jtag, absent, nullptr, Msg(10) + Msg(11), {"TARGET_CONNECT"}},
-        {ProgrammingMode::Jtag, fused, nullptr, Msg(13), {"TARGET_CONNECT"}},
-        {ProgrammingMode::Sbw, noId, nullptr, Msg(14), {"TARGET_CONNECT"}},
-        {ProgrammingMode::Bsl, locked, nullptr, Msg(12), {"TARGET_CONNECT"}},
-        {ProgrammingMode::Bsl, noId, nullptr, "Target chip:0\r\n" + Msg(62) + Msg(18), {}},
-        {ProgrammingMode::Jtag, other, nullptr, "F14x,F14x1\r\n" + Msg(62) + Msg(17), {}},
-        {ProgrammingMode::Jtag, {}, "F000", Msg(58), {"GET_VERSION"}},  // before range
-        {ProgrammingMode::Jtag, {}, "10EA", Msg(3), {"GET_VERSION"}},
-        {ProgrammingMode::Jtag, {}, "1001", Msg(4), {"GET_VERSION"}},
-        {ProgrammingMode::Jtag, {}, "11000", Msg(3), {"GET_VERSION"}},
-    };
+        {M::Jtag, [](auto& c) { c.present = false; }, nullptr, Msg(10) + Msg(11), true},
+        {M::Jtag, [](auto& c) { c.fused = true; }, nullptr, Msg(13), true},
+        {M::Sbw, [](auto& c) { c.chipId = 0; }, nullptr, Msg(14), true},
+        {M::Bsl, [](auto& c) { c.vectors = link::PasswordBytes32{0x12}; }, nullptr, Msg(12), true},
+        {M::Bsl, [](auto& c) { c.chipId = 0; }, nullptr, "Target chip:0\r\n" + Msg(62) + Msg(18),
+         false},
+        {M::Jtag, [](auto& c) { c.chipId = 0xF149; }, nullptr, "F14x1\r\n" + Msg(62) + Msg(17),
+         false},
+        {M::Jtag, [](auto&) {}, "F000", Msg(58), true},  // checked before the target
+        {M::Jtag, [](auto&) {}, "11000", Msg(3), true}};
     for (const auto& c : cases) {
         Bench b;
-        sim::BoxConfig cfg;
-        cfg.target = c.chip;
-        const int row = c.mode == ProgrammingMode::Sbw ? kF2132 : kF112;
-        b.AddBox(row, 0, cfg);
+        b.AddBox(c.mode == M::Sbw ? kF2132 : kF112, 0, [&](auto& k) { c.chip(k.target); });
         FillImage(*b.image, 0xF000, 0xF010);
-        OperationInputs in = RunInputs(row);
-        in.mode = c.mode;
-        in.protectInfo = c.mode == ProgrammingMode::Bsl;  // the BSL password is checked
-        in.useProductInfo = in.autoIncrement = c.infoAddress != nullptr;
-        in.infoAddressText = c.infoAddress ? c.infoAddress : "";
-        const RunOutcome r = RunProgramming(b.ctx, in);
-        EXPECT_EQ(r.success, c.sent.empty()) << b.out.Text();
-        EXPECT_FALSE(r.serialAdvanced);
+        b.in.mode = c.mode;
+        b.in.protectInfo = c.mode == M::Bsl;  // the BSL password is checked
+        b.in.useProductInfo = b.in.autoIncrement = c.info != nullptr;
+        if (c.info) b.in.infoAddressText = c.info;
+        const RunOutcome r = RunProgramming(b.ctx, b.in);
+        EXPECT_EQ(std::tuple(r.success, r.serialAdvanced), std::tuple(!c.stops, false))
+            << b.out.Text();
         const std::string& text = b.out.Text();
-        if (c.sent.empty()) {
-            EXPECT_NE(text.find(c.tail), std::string::npos) << text;
-        } else {
-            EXPECT_EQ(text.substr(text.size() - std::min(text.size(), c.tail.size())), c.tail);
-            EXPECT_EQ(b.Names().back(), c.sent[0]);
-        }
+        EXPECT_TRUE(c.stops ? text.ends_with(c.text) : text.find(c.text) != std::string::npos)
+            << text;
+        // A stop sends nothing after the check; a run goes on to erase.
+        EXPECT_EQ(b.Walk() == (c.info ? "GET_VERSION " : "GET_VERSION TARGET_CONNECT "), c.stops);
     }
 }
 
@@ -188,35 +148,69 @@ TEST(RunTest, VerifyOnlyNamesTheFirstDifference) {
     Bytes on(b.image->Data() + 0xF000, b.image->Data() + 0xF020);
     on[0x12] = on[0x15] = 0xFF;
     b.Box().Target()->Preload(0xF000, on);
-    OperationInputs in = RunInputs(kF112);
-    in.erase = in.program = in.runAfter = false;
-    in.beep = true;
-    EXPECT_FALSE(RunProgramming(b.ctx, in).success);
-    EXPECT_EQ(Walk(b), (Names{"TX:F000/32"}));
-    const std::string tail =
+    b.in.erase = b.in.program = b.in.runAfter = false;
+    b.in.beep = true;
+    EXPECT_FALSE(RunProgramming(b.ctx, b.in).success);
+    EXPECT_EQ(b.Walk(), "GET_VERSION TARGET_CONNECT TX:F000/32 ");
+    EXPECT_TRUE(b.out.ShownText().ends_with(
         Msg(26) +
-        "First difference at 0xF012: wrote 3C, read FF (2 bytes differ in this block)\r\n";
-    EXPECT_EQ(b.out.ShownText().substr(b.out.ShownText().size() - tail.size()), tail);
-    EXPECT_EQ(b.out.ProgressUpper(), 2u);
-    EXPECT_EQ(b.out.BeepCount(), 0);
+        "First difference at 0xF012: wrote 3C, read FF (2 bytes differ in this block)\r\n"))
+        << b.out.ShownText();
+    EXPECT_EQ(std::tuple(b.out.ProgressUpper(), b.out.BeepCount()), std::tuple(2u, 0));
 }
 
-TEST(TargetOptions, RunReadAndDownloadWords) {
-    OperationInputs in = RunInputs(kF2132);
-    EXPECT_EQ(RunTargetOptions(in), 0x4E2A);  // device bits 0x0E00 in JTAG
-    in.mode = ProgrammingMode::Sbw;
-    EXPECT_EQ(RunTargetOptions(in), 0x466A);  // 0x0800 only in JTAG
-    EXPECT_EQ(ReadTargetOptions(in), 0x0642);
-    in.mode = ProgrammingMode::Bsl;
+// The device bits depend on the mode bits (0x0800 only in JTAG), so they go last.
+TEST(TargetOptions, DeviceBitsFollowTheModeBits) {
+    OperationInputs in;
+    in.deviceRow = kF2132;
+    in.useProductInfo = true;  // only the download passes it on
+    EXPECT_EQ(std::tuple(RunTargetOptions(in), DownloadTargetOptions(in)),
+              std::tuple(0x4E2A, 0x4EAA));
+    in.mode = M::Sbw;
+    EXPECT_EQ(std::tuple(RunTargetOptions(in), ReadTargetOptions(in)), std::tuple(0x466A, 0x0642));
+    in.mode = M::Bsl;
     in.protectInfo = in.burnFuse = true;
-    EXPECT_EQ(RunTargetOptions(in), 0x463F);
-    EXPECT_EQ(ReadTargetOptions(in), 0x0607);
-    in.mode = ProgrammingMode::Jtag;
-    in.protectInfo = in.burnFuse = in.erase = false;
-    EXPECT_EQ(RunTargetOptions(in), 0x4E2E);  // no erase keeps the information flash
-    in.useProductInfo = true;
-    EXPECT_EQ(DownloadTargetOptions(in), 0x4EAA);  // erase plays no part, 0x0080 does
-    EXPECT_EQ(RunTargetOptions(RunInputs(kF2619)), 0x452A);
+    EXPECT_EQ(std::tuple(RunTargetOptions(in), ReadTargetOptions(in)), std::tuple(0x463F, 0x0607));
+}
+
+TEST(ProductInfo, RecordHoldsGbkNameCutBetweenCharactersAndSerialLittleEndian) {
+    EXPECT_EQ(Text(ProductInfoRecord("ABC", 0x12345678)),
+              "ABC" + std::string(17, 0) + "\x78\x56\x34\x12");
+    EXPECT_EQ(Text(ProductInfoRecord("ABCDEFGHIJKLMNOPQRSTUVW", 0)).substr(0, 20),
+              std::string("ABCDEFGHIJKLMNOPQRS") + '\0');
+    // 中 is D6 D0; 18 bytes + one more two-byte character would need 20.
+    EXPECT_EQ(Text(ProductInfoRecord("ABCDEFGHIJKLMNOP中R中", 0)).substr(16, 4),
+              std::string("\xD6\xD0R") + '\0');
+    EXPECT_FALSE(ProductNameFits("中中中中中中中中中中"));
+    EXPECT_EQ(ProductNameBytes("A😀B"), "A?B");  // no GBK form
+}
+
+TEST(ProductInfo, TypedFieldsNeverWrapOrCutDown) {
+    std::string norm;
+    EXPECT_EQ(ParseSerialText("ff", true, &norm), 255u);
+    EXPECT_EQ(norm + SerialText(255, true), "FFFF");
+    EXPECT_EQ(ParseSerialText("4294967295", false), 0xFFFFFFFFu);
+    for (auto [text, hex] :
+         {std::pair{"4294967296", false}, {"12a", false}, {"100000000", true}, {"1G", true}})
+        EXPECT_FALSE(ParseSerialText(text, hex)) << text;
+    EXPECT_EQ(FilterHexField("10e8", 4), "10E8");
+    EXPECT_FALSE(FilterHexField("10g8", 4) || FilterHexField("1FFFF", 4));
+    EXPECT_EQ(HexFieldValue("100000000"), 0xFFFFFFFFu);  // saturates, never wraps to 0
+    EXPECT_FALSE(InfoAddressValue("11000"));             // must not become 0x1000
+    for (auto [text, value] :
+         {std::pair{"0", 0xFFFF}, {"1", 1}, {"60001", 60000}, {"99999999999999999999", 60000}})
+        EXPECT_EQ(CountLimitValue(text), value) << text;
+}
+
+TEST(ProductInfo, AddressChecksOccupiedThenRangeThenEven) {
+    image::CodeImage img;
+    img.Set(0xF017, 0x00);
+    const std::tuple<std::uint16_t, bool, int> cases[] = {
+        {0x10E8, false, 0},  {0x10EA, false, 3}, {0x0FFE, false, 3}, {0x10E7, false, 4},
+        {0x1000, true, 57},  {0x19E8, true, 0},  {0x19EA, true, 57}, {0xF000, false, 58},
+        {0xF001, false, 58}, {0xF018, false, 3}};
+    for (auto [address, at1800, msg] : cases)
+        EXPECT_EQ(CheckProductInfoAddress(img, address, at1800), msg) << address;
 }
 
 }  // namespace
