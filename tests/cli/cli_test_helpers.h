@@ -1,18 +1,43 @@
 #pragma once
 // Running kxveldran-cli and the simulator program as child processes.
 
-#include <sys/types.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kx::cli::test {
 
+inline std::string ReadFile(const std::string& path) {
+    std::ostringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
 // A private directory, removed with everything in it when the object goes.
 class TempDir {
   public:
-    TempDir();
-    ~TempDir();
+    TempDir() : path_((std::filesystem::temp_directory_path() / "kxcli-XXXXXX").string()) {
+        if (mkdtemp(path_.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& Path() const { return path_; }
@@ -22,26 +47,90 @@ class TempDir {
     std::string path_;
 };
 
+// Starts `argv` in `workDir` (empty: ours) with stdin from /dev/null, stdout and stderr into
+// files (a pipe nobody reads could block the child) and a clean environment (LANG=C, no
+// KX_VELDRAN_* variables), so the host's settings never leak in.
+inline pid_t Spawn(std::vector<std::string> argv, const std::string& out, const std::string& err,
+                   const std::string& workDir = {}) {
+    std::vector<std::string> env{"LANG=C"};
+    for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        if (const char* v = std::getenv(name)) env.push_back(std::string(name) + "=" + v);
+    }
+    std::vector<char*> cArgv, cEnv;
+    for (auto& s : argv) cArgv.push_back(s.data());
+    for (auto& s : env) cEnv.push_back(s.data());
+    cArgv.push_back(nullptr);
+    cEnv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+    pid_t pid = -1;
+    if (posix_spawn(&pid, cArgv[0], &actions, nullptr, cArgv.data(), cEnv.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Exit status, or -1 when the child had to be killed after `limit`.
+inline int Wait(pid_t pid, std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 struct ProcessResult {
     int exitCode = -1;  // -1: killed, or not done within a minute
     std::string out;
     std::string err;
 };
 
-// Runs the command-line program in `workDir` (empty: ours) with nothing on stdin and a
-// clean environment (LANG=C, no KX_VELDRAN_* variables), so the host's settings never leak in.
-ProcessResult RunCli(const std::vector<std::string>& args, const std::string& workDir = {});
+inline ProcessResult RunCli(const std::vector<std::string>& args, const std::string& workDir = {}) {
+    TempDir io;
+    std::vector<std::string> argv{KX_CLI_PROGRAM};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const pid_t pid = Spawn(argv, io.File("out"), io.File("err"), workDir);
+    const int exitCode = pid < 0 ? -1 : Wait(pid, std::chrono::seconds(60));
+    return {exitCode, ReadFile(io.File("out")), ReadFile(io.File("err"))};
+}
 
 // kxveldran-sim (--no-timing) serving a pseudo-terminal; stopped when the object goes.
 class SimProcess {
   public:
-    explicit SimProcess(const std::vector<std::string>& args = {});
-    ~SimProcess();
+    explicit SimProcess(std::vector<std::string> args) {
+        args.insert(args.begin(), {KX_SIM_PROGRAM, "--no-timing"});
+        pid_ = Spawn(args, dir_.File("out"), dir_.File("err"));
+        // The first line it prints is the pty path.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (pid_ > 0 && std::chrono::steady_clock::now() < deadline) {
+            const std::string text = ReadFile(dir_.File("out"));
+            if (const auto nl = text.find('\n'); nl != std::string::npos) {
+                if (text.starts_with("/dev/")) ptyPath_ = text.substr(0, nl);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    ~SimProcess() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        Wait(pid_, std::chrono::seconds(5));
+    }
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
     bool Started() const { return !ptyPath_.empty(); }
     const std::string& PtyPath() const { return ptyPath_; }
-    std::string Log() const;  // what it printed, for failure messages
+    // What it printed, for failure messages.
+    std::string Log() const { return ReadFile(dir_.File("out")) + ReadFile(dir_.File("err")); }
 
   private:
     TempDir dir_;
@@ -49,7 +138,8 @@ class SimProcess {
     std::string ptyPath_;
 };
 
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
+inline bool Has(const std::string& text, const std::string& what) {
+    return text.find(what) != std::string::npos;
+}
 
 }  // namespace kx::cli::test
