@@ -1,13 +1,10 @@
-// Whole sessions of the window against the in-process simulated programmer.
+// Whole sessions of the window: against the in-process simulated programmer, and with its
+// settings over closes and restarts (every close saves; a failed write is reported).
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
+#include "app/window_output.h"
 #include "app_test_support.h"
 #include "image/code_image.h"
 #include "image/titxt_writer.h"
-#include "settings/settings_file.h"
 
 using namespace kx;
 using namespace kx::app::testing;
@@ -24,8 +21,13 @@ std::string ProgramText() {
     return image::RenderImageText(code, 0x10000);
 }
 
-std::uint32_t StoredSerial(const WindowBench& b) {
-    return settings::LoadSettingsFile(b.SettingsPath().toStdString()).settings.productNum;
+// Opens the window on one box and loads ProgramText(); null when the window did not open.
+sim::Box* OpenWithProgram(WindowBench& b) {
+    sim::Box& box = b.ports.AddBox(0);
+    if (!b.Open()) return nullptr;
+    b.dialogs.fileAnswers = {b.WriteFile("prog.TXT", ProgramText())};
+    b.Click("loadButton");
+    return &box;
 }
 
 }  // namespace
@@ -36,71 +38,108 @@ class SessionTest : public QObject {
   private slots:
     void loadRunReadSave() {
         WindowBench b;
-        sim::Box& box = b.ports.AddBox(0);
-        QVERIFY(b.Open());
-        QVERIFY(!b.Find<QPushButton>("statusButton")->isEnabled() &&
-                b.Find<QPushButton>("downloadButton")->isEnabled());
-        QCOMPARE(b.Pane(), Msg(10));
-
-        const std::string program = ProgramText();
-        const QString saved = b.dir.filePath(QStringLiteral("back.TXT"));
-        b.dialogs.fileAnswers = {b.WriteFile("prog.TXT", program),
-                                 b.WriteFile("other.TXT", "@F000\r\n11\r\nq\r\n"), saved};
-        b.Click("loadButton");
+        sim::Box* box = OpenWithProgram(b);
+        QVERIFY(box);
+        QVERIFY(!b.Enabled("statusButton") && b.Enabled("downloadButton"));
         b.Click("runButton");
-        QCOMPARE(box.Target()->ByteAt(0xFC01), b.Window().Image().At(0xFC01));
+        QVERIFY(b.Pane().contains(Msg(24)));
+        QCOMPARE(box->Target()->ByteAt(0xFC01), b.Window().Image().At(0xFC01));
 
+        const QString saved = b.dir.filePath(QStringLiteral("back.TXT"));
+        b.dialogs.fileAnswers = {b.WriteFile("other.TXT", "@F000\r\n11\r\nq\r\n"), saved};
         b.Click("loadButton");  // something else in the image, so the read must replace it
         b.Click("readButton");
         QCOMPARE(b.Window().windowTitle(), QStringLiteral("Code1.txt - KX_VELDRAN V02.73A"));
         b.Click("saveAsButton");
         QCOMPARE(b.dialogs.choices.back().proposedName, QStringLiteral("Code1.TXT"));
-        QCOMPARE(b.ReadFile(saved), program);
+        QCOMPARE(b.ReadFile(saved), ProgramText());
     }
 
-    void serialCounterIsStoredAfterEachRun() {
+    void serialStoredAfterEachRunAndCloseWaitsForTheOperation() {
         WindowBench b;
-        sim::Box& box = b.ports.AddBox(0);
-        QVERIFY(b.Open());
-        b.dialogs.fileAnswers = {b.WriteFile("prog.TXT", ProgramText())};
-        b.Click("loadButton");
+        sim::Box* box = OpenWithProgram(b);
+        QVERIFY(box);
         b.Click("useProductInfoCheck");
         b.Click("autoIncrementCheck");
         b.Click("runButton");
-        QCOMPARE(b.Find<QLineEdit>("serialEdit")->text(), QStringLiteral("12346"));
-        QCOMPARE(StoredSerial(b), 12346u);  // on disk before any close
-        QCOMPARE(box.Target()->ByteAt(0x1014), 12345 & 0xFF);
+        QCOMPARE(b.Text("serialEdit"), QStringLiteral("12346"));
+        QCOMPARE(b.Stored().productNum, 12346u);  // on disk before any close
+        QCOMPARE(box->Target()->ByteAt(0x1014), 12345 & 0xFF);
         b.Click("runButton");
-        QCOMPARE(StoredSerial(b), 12347u);
-    }
+        QCOMPARE(b.Stored().productNum, 12347u);
 
-    void closeDuringAnOperationWaitsForItsEnd() {
-        WindowBench b;
-        sim::Box& box = b.ports.AddBox(0);
-        QVERIFY(b.Open());
-        b.dialogs.fileAnswers = {b.WriteFile("prog.TXT", ProgramText())};
-        b.Click("loadButton");
+        // A close asked for during an operation waits for its end, and still saves.
         b.Click("eraseCheck");  // a choice only the save at close stores
         b.dialogs.confirmAnswers = {true};
         b.dialogs.onQuestion = [&b] { b.Window().close(); };
         b.Click("downloadButton");
         QVERIFY(b.Pane().contains(Msg(48)));
-        QVERIFY(box.SetupRecord().has_value());
+        QVERIFY(box->SetupRecord().has_value());
         QVERIFY(!b.Window().isVisible());
-        QVERIFY(!settings::LoadSettingsFile(b.SettingsPath().toStdString()).settings.erase);
+        QVERIFY(!b.Stored().erase);
     }
 
     void unpluggedBoxReturnsToSearching() {
         WindowBench b;
         sim::Box& box = b.ports.AddBox(0);
         QVERIFY(b.Open(20));
+        QCOMPARE(b.Pane(), Msg(10));
         box.Vanish(b.ports.NowUs());
-        QTRY_VERIFY(b.Find<QPushButton>("statusButton")->isEnabled());
-        QCOMPARE(b.Find<QPushButton>("statusButton")->text(), Msg(43));
+        QTRY_VERIFY(b.Enabled("statusButton"));
+        QCOMPARE(b.Text("statusButton"), Msg(43));
         QCOMPARE(b.Pane(), Msg(9));
         box.Reattach(b.ports.NowUs());
         b.Click("statusButton");
-        QCOMPARE(b.Find<QPushButton>("statusButton")->text(), Msg(44));
+        QCOMPARE(b.Text("statusButton"), Msg(44));
+    }
+
+    void defaultsThenChoicesSurviveEscapeEnterAndRestart() {
+        WindowBench b;
+        QVERIFY(b.Open());
+        QVERIFY(b.On("eraseCheck") && !b.On("soundCheck"));
+        QCOMPARE(b.Text("serialEdit"), QStringLiteral("12345"));
+        QCOMPARE(b.Text("infoAddressEdit"), QStringLiteral("1000"));
+        b.Close();
+        QCOMPARE(b.Stored(), settings::Settings{});
+
+        b.WriteFile("KX_VELDRAN.ini", "[number]\r\ninfo_addr=4328\r\ndevice=100\r\n");
+        QVERIFY(b.Open());
+        QCOMPARE(b.Text("infoAddressEdit"), QStringLiteral("10e8"));
+        for (const char* name :
+             {"eraseCheck", "soundCheck", "useProductInfoCheck", "hexRadio", "readByDeviceRadio"})
+            b.Click(name);
+        b.Retype("serialEdit", "ff");
+        b.Find<QLineEdit>("productNameEdit")->setText(QString::fromUtf8("ABC中文"));
+        b.SelectDevice(99);
+        QTest::keyClick(&b.Window(), Qt::Key_Escape);
+        QVERIFY(!b.Window().isVisible());
+        const settings::Settings s = b.Stored();
+        QVERIFY(!s.erase && s.beep && s.productId);
+        QCOMPARE(s.infoAddr, 0x10E8);
+        QCOMPARE(s.productName, std::string("ABC中文"));
+
+        b.Close();
+        QVERIFY(b.Open());
+        QCOMPARE(b.Text("serialEdit"), QStringLiteral("FF"));
+        QVERIFY(!b.Enabled("readAddressEdit"));
+        QCOMPARE(b.Find<QComboBox>("deviceList")->currentIndex(), 99);
+        QCOMPARE(b.Text("productNameEdit"), QString::fromUtf8("ABC中文"));
+        QVERIFY(b.Window().Output().SoundOn());
+        // Enter ends the window too, and saves.
+        b.Retype("serialEdit", "1a");
+        QTest::keyClick(b.Find("serialEdit"), Qt::Key_Return);
+        QCOMPARE(b.Window().result(), int(QDialog::Accepted));
+        QCOMPARE(b.Stored().productNum, 0x1Au);
+    }
+
+    void unwritableSettingsAreReported() {
+        WindowBench b;
+        // A folder that is a file cannot be created, not even by root.
+        b.settingsPath = b.WriteFile("blocker", "") + QStringLiteral("/KX_VELDRAN.ini");
+        QVERIFY(b.Open());
+        b.Close();
+        QCOMPARE(b.dialogs.told.size(), 1);
+        QVERIFY(b.dialogs.told.front().contains(QStringLiteral("could not be saved")));
     }
 };
 
