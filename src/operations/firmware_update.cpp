@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "operations/confirmed_start.h"
 #include "operations/firmware_container.h"
 #include "operations/operations.h"
 #include "operations/version_check.h"
@@ -208,19 +209,15 @@ UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& /*in*
     UpdateOutcome outcome;
     Output& out = ctx.out;
 
-    if (!CheckConnection(ctx)) {
-        outcome.connectionLost = true;
-        return outcome;
-    }
-    if (!out.ConfirmMessage(kMsgConfirmUpdate)) {
-        outcome.cancelled = true;
-        return outcome;
-    }
-    out.ClearOutput();
-    if (!ctx.link.IsOpen()) {
-        out.AppendMessage(kMsgPortGone);
-        outcome.connectionLost = true;
-        return outcome;
+    switch (StartConfirmedOperation(ctx, kMsgConfirmUpdate)) {
+        case ConfirmedStart::ConnectionLost:
+            outcome.connectionLost = true;
+            return outcome;
+        case ConfirmedStart::Cancelled:
+            outcome.cancelled = true;
+            return outcome;
+        case ConfirmedStart::Go:
+            break;
     }
 
     std::array<std::uint8_t, link::kVersionReplySize> versionReply{};

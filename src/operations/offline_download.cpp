@@ -6,6 +6,7 @@
 #include <span>
 
 #include "devices/device_catalogue.h"
+#include "operations/confirmed_start.h"
 #include "operations/offline_store.h"
 #include "operations/operations.h"
 #include "operations/product_info.h"
@@ -16,7 +17,6 @@ namespace kx::ops {
 namespace {
 
 constexpr int kMsgInfoRange1000 = 3;
-constexpr int kMsgPortGone = 5;
 constexpr int kMsgVersionReadFailed = 6;
 constexpr int kMsgForeignFirmware = 7;
 constexpr int kMsgFirmwareTooOld = 8;
@@ -113,19 +113,15 @@ DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in
     Output& out = ctx.out;
     const std::uint32_t startTick = ctx.clock.NowMs();
 
-    if (!CheckConnection(ctx)) {
-        outcome.connectionLost = true;
-        return outcome;
-    }
-    if (!out.ConfirmMessage(kMsgConfirmDownload)) {
-        outcome.cancelled = true;
-        return outcome;
-    }
-    out.ClearOutput();
-    if (!ctx.link.IsOpen()) {
-        out.AppendMessage(kMsgPortGone);
-        outcome.connectionLost = true;
-        return outcome;
+    switch (StartConfirmedOperation(ctx, kMsgConfirmDownload)) {
+        case ConfirmedStart::ConnectionLost:
+            outcome.connectionLost = true;
+            return outcome;
+        case ConfirmedStart::Cancelled:
+            outcome.cancelled = true;
+            return outcome;
+        case ConfirmedStart::Go:
+            break;
     }
 
     // The setup record counts blocks in one byte: refuse before anything reaches the box.

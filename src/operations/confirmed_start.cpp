@@ -1,0 +1,19 @@
+#include "operations/confirmed_start.h"
+
+#include "operations/operations.h"
+
+namespace kx::ops {
+
+ConfirmedStart StartConfirmedOperation(OperationContext& ctx, int confirmMessage) {
+    constexpr int kMsgPortGone = 5;
+    if (!CheckConnection(ctx)) return ConfirmedStart::ConnectionLost;
+    if (!ctx.out.ConfirmMessage(confirmMessage)) return ConfirmedStart::Cancelled;
+    ctx.out.ClearOutput();
+    if (!ctx.link.IsOpen()) {
+        ctx.out.AppendMessage(kMsgPortGone);
+        return ConfirmedStart::ConnectionLost;
+    }
+    return ConfirmedStart::Go;
+}
+
+}  // namespace kx::ops
