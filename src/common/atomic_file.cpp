@@ -153,14 +153,19 @@ std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path
                                                          ReadFailure* failure) {
     ReadFailure local;
     ReadFailure& f = failure ? *failure : local;
-    // Non-blocking, so that opening a FIFO without a writer returns at once.
+    // A device is not even opened: opening a serial port, for one, would reset the box on it.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        f = {ReadProblem::NotRegular, 0};
+        return std::nullopt;
+    }
+    // Non-blocking, so that a FIFO put in place since the check cannot hold the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         f = {ReadProblem::CannotOpen, errno};
         return std::nullopt;
     }
     std::optional<std::vector<std::uint8_t>> bytes;
-    struct stat st {};
     if (::fstat(fd, &st) != 0) {
         f = {ReadProblem::ReadFailed, errno};
     } else if (S_ISDIR(st.st_mode)) {
