@@ -125,7 +125,7 @@ TEST_F(AtomicFile, ReadsOnlyRegularFilesUpToTheLimitWithoutBlocking) {
     EXPECT_EQ(failure.size, 8u);
 
     // A FIFO without a writer: refused at once. Should the read hang, a writer comes and
-    // goes after a few seconds so that the test ends anyway.
+    // goes after ten seconds so that the test ends anyway.
     const std::string fifo = PathOf("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::atomic<bool> done{false};
@@ -134,7 +134,7 @@ TEST_F(AtomicFile, ReadsOnlyRegularFilesUpToTheLimitWithoutBlocking) {
         fromFifo = ReadRegularFile(fifo, 100, &failure);
         done = true;
     });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!done && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
