@@ -12,7 +12,9 @@
 #include "cli/cli_settings.h"
 #include "cli/device_list.h"
 #include "cli/terminal_output.h"
+#include "devices/device_catalogue.h"
 #include "image/load_report.h"
+#include "image/outside_data.h"
 #include "image/password_file.h"
 #include "image/titxt_reader.h"
 #include "image/titxt_writer.h"
@@ -29,6 +31,8 @@ namespace {
 constexpr std::uint32_t kNormalBaud = 115200;
 constexpr int kMsgUpToDate = 50;
 constexpr int kMsgConfirmFuse = 54;
+constexpr int kMsgVersionFailed = 6;
+constexpr std::string_view kOwnPrefix = "kxveldran-cli: ";
 
 // Lines of the command line's own, in the language of the messages.
 std::string Say(UiLanguage language, std::string_view english, std::string_view chinese) {
@@ -78,6 +82,7 @@ class Session {
 
     int Finish(int code);
     bool LoadCodeFile();
+    bool AcceptOutsideData();
     bool LoadPassword();
     int Discover();
     int Find();
@@ -103,9 +108,12 @@ class Session {
 int Session::Finish(int code) {
     output_.Finish();
     link_.ClosePort();
-    // A script with stdout in a file still sees why the command failed.
+    // A script with stdout in a file still sees why the command failed: the failing message
+    // (the last warning, or the pane's last line when that came later), never an earlier
+    // success line.
     if (code != kExitOk && isatty(STDOUT_FILENO) != 1) {
-        const std::string last = output_.LastPaneLine();
+        std::string last = output_.LastReportLine();
+        if (last.starts_with(kOwnPrefix)) last.erase(0, kOwnPrefix.size());
         if (!last.empty()) {
             std::fprintf(stderr, "kxveldran-cli: %s: %s\n",
                          std::string(CommandName(options_.command)).c_str(), last.c_str());
@@ -135,9 +143,25 @@ bool Session::LoadCodeFile() {
     return true;
 }
 
+// A file with data the device cannot hold is refused, unless --allow-outside says to use
+// what fits; the operation itself then repeats the warning in its report.
+bool Session::AcceptOutsideData() {
+    const devices::DeviceRecord& device = devices::DeviceAt(resolved_.inputs.deviceRow);
+    const auto spans = image::DataOutsideDevice(*image_, device);
+    if (spans.empty() || options_.allowOutside) return true;
+    output_.AppendShownText(image::OutsideDataText(spans, device, language_));
+    output_.Warn(Say(language_,
+                     "Refused before anything was sent. Choose the right device (--device), "
+                     "correct the file, or give --allow-outside to use only what fits.",
+                     "未发送任何数据即已拒绝。请选择正确的型号（--device）、修改文件，"
+                     "或加 --allow-outside 只使用范围内的数据。"));
+    return false;
+}
+
 bool Session::LoadPassword() {
     if (!options_.passwordFile) return true;
-    const image::PasswordFileResult result = image::ReadPasswordFile(*options_.passwordFile);
+    const image::PasswordFileResult result =
+        image::ReadPasswordFile(*options_.passwordFile, language_);
     if (const auto* refusal = std::get_if<image::PasswordFileRefusal>(&result)) {
         output_.Warn(*options_.passwordFile + ": " + refusal->message);
         output_.Warn(Say(language_,
@@ -185,11 +209,12 @@ int Session::Find() {
                  PortLabel(link_, discovery_.portIndex));
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
     if (link_.GetVersion(reply) != link::kLinkOk) {
-        output_.Note(std::string(MessageText(6, language_)));
+        output_.AppendMessage(kMsgVersionFailed);
         return kExitFailed;
     }
-    output_.Note(Say(language_, "Firmware: ", "固件版本：") + link::VersionText(reply));
     const std::string identification = link::VersionText(reply);
+    // Whatever answers on the port may send terminal escape codes.
+    output_.Note(Say(language_, "Firmware: ", "固件版本：") + EscapeForTerminal(identification));
     const ops::FirmwareVerdict verdict = ops::JudgeIdentificationText(identification);
     if (verdict == ops::FirmwareVerdict::Newer) {
         output_.Note(Say(language_,
@@ -319,7 +344,7 @@ int Session::Run() {
 
     const CommandKind command = options_.command;
     if (command == CommandKind::Program || command == CommandKind::Download) {
-        if (!LoadCodeFile()) return Finish(kExitFailed);
+        if (!LoadCodeFile() || !AcceptOutsideData()) return Finish(kExitFailed);
     }
     if (!LoadPassword()) return Finish(kExitFailed);
 

@@ -39,6 +39,10 @@ Target choices (default: the settings file; the mode: what the device offers, JT
   --fuse                  burn the JTAG security fuse (JTAG/SBW only; asks first)
   --run / --no-run        let the target run afterwards
   --password-file FILE    BSL password from a 108-byte password file (Msp430_Password.TXT)
+  --allow-outside         program (or download) a file although some of its data lies
+                          outside the device: below 0x1000, between the information memory
+                          and the flash, or beyond the flash end. Without it such a file is
+                          refused before anything is sent; with it only what fits is used
   --beep / --no-beep      ring the terminal bell when done
 )";
 
@@ -60,7 +64,8 @@ Read:
   --by-address            --address and --length (default: the device's flash)
   --address HEX           start address (even)
   --length HEX            length in bytes (even)
-  -o FILE, --output FILE  write the TI-TXT there (atomically); without -o the TI-TXT goes
+  -o FILE, --output FILE  write the TI-TXT there (atomically; a link's target is replaced,
+                          a device or FIFO written directly); without -o the TI-TXT goes
                           to stdout and the report to stderr
 )";
 

@@ -157,6 +157,7 @@ class Parser {
         if (name == "--yes" || name == "-y") return NoValue(name, inlineValue, o_.yes);
         if (name == "--no-save") return NoValue(name, inlineValue, o_.noSave);
         if (name == "--fuse") return NoValue(name, inlineValue, o_.fuse);
+        if (name == "--allow-outside") return NoValue(name, inlineValue, o_.allowOutside);
         if (name == "--serial-hex") return NoValue(name, inlineValue, o_.serialHex);
 
         for (const auto& s : kSwitches) {
@@ -255,6 +256,9 @@ class Parser {
         }
         if (o_.fuse && c != CommandKind::Program && c != CommandKind::Download) {
             return Error("--fuse belongs to the program and download commands");
+        }
+        if (o_.allowOutside && c != CommandKind::Program && c != CommandKind::Download) {
+            return Error("--allow-outside belongs to the program and download commands");
         }
         if (o_.protectInfo.value_or(false) && o_.productInfo.value_or(false)) {
             return Error(

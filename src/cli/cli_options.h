@@ -77,6 +77,7 @@ struct CliOptions {
     std::optional<std::string> settingsFile;
     bool noSave = false;
     bool yes = false;
+    bool allowOutside = false;  // program / download a file with data the device cannot hold
     std::optional<UiLanguage> language;
 };
 

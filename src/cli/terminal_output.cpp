@@ -83,6 +83,37 @@ std::string ProgressLine(std::uint32_t upper, std::uint32_t pos) {
     return line;
 }
 
+std::string EscapeForTerminal(std::string_view text) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && c != '\\') {
+            out += c;
+        } else {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// The last non-empty line of a text with CR LF, CR or LF line ends.
+std::string LastLineOf(std::string_view text) {
+    const std::string lines = ToTerminalLineEnds(text);
+    std::size_t end = lines.size();
+    while (end > 0 && lines[end - 1] == '\n') --end;
+    if (end == 0) return {};
+    const std::size_t lineBreak = lines.rfind('\n', end - 1);
+    const std::size_t from = lineBreak == std::string::npos ? 0 : lineBreak + 1;
+    return lines.substr(from, end - from);
+}
+
+}  // namespace
+
 bool IsYes(std::string_view answer) {
     while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r' ||
                                answer.back() == ' ' || answer.back() == '\t')) {
@@ -110,6 +141,7 @@ void TerminalOutput::ClearProgress() {
 void TerminalOutput::OnRefresh(std::string_view wholeText, bool scrollToEnd) {
     const std::string text = echo_.Update(wholeText, scrollToEnd);
     if (text.empty()) return;
+    warnedLast_ = false;
     ClearProgress();
     std::fwrite(text.data(), 1, text.size(), streams_.pane);
     std::fflush(streams_.pane);
@@ -126,6 +158,8 @@ void TerminalOutput::Note(std::string_view text) {
 }
 
 void TerminalOutput::Warn(std::string_view text) {
+    lastWarning_.assign(text);
+    warnedLast_ = true;
     ClearProgress();
     if (streams_.status == streams_.pane) {
         Note(text);
@@ -145,13 +179,11 @@ void TerminalOutput::Finish() {
 }
 
 std::string TerminalOutput::LastPaneLine() const {
-    const std::string text = ToTerminalLineEnds(Text());
-    std::size_t end = text.size();
-    while (end > 0 && text[end - 1] == '\n') --end;
-    if (end == 0) return {};
-    const std::size_t lineBreak = text.rfind('\n', end - 1);
-    const std::size_t from = lineBreak == std::string::npos ? 0 : lineBreak + 1;
-    return text.substr(from, end - from);
+    return LastLineOf(Text());
+}
+
+std::string TerminalOutput::LastReportLine() const {
+    return warnedLast_ ? LastLineOf(lastWarning_) : LastPaneLine();
 }
 
 void TerminalOutput::OnBeep() {

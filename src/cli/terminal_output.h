@@ -39,6 +39,10 @@ std::string ToTerminalLineEnds(std::string_view paneText);
 // One progress line without line end, e.g. " 42% [########............]  1234/2940".
 std::string ProgressLine(std::uint32_t upper, std::uint32_t pos);
 
+// Text from a device, printable as it is: bytes outside printable ASCII, and the backslash,
+// as "\xNN" (so that escape codes cannot act on the terminal).
+std::string EscapeForTerminal(std::string_view text);
+
 // True when the answer typed to a y/N question means yes.
 bool IsYes(std::string_view answer);
 
@@ -66,6 +70,9 @@ class TerminalOutput final : public TextOutput {
     void Finish();
     // The last non-empty line of the pane, without its line end.
     std::string LastPaneLine() const;
+    // The last line of what came last, the pane or a warning: the reason a failed command
+    // gives in its closing line.
+    std::string LastReportLine() const;
 
   protected:
     void OnRefresh(std::string_view wholeText, bool scrollToEnd) override;
@@ -80,6 +87,8 @@ class TerminalOutput final : public TextOutput {
     bool assumeYes_;
     PaneEcho echo_;
     std::string progressShown_;  // the progress line now on the status stream
+    std::string lastWarning_;
+    bool warnedLast_ = false;  // a warning came after the last change of the pane
 };
 
 }  // namespace kx::cli

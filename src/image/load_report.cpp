@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "image/read_reason.h"
+
 namespace kx::image {
 
 std::string WindowTitle(std::string_view path) {
@@ -41,10 +43,8 @@ std::string RefusalText(const TiTxtRefusal& refusal, UiLanguage language) {
             return buffer.data();
         }
         case TiTxtProblem::Unreadable:
-            return (chinese ? "无法读取文件，请检查文件是否存在以及是否有读取权限！\r\n("
-                            : "Cannot read the file; check that it exists and that you may "
-                              "read it.\r\n(") +
-                   refusal.detail + ")\r\n";
+            return (chinese ? "无法读取文件，文件未载入：" : "Cannot read the file; not loaded: ") +
+                   ReadReasonText(refusal.readFailure, language) + "\r\n";
         case TiTxtProblem::Format:
             break;
     }

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "common/atomic_file.h"
+#include "image/read_reason.h"
 
 namespace kx::image {
 namespace {
@@ -76,12 +77,17 @@ PasswordFileResult ParsePasswordFile(std::span<const std::uint8_t> bytes) {
     return words;
 }
 
-PasswordFileResult ReadPasswordFile(const std::string& path) {
-    std::string reason;
-    const auto bytes = ReadWholeFile(path, &reason);
+PasswordFileResult ReadPasswordFile(const std::string& path, UiLanguage language) {
+    ReadFailure failure;
+    const auto bytes = ReadRegularFile(path, kPasswordFileSize, &failure);
+    if (!bytes && failure.problem == ReadProblem::TooLarge) {
+        return Refuse(PasswordFileProblem::Length, kPasswordLengthMismatch);
+    }
     if (!bytes) {
-        return Refuse(PasswordFileProblem::Unreadable,
-                      "无法读取文件，请检查文件是否存在以及是否有读取权限！\n(" + reason + ")");
+        return Refuse(
+            PasswordFileProblem::Unreadable,
+            (language == UiLanguage::Chinese ? "无法读取文件：" : "Cannot read the file: ") +
+                ReadReasonText(failure, language));
     }
     return ParsePasswordFile(*bytes);
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <variant>
 
+#include "messages/message_catalogue.h"
 #include "security/security_words.h"
 
 namespace kx::image {
@@ -37,8 +38,11 @@ std::string PasswordFileText(const security::Words16& words);
 // the first failing check gives the refusal. Lower-case digits are accepted.
 PasswordFileResult ParsePasswordFile(std::span<const std::uint8_t> bytes);
 
-// Reads and parses the file at `path`.
-PasswordFileResult ReadPasswordFile(const std::string& path);
+// Reads and parses the file at `path`; a larger file is refused for its length without
+// being read. Why a file cannot be read is said in `language`; the checks' own texts above
+// are Chinese in either language.
+PasswordFileResult ReadPasswordFile(const std::string& path,
+                                    UiLanguage language = UiLanguage::Chinese);
 
 // Writes the file for `words`, replacing `path` only once the new file is complete.
 // Returns nothing when saved, else a refusal (Unwritable) with a message for the user.

@@ -140,12 +140,10 @@ TiTxtResult ParseTiTxt(std::span<const std::uint8_t> bytes) {
 }
 
 TiTxtResult LoadTiTxtFile(const std::string& path) {
-    std::string error;
-    const auto bytes = ReadWholeFile(path, &error);
+    TiTxtRefusal r;
+    const auto bytes = ReadRegularFile(path, kMaxTiTxtFileSize, &r.readFailure);
     if (!bytes) {
-        TiTxtRefusal r;
         r.problem = TiTxtProblem::Unreadable;
-        r.detail = error;
         return r;
     }
     return ParseTiTxt(*bytes);

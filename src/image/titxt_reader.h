@@ -12,6 +12,7 @@
 #include <string>
 #include <variant>
 
+#include "common/atomic_file.h"
 #include "image/code_image.h"
 #include "security/security_words.h"
 
@@ -30,8 +31,12 @@ struct TiTxtLoad {
 enum class TiTxtProblem : std::uint8_t {
     Format,       // not TI-TXT: wrong frame, or a non-digit where a digit must stand
     BeyondImage,  // data addressed at kImageSize or above
-    Unreadable,   // the file could not be opened or read
+    Unreadable,   // not a regular file, too large, or could not be opened or read
 };
+
+// No TI-TXT file is larger: every byte of the image on a line of its own behind its own
+// address line ("@45BFF\r\n" and "XX\r\n", 12 bytes a byte) takes 3.4 MB.
+inline constexpr std::uint64_t kMaxTiTxtFileSize = 8u << 20;
 
 struct TiTxtRefusal {
     TiTxtProblem problem = TiTxtProblem::Format;
@@ -40,7 +45,7 @@ struct TiTxtRefusal {
     // 1-based line that was refused; 0 when the frame (first byte, end line) was wrong.
     std::size_t line = 0;
     std::uint32_t address = 0;  // BeyondImage: the first address that does not fit
-    std::string detail;         // Unreadable: the system's reason
+    ReadFailure readFailure;    // Unreadable: why
 
     static constexpr int kNoMessage = -1;
 };
@@ -51,7 +56,8 @@ using TiTxtResult = std::variant<TiTxtLoad, TiTxtRefusal>;
 // non-empty line must begin with "q" or "Q". Reading stops at the first such end line.
 TiTxtResult ParseTiTxt(std::span<const std::uint8_t> bytes);
 
-// Reads the whole file at `path` and parses it.
+// Reads the whole file at `path` and parses it; a file that is not a regular file or is
+// larger than kMaxTiTxtFileSize is refused without being read.
 TiTxtResult LoadTiTxtFile(const std::string& path);
 
 }  // namespace kx::image

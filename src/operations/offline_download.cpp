@@ -6,6 +6,7 @@
 #include <span>
 
 #include "devices/device_catalogue.h"
+#include "image/outside_data.h"
 #include "operations/confirmed_start.h"
 #include "operations/offline_store.h"
 #include "operations/operations.h"
@@ -131,6 +132,7 @@ DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in
         out.AppendShownText(TooManyBlocksText(store.blockCount, out.Language()));
         return outcome;
     }
+    image::ShowOutsideData(out, ctx.image, device);
 
     if (!VersionAccepted(ctx)) return outcome;
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "devices/target_chip_report.h"
+#include "image/outside_data.h"
 #include "messages/text_format.h"
 #include "operations/operations.h"
 #include "operations/run_blocks.h"
@@ -108,6 +109,8 @@ RunOutcome ProgrammingRun::Execute() {
     }
     Out().ClearOutput();
     const std::uint32_t startTick = ctx_.clock.NowMs();
+    // Said before anything is sent; the run goes on with what fits.
+    image::ShowOutsideData(Out(), ctx_.image, device_);
 
     if (!CheckVersion()) return outcome_;
     state_.options = RunTargetOptions(in_);

@@ -44,6 +44,13 @@ class SessionTest : public QObject {
         b.Click("runButton");
         QVERIFY(b.Pane().contains(Msg(24)));
         QCOMPARE(box->Target()->ByteAt(0xFC01), b.Window().Image().At(0xFC01));
+        // Data the device cannot hold is named first; the run goes on with what fits.
+        b.dialogs.fileAnswers = {b.WriteFile("wide.TXT", "@0200\r\n11 22\r\n" + ProgramText())};
+        b.Click("loadButton");
+        b.Click("runButton");
+        QVERIFY(b.Pane().startsWith(QStringLiteral("Warning: 2 bytes of the code lie outside")));
+        QVERIFY(b.Pane().contains(QStringLiteral("2 bytes in 0x0200..0x0201, below 0x1000")));
+        QVERIFY(b.Pane().contains(Msg(24)));
 
         const QString saved = b.dir.filePath(QStringLiteral("back.TXT"));
         b.dialogs.fileAnswers = {b.WriteFile("other.TXT", "@F000\r\n11\r\nq\r\n"), saved};

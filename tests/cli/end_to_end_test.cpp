@@ -1,6 +1,8 @@
 // kxveldran-cli run as a program against kxveldran-sim on a pseudo-terminal.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <memory>
@@ -94,6 +96,55 @@ TEST_F(CliEndToEnd, DevicesHelpUsageAndRefusalsBeforeTheBox) {
     WriteFile(dir_.File("bad.txt"), "@1000\r\nZZ 00\r\nq\r\n");
     EXPECT_EQ(Expect({"program", "bad.txt"}, 1, "").out,
               "File format not match!\n(bad.txt, line 2)\n");
+}
+
+// Inputs that are no TI-TXT file, data the device cannot hold, output through a link or
+// into a folder, and the reason a failed command gives in its closing line.
+TEST_F(CliEndToEnd, FilesGoAndComeOnlyWhereTheyCanAndFailuresSayWhy) {
+    TempDir traceDir;
+    const std::string trace = traceDir.File("trace.jsonl");
+    ASSERT_TRUE(StartSim({"--device", "13", "--trace", trace})) << sim_->Log();
+    const auto lastLine = [](const std::string& text) {
+        const auto from = text.rfind('\n', text.size() - 2);
+        return text.substr(from == std::string::npos ? 0 : from + 1);
+    };
+    Expect({"program", "."}, 1, "Cannot read the file; not loaded: it is a folder, not a file\n");
+
+    WriteFile(dir_.File("app.txt"),
+              ImageText({{0x0200, 8}, {0xF000, 0x40}, {0x10000, 16}}, 0x20000));
+    const std::vector<std::string> program{"program", "app.txt", "--device", "F149"};
+    ProcessResult r = Expect(program, 1,
+                             "Warning: 24 bytes of the code lie outside the memory of "
+                             "MSP430F149(F1491) and cannot be programmed:\n"
+                             "  8 bytes in 0x0200..0x0207, below 0x1000\n"
+                             "  16 bytes in 0x10000..0x1000F, beyond the end of the flash at "
+                             "0xFFFF\n");
+    EXPECT_EQ(lastLine(r.err),
+              "kxveldran-cli: program: Refused before anything was sent. Choose the right device "
+              "(--device), correct the file, or give --allow-outside to use only what fits.\n");
+    EXPECT_EQ(ReadFile(trace), "");  // the box was not even looked for
+    Expect(Plus(program, {"--allow-outside", "--password-file", "."}), 1, "", "it is a folder");
+    r = Expect(Plus(program, {"--allow-outside"}), 0, "Programming successful!");
+    EXPECT_LT(r.out.find("16 bytes in 0x10000..0x1000F"), r.out.find("Start programming"));
+
+    // Through a link the real file gets the data; a folder is no file, and the closing line
+    // says so instead of quoting the read's success.
+    WriteFile(dir_.File("real.txt"), "old");
+    ASSERT_EQ(::symlink("real.txt", dir_.File("link.txt").c_str()), 0);
+    const std::vector<std::string> read{"read", "--device", "F149", "--address",
+                                        "F000", "--length", "10"};
+    Expect(Plus(read, {"-o", "link.txt"}), 0, "Saved to link.txt");
+    EXPECT_EQ(ReadFile(dir_.File("real.txt")).substr(0, 7), "@F000\r\n");
+    struct stat st {};
+    EXPECT_TRUE(::lstat(dir_.File("link.txt").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    r = Expect(Plus(read, {"-o", "."}), 1, "reading data successful!");
+    EXPECT_TRUE(
+        lastLine(r.err).starts_with("kxveldran-cli: read: (cannot write .: Is a directory)"))
+        << r.err;
+
+    // A box that answers with terminal control codes gets them shown, not obeyed.
+    ASSERT_TRUE(StartSim({"--device", "13", "--version", "KX_VELDRAN V\x1b[2J\x07Z"}));
+    Expect({"find"}, 0, "Firmware: KX_VELDRAN V\\x1B[2J\\x07Z\n");
 }
 
 TEST_F(CliEndToEnd, ProgramThenReadBackByDeviceGivesTheSameFile) {

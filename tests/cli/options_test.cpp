@@ -37,6 +37,7 @@ TEST(CliParse, ValueFormsAndUsageErrors) {
         {{"read", "--mode", "uart"}, "jtag, bsl or sbw"},
         {{"read", "--erase=no"}, "takes no value"},
         {{"program", "f", "-o", "x"}, "read command"},
+        {{"read", "--allow-outside"}, "program and download"},
         {{"download", "f", "--count-limit", "123456"}, "0..99999"},
         {{"program", "f", "--protect-info", "--product-info"}, "exclude"},
         {{"read", "--by-device", "--address", "1000"}, "--by-device"},

@@ -72,7 +72,13 @@ TEST(TerminalOutput, PaneProgressQuestionsAndLastLine) {
     streams.canAsk = false;
     EXPECT_FALSE(TerminalOutput(UiLanguage::English, clock, streams, false).ConfirmMessage(55));
     EXPECT_NE(Contents(status).find("Pass --yes"), std::string::npos);
+    // The closing line's reason: whichever came last, a warning or the pane.
+    out.Warn("first\nnot saved\n");
+    EXPECT_EQ(out.LastReportLine(), "not saved");
+    out.ShowMessage(23);
+    EXPECT_EQ(out.LastReportLine(), "Failed in programming!");
     for (std::FILE* f : {pane, status, answers}) std::fclose(f);
+    EXPECT_EQ(EscapeForTerminal("V1\x1b[2J\\\x7f\xe4"), "V1\\x1B[2J\\x5C\\x7F\\xE4");
 
     EXPECT_EQ(ProgressLine(200, 250), "100% [##############################] 200/200");
     EXPECT_EQ(ProgressLine(0, 0), "  0% [..............................] 0/0");

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -8,7 +9,9 @@
 #include <vector>
 
 #include "common/atomic_file.h"
+#include "devices/device_catalogue.h"
 #include "image/load_report.h"
+#include "image/outside_data.h"
 #include "image/password_file.h"
 #include "image/titxt_reader.h"
 #include "image/titxt_writer.h"
@@ -55,12 +58,43 @@ TEST(PasswordFile, LayoutAndRoundTrip) {
     for (char& c : lower) c = (c >= 'A' && c <= 'F') ? char(c + 32) : c;
     EXPECT_EQ(Outcome(text), "accepted");
     EXPECT_EQ(Outcome(lower), "accepted");
+}
 
-    // File errors are refusals with their own problem.
-    EXPECT_EQ(SavePasswordFile("/nonexistent-folder/x.TXT", kSample)->problem,
+// What is not a readable regular file is refused, with its reason in the user's language,
+// without blocking and without reading more than the largest file of its kind.
+TEST(FileInputs, AreRefusedWithTheirReason) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("kx_inputs_" + std::to_string(::getpid()));
+    std::filesystem::create_directory(dir);
+    const std::string big = dir / "big.txt";
+    ASSERT_TRUE(WriteFileAtomically(big, "@"));
+    std::filesystem::resize_file(big, kMaxTiTxtFileSize + 1);  // sparse: nothing to read
+
+    const auto codeRefusal = [](const std::string& path, UiLanguage language) {
+        const auto result = LoadTiTxtFile(path);
+        const auto* refusal = std::get_if<TiTxtRefusal>(&result);
+        return refusal ? RefusalText(*refusal, language) : "loaded";
+    };
+    EXPECT_EQ(codeRefusal(dir, UiLanguage::English),
+              "Cannot read the file; not loaded: it is a folder, not a file\r\n");
+    EXPECT_EQ(codeRefusal("/dev/zero", UiLanguage::Chinese),
+              "无法读取文件，文件未载入：这不是普通文件（而是设备、管道或套接字）\r\n");
+    EXPECT_EQ(codeRefusal(big, UiLanguage::English),
+              "Cannot read the file; not loaded: it is too large (8388609 bytes; at most "
+              "8388608)\r\n");
+    EXPECT_EQ(codeRefusal(dir / "missing.txt", UiLanguage::Chinese),
+              "无法读取文件，文件未载入：文件不存在\r\n");
+
+    const auto passwordRefusal = [](const std::string& path, UiLanguage language) {
+        const auto result = ReadPasswordFile(path, language);
+        const auto* refusal = std::get_if<PasswordFileRefusal>(&result);
+        return refusal ? refusal->message : "loaded";
+    };
+    EXPECT_EQ(passwordRefusal(dir, UiLanguage::Chinese), "无法读取文件：这是一个文件夹，不是文件");
+    EXPECT_EQ(passwordRefusal(big, UiLanguage::English), "文件长度不符！");
+    EXPECT_EQ(SavePasswordFile(dir / "no-folder" / "x.TXT", kSample)->problem,
               PasswordFileProblem::Unwritable);
-    EXPECT_EQ(std::get<PasswordFileRefusal>(ReadPasswordFile("/nonexistent-folder/x.TXT")).problem,
-              PasswordFileProblem::Unreadable);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(PasswordFile, RefusesInOrderAndNeverTakesANonDigit) {
@@ -107,6 +141,8 @@ TEST(TiTxtReader, LoadsCountsAndKeepsTheText) {
     EXPECT_EQ(mixed.image->WordAt(0xF000), 0x4B3A);
     EXPECT_EQ(mixed.image->WordAt(0x10000), 0xDEC0);
     EXPECT_EQ(mixed.image->At(0x2000), 0xFF);
+    // The last byte of the image; an address line alone may point beyond it.
+    EXPECT_EQ(Load("@45BFF\n7E\n@FFFFF\nq\n").image->At(0x45BFF), 0x7E);
 }
 
 TEST(TiTxtReader, RefusesWhatIsNotTiTxt) {
@@ -128,17 +164,6 @@ TEST(TiTxtReader, RefusesWhatIsNotTiTxt) {
     }
 }
 
-TEST(TiTxtReader, RefusesDataBeyondTheImageAndLeavesTheCallersImageAlone) {
-    auto current = Load("@45BFF\n7E\n@FFFFF\nq\n");  // an address line alone may point beyond
-    for (const char* bad : {"@45BFE\n01 02 03\nq\n", "@F000\n99 9Z\nq\n", "@F000\n99\n"}) {
-        auto result = ParseTiTxt(Bytes(bad));
-        if (auto* ok = std::get_if<TiTxtLoad>(&result)) current = std::move(*ok);
-    }
-    EXPECT_EQ(current.image->At(0x45BFF), 0x7E);
-    EXPECT_EQ(current.image->At(0x45BFE), 0xFF);
-    EXPECT_EQ(current.image->At(0xF000), 0xFF);
-}
-
 TEST(LoadReport, PaneAndTitle) {
     TextOutput out(UiLanguage::English);
     ReportLoad(out, "/home/u/blink.txt", 1234);
@@ -149,8 +174,6 @@ TEST(LoadReport, PaneAndTitle) {
     EXPECT_EQ(out.ShownText(),
               "Data at address 0x45C00 lies beyond the largest MSP430 memory (0x45BFF); file "
               "not loaded. Check the file's address lines.\r\n");
-    ReportRefusal(out, std::get<TiTxtRefusal>(LoadTiTxtFile("/nonexistent-folder/code.txt")));
-    EXPECT_EQ(out.ShownText().rfind("Cannot read the file", 0), 0u) << out.ShownText();
 
     EXPECT_EQ(WindowTitle("/home/u/Blink.TXT"), "KX_VELDRAN V02.73A - Blink.TXT");
     EXPECT_EQ(WindowTitle("C:\\code\\Blink.TXT"), "KX_VELDRAN V02.73A - Blink.TXT");
@@ -193,6 +216,42 @@ TEST(RenderImageText, RoundTripsThroughTheReaderAndTheFile) {
     std::filesystem::remove(path);
     EXPECT_FALSE(SaveViewText("/nonexistent-folder/a.TXT", text, UiLanguage::Chinese, &error));
     EXPECT_EQ(error.rfind("文件无法写入", 0), 0u) << error;
+}
+
+TEST(OutsideData, SaysWhatTheDeviceCannotHoldPlaceByPlace) {
+    CodeImage image;
+    Fill(image, 0x0200, 8);
+    image.Set(0x0204, 0xFF);     // 0xFF is no data
+    Fill(image, 0x1000, 0x100);  // information memory
+    Fill(image, 0x1100, 16);
+    Fill(image, 0x2100, 16);
+    Fill(image, 0x1FFFF, 17);
+    const auto& f149 = devices::DeviceAt(13);   // flash 0x1100..0xFFFF
+    const auto& f2619 = devices::DeviceAt(49);  // flash 0x2100..0x1FFFF
+    using P = OutsidePlace;
+    EXPECT_EQ(DataOutsideDevice(image, f2619),
+              (std::vector<OutsideSpan>{{P::BelowProgramStart, 0x0200, 0x0207, 7},
+                                        {P::BetweenInfoAndFlash, 0x1100, 0x110F, 16},
+                                        {P::BeyondFlash, 0x20000, 0x2000F, 16}}));
+    const auto onF149 = DataOutsideDevice(image, f149);
+    EXPECT_EQ(onF149, (std::vector<OutsideSpan>{{P::BelowProgramStart, 0x0200, 0x0207, 7},
+                                                {P::BeyondFlash, 0x1FFFF, 0x2000F, 17}}));
+    EXPECT_EQ(OutsideDataText(onF149, f149, UiLanguage::English),
+              "Warning: 24 bytes of the code lie outside the memory of MSP430F149(F1491) and "
+              "cannot be programmed:\r\n"
+              "  7 bytes in 0x0200..0x0207, below 0x1000\r\n"
+              "  17 bytes in 0x1FFFF..0x2000F, beyond the end of the flash at 0xFFFF\r\n");
+    EXPECT_EQ(OutsideDataText(DataOutsideDevice(image, f2619), f2619, UiLanguage::Chinese),
+              "警告：代码中有 39 个字节不在 MSP430F2419(F2619) 的存储范围内，无法编程：\r\n"
+              "  0x0200..0x0207 中 7 个字节，低于0x1000\r\n"
+              "  0x1100..0x110F 中 16 个字节，在信息存储器与Flash（起始于0x2100）之间\r\n"
+              "  0x20000..0x2000F 中 16 个字节，超出Flash末地址0x1FFFF\r\n");
+
+    CodeImage fits;  // information memory and flash up to the last byte
+    Fill(fits, 0x1000, 0x100);
+    Fill(fits, 0xE000, 0x2000);
+    EXPECT_TRUE(DataOutsideDevice(fits, f149).empty());
+    EXPECT_EQ(OutsideDataText({}, f149, UiLanguage::English), "");
 }
 
 TEST(CodeImage, BlockWalks) {
