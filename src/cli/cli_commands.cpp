@@ -27,7 +27,6 @@ namespace kx::cli {
 namespace {
 
 constexpr std::uint32_t kNormalBaud = 115200;
-constexpr int kMsgUpToDate = 50;
 constexpr int kMsgConfirmFuse = 54;
 
 // Lines of the command line's own, in the language of the messages.
@@ -284,9 +283,7 @@ int Session::Update() {
     if (outcome.cancelled) return kExitCancelled;
     if (outcome.connectionLost) return kExitNoProgrammer;
     // A box that needs no update is no failure for a script updating a whole line.
-    if (!outcome.success && output_.Text().ends_with(MessageText(kMsgUpToDate, language_))) {
-        return kExitOk;
-    }
+    if (outcome.upToDate) return kExitOk;
     if (outcome.success && !outcome.portReopened) {
         output_.Warn(Say(language_,
                          "The port could not be reopened; power the programmer up again.",
@@ -328,6 +325,14 @@ int Session::Run() {
         output_.Warn(Say(language_, "Fuse not confirmed: nothing was done.",
                          "未确认烧熔丝：未进行任何操作。"));
         return Finish(kExitCancelled);
+    }
+
+    // A build without real firmware cannot update any box: say so before the search.
+    if (command == CommandKind::UpdateFirmware) {
+        if (const std::string refusal = ops::CarriedFirmwareRefusal(language_); !refusal.empty()) {
+            output_.ShowText(refusal);
+            return Finish(kExitFailed);
+        }
     }
 
     if (const int found = Discover(); found != kExitOk) return Finish(found);

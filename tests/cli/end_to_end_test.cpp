@@ -54,7 +54,7 @@ class CliEndToEnd : public ::testing::Test {
     }
     ProcessResult Cli(const std::vector<std::string>& args) {
         return RunCli(Plus(args, {"--port", port_, "--settings", settings_, "--lang", lang_}),
-                      dir_.Path());
+                      dir_.Path(), standIn_);
     }
     // Runs the command and checks its exit status and what stdout and stderr hold.
     ProcessResult Expect(const std::vector<std::string>& args, int exitCode, const std::string& out,
@@ -75,6 +75,7 @@ class CliEndToEnd : public ::testing::Test {
     std::string settings_ = dir_.File("KX_VELDRAN.ini");
     std::string port_ = dir_.File("no-such-tty");
     std::string lang_ = "en";
+    bool standIn_ = true;  // KX_ALLOW_STANDIN_FIRMWARE passed on
     std::unique_ptr<SimProcess> sim_;
 };
 
@@ -215,6 +216,13 @@ TEST_F(CliEndToEnd, QuestionsVersionsUpdateAndVppTest) {
     Expect({"vpp-test"}, 1, "");
     Expect(program, 1, "Firmware version too old, update it first please!\n");
     Expect({"find"}, 0, "run 'kxveldran-cli update-firmware'");
+    // The build's stand-ins reach the box only when the environment allows them.
+    standIn_ = false;
+    const ProcessResult refused = Expect({"update-firmware", "--yes"}, 1, "is a stand-in");
+    EXPECT_TRUE(Has(refused.out, "cmake -DKX_FIRMWARE_DIR=") && !Has(refused.out, "Start"))
+        << refused.out;
+    standIn_ = true;
+    Expect({"find"}, 0, "Firmware: KX_VELDRAN V02.72A");
     Expect({"update-firmware", "--yes"}, 0, "Updating successful!\n");
     Expect({"find"}, 0, "Firmware: KX_VELDRAN V02.73");
     // Nothing to do is no failure.
