@@ -12,6 +12,7 @@
 #include "cli/cli_settings.h"
 #include "cli/device_list.h"
 #include "cli/terminal_output.h"
+#include "cli/update_hold.h"
 #include "image/load_report.h"
 #include "image/password_file.h"
 #include "image/titxt_reader.h"
@@ -278,8 +279,14 @@ int Session::Download() {
 }
 
 int Session::Update() {
+    // Signals are held while the box is in its loader, from message 51 to 52 or 53.
+    UpdateHold hold(language_, kExitFailed);
+    output_.SetWatch(
+        {[&hold](bool busy) { hold.Busy(busy); },
+         [&hold](std::uint32_t upper, std::uint32_t pos) { hold.Progress(upper, pos); }});
     const ops::UpdateOutcome outcome =
         ops::UpdateFirmware(ctx_, resolved_.inputs, discovery_.portIndex);
+    output_.SetWatch({});
     if (outcome.cancelled) return kExitCancelled;
     if (outcome.connectionLost) return kExitNoProgrammer;
     // A box that needs no update is no failure for a script updating a whole line.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -67,9 +68,17 @@ class TerminalOutput final : public TextOutput {
     // The last non-empty line of the pane, without its line end.
     std::string LastPaneLine() const;
 
+    // Follows the busy state and the progress bar (the firmware update holds signals by them).
+    struct Watch {
+        std::function<void(bool busy)> busy;
+        std::function<void(std::uint32_t upper, std::uint32_t pos)> progress;
+    };
+    void SetWatch(Watch watch) { watch_ = std::move(watch); }
+
   protected:
     void OnRefresh(std::string_view wholeText, bool scrollToEnd) override;
     void OnBeep() override;
+    void OnBusy(bool on) override;
     void OnProgress(std::uint32_t upper, std::uint32_t pos) override;
 
   private:
@@ -80,6 +89,7 @@ class TerminalOutput final : public TextOutput {
     bool assumeYes_;
     PaneEcho echo_;
     std::string progressShown_;  // the progress line now on the status stream
+    Watch watch_;
 };
 
 }  // namespace kx::cli

@@ -106,11 +106,13 @@ inline ProcessResult RunCli(const std::vector<std::string>& args, const std::str
     return {exitCode, ReadFile(io.File("out")), ReadFile(io.File("err"))};
 }
 
-// kxveldran-sim (--no-timing) serving a pseudo-terminal; stopped when the object goes.
+// kxveldran-sim serving a pseudo-terminal, with instant replies unless `timing`; stopped when
+// the object goes.
 class SimProcess {
   public:
-    explicit SimProcess(std::vector<std::string> args) {
-        args.insert(args.begin(), {KX_SIM_PROGRAM, "--no-timing"});
+    explicit SimProcess(std::vector<std::string> args, bool timing = false) {
+        args.insert(args.begin(), KX_SIM_PROGRAM);
+        if (!timing) args.insert(args.begin() + 1, "--no-timing");
         pid_ = Spawn(args, dir_.File("out"), dir_.File("err"));
         // The first line it prints is the pty path.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
