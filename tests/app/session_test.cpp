@@ -93,33 +93,6 @@ class SessionTest : public QObject {
         QCOMPARE(b.Text("statusButton"), Msg(44));
     }
 
-    // A build's stand-in firmware reaches a box only when the environment asks for it.
-    void firmwareUpdateRefusesStandInsUnlessAllowed() {
-        WindowBench b;
-        sim::BoxConfig old;
-        old.identification = "KX_VELDRAN V02.72A";
-        sim::Box& box = b.ports.AddBox(0, old);
-        QVERIFY(b.Open());
-        QVERIFY(b.Enabled("updateFirmwareButton"));
-        const QByteArray allowed = qgetenv("KX_ALLOW_STANDIN_FIRMWARE");
-        qunsetenv("KX_ALLOW_STANDIN_FIRMWARE");
-        b.dialogs.confirmAnswers = {true, true};
-        b.Click("updateFirmwareButton");
-        QVERIFY2(b.Pane().contains(QStringLiteral("stand-in")) &&
-                     b.Pane().contains(QStringLiteral("KX_FIRMWARE_DIR")),
-                 qPrintable(b.Pane()));
-        QVERIFY(b.dialogs.questions.isEmpty() && b.Enabled("updateFirmwareButton"));
-        QCOMPARE(box.Identification(), std::string("KX_VELDRAN V02.72A"));
-
-        qputenv("KX_ALLOW_STANDIN_FIRMWARE", "1");
-        b.Click("updateFirmwareButton");
-        qputenv("KX_ALLOW_STANDIN_FIRMWARE", allowed);
-        QCOMPARE(b.dialogs.questions, QStringList(Msg(56)));
-        QVERIFY2(b.Pane().contains(Msg(53)), qPrintable(b.Pane()));
-        QVERIFY(!b.Enabled("updateFirmwareButton"));
-        QCOMPARE(box.Identification(), std::string("KX_VELDRAN V02.73A"));
-    }
-
     void defaultsThenChoicesSurviveEscapeEnterAndRestart() {
         WindowBench b;
         QVERIFY(b.Open());
