@@ -4,9 +4,9 @@
 # With a programmer named in KX_VELDRAN_PORTS (e.g. KX_VELDRAN_PORTS=/dev/ttyUSB0) the window
 # talks to it. Without, the bundled simulator kxveldran-sim serves a pseudo-terminal with a
 # simulated box and an F1101 on its cable, and the window finds it as its first port, so
-# discovery, a run, a read, an offline download and the firmware update (with the stand-in
-# firmware, KX_ALLOW_STANDIN_FIRMWARE=1) can all be tried at once. The simulator stops when
-# the window closes.
+# discovery, a run, a read and an offline download can all be tried at once; the stand-in
+# firmware may then go into the simulated box (KX_ALLOW_STANDIN_FIRMWARE=1). The simulator
+# stops when the window closes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
