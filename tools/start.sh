@@ -4,7 +4,8 @@
 # With a programmer named in KX_VELDRAN_PORTS (e.g. KX_VELDRAN_PORTS=/dev/ttyUSB0) the window
 # talks to it. Without, the bundled simulator kxveldran-sim serves a pseudo-terminal with a
 # simulated box and an F1101 on its cable, and the window finds it as its first port, so
-# discovery, a run, a read and an offline download can all be tried at once. The simulator
+# discovery, a run, a read and an offline download can all be tried at once; the stand-in
+# firmware may then go into the simulated box (KX_ALLOW_STANDIN_FIRMWARE=1). The simulator
 # stops when the window closes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -58,6 +59,8 @@ if [[ -z "${KX_VELDRAN_PORTS:-}" ]]; then
         exit 1
     fi
     export KX_VELDRAN_PORTS="$pty"
+    # The build's stand-in firmware may go into the simulated box (never into a real one).
+    export KX_ALLOW_STANDIN_FIRMWARE=1
 
     # A small program for the simulated F1101 (flash 0xFC00..0xFFFF) to load and run.
     mkdir -p "$(dirname "$demo")"

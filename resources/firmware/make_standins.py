@@ -13,8 +13,11 @@ import struct
 import sys
 from pathlib import Path
 
-LABEL = b"STAND-IN FIRMWARE, NOT FOR A REAL BOX"
-PATCH_LABEL = b"STAND-IN LOADER PATCH, NOT FOR A REAL BOX"
+# The program refuses to write a container holding MARK into a box unless
+# KX_ALLOW_STANDIN_FIRMWARE=1 is set; both labels must keep it.
+MARK = b"NOT FOR A REAL BOX"
+LABEL = b"STAND-IN FIRMWARE, " + MARK
+PATCH_LABEL = b"STAND-IN LOADER PATCH, " + MARK
 
 CODE_START = 0x1100
 CODE_WORDS = 5912

@@ -51,11 +51,11 @@ std::optional<QString> QtUserDialogs::ChooseSaveFile(QWidget* parent, const File
     return RunChooser(parent, choice, true, lastFolder_);
 }
 
-bool QtUserDialogs::AskOkCancel(QWidget* parent, const QString& text, bool exclamation) {
-    QMessageBox box(exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
+bool QtUserDialogs::AskOkCancel(QWidget* parent, const QString& text, QuestionLook look) {
+    QMessageBox box(look.exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                     QString::fromUtf8(kApplicationTitle), text,
                     QMessageBox::Ok | QMessageBox::Cancel, parent);
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setDefaultButton(look.cancelIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
     NameButtons(box);
     return box.exec() == QMessageBox::Ok;
 }

@@ -18,6 +18,13 @@ struct FileChoice {
     QString defaultSuffix;  // appended to a name typed without extension
 };
 
+// How a question is shown: with the warning icon, and whether Enter answers Cancel (for
+// questions before something that cannot be undone).
+struct QuestionLook {
+    bool exclamation = false;
+    bool cancelIsDefault = false;
+};
+
 class UserDialogs {
   public:
     virtual ~UserDialogs() = default;
@@ -27,7 +34,7 @@ class UserDialogs {
     // The chosen file; the chooser itself asks before an existing file is replaced.
     virtual std::optional<QString> ChooseSaveFile(QWidget* parent, const FileChoice& choice) = 0;
     // OK/Cancel question; true for OK.
-    virtual bool AskOkCancel(QWidget* parent, const QString& text, bool exclamation) = 0;
+    virtual bool AskOkCancel(QWidget* parent, const QString& text, QuestionLook look) = 0;
     // A message with an OK button.
     virtual void Tell(QWidget* parent, const QString& text, bool warning) = 0;
     // Opens a document with the desktop's default program; silent when that fails.
@@ -39,7 +46,7 @@ class QtUserDialogs final : public UserDialogs {
   public:
     std::optional<QString> ChooseOpenFile(QWidget* parent, const FileChoice& choice) override;
     std::optional<QString> ChooseSaveFile(QWidget* parent, const FileChoice& choice) override;
-    bool AskOkCancel(QWidget* parent, const QString& text, bool exclamation) override;
+    bool AskOkCancel(QWidget* parent, const QString& text, QuestionLook look) override;
     void Tell(QWidget* parent, const QString& text, bool warning) override;
     void OpenDocument(const QString& path) override;
 

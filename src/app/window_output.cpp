@@ -17,6 +17,7 @@ namespace kx::app {
 namespace {
 
 constexpr int kMsgConfirmFuse = 54;
+constexpr int kMsgConfirmUpdate = 56;
 constexpr int kBeepCount = 3;
 constexpr unsigned long kBeepPauseMs = 50;
 
@@ -26,8 +27,12 @@ WindowOutput::WindowOutput(UiLanguage language, Clock& clock, QPlainTextEdit& pa
                            QProgressBar& progress, UserDialogs& dialogs, QWidget& window)
     : TextOutput(language, clock), pane_(pane), progress_(progress) {
     SetConfirmHandler([&dialogs, &window](int msg, std::string_view text) {
-        // Only the fuse question carries the exclamation icon.
-        return dialogs.AskOkCancel(&window, ViewText(text), msg == kMsgConfirmFuse);
+        // Only the fuse question carries the exclamation icon. A burnt fuse and a half
+        // written programmer cannot be undone, so a stray Enter must not say OK to them.
+        const QuestionLook look{
+            .exclamation = msg == kMsgConfirmFuse,
+            .cancelIsDefault = msg == kMsgConfirmFuse || msg == kMsgConfirmUpdate};
+        return dialogs.AskOkCancel(&window, ViewText(text), look);
     });
 }
 

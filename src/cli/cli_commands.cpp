@@ -12,6 +12,7 @@
 #include "cli/cli_settings.h"
 #include "cli/device_list.h"
 #include "cli/terminal_output.h"
+#include "cli/update_hold.h"
 #include "devices/device_catalogue.h"
 #include "image/load_report.h"
 #include "image/outside_data.h"
@@ -29,7 +30,6 @@ namespace kx::cli {
 namespace {
 
 constexpr std::uint32_t kNormalBaud = 115200;
-constexpr int kMsgUpToDate = 50;
 constexpr int kMsgConfirmFuse = 54;
 constexpr int kMsgVersionFailed = 6;
 constexpr std::string_view kOwnPrefix = "kxveldran-cli: ";
@@ -304,14 +304,18 @@ int Session::Download() {
 }
 
 int Session::Update() {
+    // Signals are held while the box is in its loader, from message 51 to 52 or 53.
+    UpdateHold hold(language_, kExitFailed);
+    output_.SetWatch(
+        {[&hold](bool busy) { hold.Busy(busy); },
+         [&hold](std::uint32_t upper, std::uint32_t pos) { hold.Progress(upper, pos); }});
     const ops::UpdateOutcome outcome =
         ops::UpdateFirmware(ctx_, resolved_.inputs, discovery_.portIndex);
+    output_.SetWatch({});
     if (outcome.cancelled) return kExitCancelled;
     if (outcome.connectionLost) return kExitNoProgrammer;
     // A box that needs no update is no failure for a script updating a whole line.
-    if (!outcome.success && output_.Text().ends_with(MessageText(kMsgUpToDate, language_))) {
-        return kExitOk;
-    }
+    if (outcome.upToDate) return kExitOk;
     if (outcome.success && !outcome.portReopened) {
         output_.Warn(Say(language_,
                          "The port could not be reopened; power the programmer up again.",
@@ -353,6 +357,14 @@ int Session::Run() {
         output_.Warn(Say(language_, "Fuse not confirmed: nothing was done.",
                          "未确认烧熔丝：未进行任何操作。"));
         return Finish(kExitCancelled);
+    }
+
+    // A build without real firmware cannot update any box: say so before the search.
+    if (command == CommandKind::UpdateFirmware) {
+        if (const std::string refusal = ops::CarriedFirmwareRefusal(language_); !refusal.empty()) {
+            output_.ShowText(refusal);
+            return Finish(kExitFailed);
+        }
     }
 
     if (const int found = Discover(); found != kExitOk) return Finish(found);

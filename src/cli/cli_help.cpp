@@ -167,8 +167,10 @@ std::string CommandHelp(CommandKind kind) {
         case CommandKind::UpdateFirmware:
             text =
                 "Usage: kxveldran-cli update-firmware [--yes] [OPTIONS]\n\nReplaces the "
-                "programmer's firmware with the one this program carries.\nKeep the power "
-                "stable: an interrupted update leaves the programmer unusable.\n";
+                "programmer's firmware with the one this program carries (about half a "
+                "minute).\nKeep the power stable: an interrupted update leaves the programmer "
+                "unusable. Ctrl-C, SIGTERM and SIGHUP are held while it runs; a second one "
+                "within 5 s stops it anyway, and running the update again finishes it.\n";
             text += kGeneralOptions;
             break;
         case CommandKind::VppTest:

@@ -196,7 +196,12 @@ void TerminalOutput::OnBeep() {
     }
 }
 
+void TerminalOutput::OnBusy(bool on) {
+    if (watch_.busy) watch_.busy(on);
+}
+
 void TerminalOutput::OnProgress(std::uint32_t upper, std::uint32_t pos) {
+    if (watch_.progress) watch_.progress(upper, pos);
     if (!streams_.progress) return;
     std::string line = ProgressLine(upper, pos);
     if (line == progressShown_) return;

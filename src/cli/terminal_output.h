@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -74,9 +75,17 @@ class TerminalOutput final : public TextOutput {
     // gives in its closing line.
     std::string LastReportLine() const;
 
+    // Follows the busy state and the progress bar (the firmware update holds signals by them).
+    struct Watch {
+        std::function<void(bool busy)> busy;
+        std::function<void(std::uint32_t upper, std::uint32_t pos)> progress;
+    };
+    void SetWatch(Watch watch) { watch_ = std::move(watch); }
+
   protected:
     void OnRefresh(std::string_view wholeText, bool scrollToEnd) override;
     void OnBeep() override;
+    void OnBusy(bool on) override;
     void OnProgress(std::uint32_t upper, std::uint32_t pos) override;
 
   private:
@@ -89,6 +98,7 @@ class TerminalOutput final : public TextOutput {
     std::string progressShown_;  // the progress line now on the status stream
     std::string lastWarning_;
     bool warnedLast_ = false;  // a warning came after the last change of the pane
+    Watch watch_;
 };
 
 }  // namespace kx::cli

@@ -1,5 +1,6 @@
 #include "operations/firmware_container.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -65,6 +66,12 @@ std::optional<FirmwareContainer> ParseFirmwareContainer(std::span<const std::uin
     if (at != data.size()) return Fail(ContainerError::TrailingBytes, error);
     if (error != nullptr) *error = ContainerError::None;
     return container;
+}
+
+bool IsStandInContainer(std::span<const std::uint8_t> data) {
+    return !std::ranges::search(data, kStandInMark, [](std::uint8_t byte, char c) {
+                return byte == static_cast<std::uint8_t>(c);
+            }).empty();
 }
 
 std::string_view ContainerErrorText(ContainerError error) {

@@ -42,6 +42,11 @@ std::optional<FirmwareContainer> ParseFirmwareContainer(std::span<const std::uin
 // English description of a container fault, for reports.
 std::string_view ContainerErrorText(ContainerError error);
 
+// The stand-in containers of resources/firmware carry this text in their data; real firmware
+// never does. A stand-in written into a box leaves it without working firmware.
+inline constexpr std::string_view kStandInMark = "NOT FOR A REAL BOX";
+bool IsStandInContainer(std::span<const std::uint8_t> data);
+
 // The two containers embedded at build time (from KX_FIRMWARE_DIR); empty when the build
 // had no such file.
 std::span<const std::uint8_t> ProgrammerFirmwareBytes();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 #include <string>
 
@@ -40,33 +41,96 @@ struct CarriedCode {
     FirmwareContainer patch;
 };
 
-std::string NoFirmwareText(std::string_view what, UiLanguage language) {
+// How to give the build the real containers; the same for every refusal.
+std::string HowToProvideText(UiLanguage language) {
     if (language == UiLanguage::Chinese) {
-        return "本软件携带的固件文件" + std::string(what) +
-               "不可用，取消升级！请用正确的固件文件重新编译本软件（KX_FIRMWARE_DIR）。\r\n";
+        return "未向编程器发送任何数据。请用真实固件重新编译本软件：cmake -DKX_FIRMWARE_DIR=目录，"
+               "该目录中须有编程器厂家的 programmer_firmware.bin 和 loader_patch.bin。\r\n";
     }
-    return "The firmware this program carries is unusable (" + std::string(what) +
-           "), updating terminated! Rebuild the program with the real firmware files "
-           "(KX_FIRMWARE_DIR).\r\n";
+    return "Nothing was sent to the programmer. Build the program with the real firmware: cmake "
+           "-DKX_FIRMWARE_DIR=FOLDER, where FOLDER holds the box maker's programmer_firmware.bin "
+           "and loader_patch.bin.\r\n";
 }
 
-// Both containers must be sound before the box leaves its firmware: a fault found later
-// would leave an erased box.
-std::optional<CarriedCode> LoadCarriedCode(std::string* problem) {
+std::string NoFirmwareText(std::string_view what, UiLanguage language) {
+    if (language == UiLanguage::Chinese) {
+        return "本软件携带的固件文件" + std::string(what) + "不可用，取消升级！" +
+               HowToProvideText(language);
+    }
+    return "The firmware this program carries is unusable (" + std::string(what) +
+           "), updating terminated! " + HowToProvideText(language);
+}
+
+std::string StandInText(std::string_view file, UiLanguage language) {
+    if (language == UiLanguage::Chinese) {
+        return "本软件携带的" + std::string(file) +
+               "是仅供测试和模拟器使用的替代文件，不是编程器的真实固件，写入后编程器将无法使用，"
+               "取消升级！" +
+               HowToProvideText(language);
+    }
+    return "The " + std::string(file) +
+           " this program carries is a stand-in for tests and the simulator, not the "
+           "programmer's real firmware; written into a programmer it would leave it dead. "
+           "Updating terminated! " +
+           HowToProvideText(language);
+}
+
+// The read-back's wire time at 9600 baud, 11 bits a character: per block a 10-byte request,
+// the reply (the data and 6 bytes of frame) and the 2-byte sync.
+std::uint32_t ReadBackSeconds(const FirmwareContainer& firmware) {
+    std::uint32_t characters = 0;
+    for (const auto& segment : firmware.segments) {
+        const std::size_t blocks = (segment.bytes.size() + kFirmwareBlock - 1) / kFirmwareBlock;
+        characters += static_cast<std::uint32_t>(segment.bytes.size() + blocks * (10 + 6 + 2));
+    }
+    return (characters * 11 + kLoaderBaud - 1) / kLoaderBaud;
+}
+
+std::string ReadBackText(std::uint32_t seconds, UiLanguage language) {
+    if (language == UiLanguage::Chinese) {
+        return "固件已写入，正在读回校验（约" + std::to_string(seconds) + "秒），请勿中断...\r\n";
+    }
+    return "Firmware written; reading it back to check it (about " + std::to_string(seconds) +
+           " s), do not interrupt...\r\n";
+}
+
+bool StandInAllowed() {
+    const char* value = std::getenv("KX_ALLOW_STANDIN_FIRMWARE");
+    return value != nullptr && std::string_view(value) == "1";
+}
+
+// Both containers must be sound, and real unless stand-ins are asked for, before anything is
+// sent: a fault found later would leave an erased box.
+std::optional<CarriedCode> LoadCarriedCode(std::span<const std::uint8_t> firmwareBytes,
+                                           std::span<const std::uint8_t> patchBytes,
+                                           bool allowStandIn, UiLanguage language,
+                                           std::string* refusal) {
     ContainerError error = ContainerError::None;
-    auto firmware = ParseFirmwareContainer(ProgrammerFirmwareBytes(), &error);
+    auto firmware = ParseFirmwareContainer(firmwareBytes, &error);
     if (!firmware) {
-        *problem = "programmer_firmware.bin " + std::string(ContainerErrorText(error));
+        *refusal = NoFirmwareText(
+            "programmer_firmware.bin " + std::string(ContainerErrorText(error)), language);
         return std::nullopt;
     }
-    auto patch = ParseFirmwareContainer(LoaderPatchBytes(), &error);
+    auto patch = ParseFirmwareContainer(patchBytes, &error);
     if (!patch) {
-        *problem = "loader_patch.bin " + std::string(ContainerErrorText(error));
+        *refusal =
+            NoFirmwareText("loader_patch.bin " + std::string(ContainerErrorText(error)), language);
         return std::nullopt;
     }
     if (patch->segments.size() != 1 || patch->segments[0].bytes.size() > kMaxPatchBytes) {
-        *problem = "loader_patch.bin must be one segment of at most 196 bytes";
+        *refusal =
+            NoFirmwareText("loader_patch.bin must be one segment of at most 196 bytes", language);
         return std::nullopt;
+    }
+    if (!allowStandIn) {
+        for (const auto& [bytes, file] : {std::pair{firmwareBytes, "programmer_firmware.bin"},
+                                          std::pair{patchBytes, "loader_patch.bin"}}) {
+            if (IsStandInContainer(bytes)) {
+                *refusal = StandInText(file, language);
+                return std::nullopt;
+            }
+        }
     }
     return CarriedCode{std::move(*firmware), std::move(*patch)};
 }
@@ -107,9 +171,10 @@ class LoaderSession {
         return true;
     }
 
-    // Writes every segment in blocks of 128 bytes; false on the first block not taken.
+    // Writes every segment in blocks of 128 bytes; false on the first block not taken. The
+    // bar runs over the write and the read-back: each byte counts twice.
     bool WriteFirmware(const FirmwareContainer& firmware, bool patched) {
-        ctx_.out.SetProgressRange(std::uint32_t{firmware.WordSum()} * 2);
+        ctx_.out.SetProgressRange(std::uint32_t{firmware.WordSum()} * 2 * 2);
         std::uint32_t written = 0;
         for (const auto& segment : firmware.segments) {
             for (std::size_t at = 0; at < segment.bytes.size(); at += kFirmwareBlock) {
@@ -132,6 +197,7 @@ class LoaderSession {
     // Reads every block back through the loader; false on a failed read or a difference.
     bool VerifyFirmware(const FirmwareContainer& firmware) {
         std::array<std::uint8_t, kFirmwareBlock + 6> reply{};
+        std::uint32_t checked = std::uint32_t{firmware.WordSum()} * 2;
         for (const auto& segment : firmware.segments) {
             for (std::size_t at = 0; at < segment.bytes.size(); at += kFirmwareBlock) {
                 const std::size_t n = std::min(kFirmwareBlock, segment.bytes.size() - at);
@@ -146,6 +212,8 @@ class LoaderSession {
                                 reply.begin() + link::kDataReplyHead)) {
                     return false;
                 }
+                checked += static_cast<std::uint32_t>(n);
+                ctx_.out.SetProgressPos(checked);
                 ctx_.link.SyncLoader();
             }
         }
@@ -193,7 +261,12 @@ bool RunLoaderSession(OperationContext& ctx, const CarriedCode& code, unsigned p
     }
     ctx.clock.SleepMs(1);
     ctx.link.SyncLoader();
-    if (!loader.WriteFirmware(code.firmware, patched) || !loader.VerifyFirmware(code.firmware)) {
+    if (!loader.WriteFirmware(code.firmware, patched)) {
+        out.AppendMessage(kMsgUpdateFailed);
+        return false;
+    }
+    out.AppendShownText(ReadBackText(ReadBackSeconds(code.firmware), out.Language()));
+    if (!loader.VerifyFirmware(code.firmware)) {
         out.AppendMessage(kMsgUpdateFailed);
         return false;
     }
@@ -204,10 +277,33 @@ bool RunLoaderSession(OperationContext& ctx, const CarriedCode& code, unsigned p
 
 }  // namespace
 
+std::string CarriedFirmwareRefusal(std::span<const std::uint8_t> firmware,
+                                   std::span<const std::uint8_t> patch, bool allowStandIn,
+                                   UiLanguage language) {
+    std::string refusal;
+    LoadCarriedCode(firmware, patch, allowStandIn, language, &refusal);
+    return refusal;
+}
+
+std::string CarriedFirmwareRefusal(UiLanguage language) {
+    return CarriedFirmwareRefusal(ProgrammerFirmwareBytes(), LoaderPatchBytes(), StandInAllowed(),
+                                  language);
+}
+
 UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& /*in*/,
                              unsigned storedPortIndex) {
     UpdateOutcome outcome;
     Output& out = ctx.out;
+
+    // A build without real firmware says so before it asks or sends anything.
+    std::string refusal;
+    const std::optional<CarriedCode> code = LoadCarriedCode(
+        ProgrammerFirmwareBytes(), LoaderPatchBytes(), StandInAllowed(), out.Language(), &refusal);
+    if (!code) {
+        out.ShowText(refusal);
+        outcome.noUsableFirmware = true;
+        return outcome;
+    }
 
     switch (StartConfirmedOperation(ctx, kMsgConfirmUpdate)) {
         case ConfirmedStart::ConnectionLost:
@@ -232,16 +328,10 @@ UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& /*in*
         case FirmwareVerdict::Current:
         case FirmwareVerdict::Newer:
             out.AppendMessage(kMsgUpToDate);
+            outcome.upToDate = true;
             return outcome;
         case FirmwareVerdict::Older:
             break;
-    }
-
-    std::string problem;
-    const std::optional<CarriedCode> code = LoadCarriedCode(&problem);
-    if (!code) {
-        out.AppendShownText(NoFirmwareText(problem, out.Language()));
-        return outcome;
     }
 
     if (ctx.link.EnterLoader() != link::kLinkOk) {

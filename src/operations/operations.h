@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,8 @@ inline constexpr const char* kExpectedIdentification = "KX_VELDRAN V02.73A";
 // --- discovery -----------------------------------------------------------------------
 struct DiscoveryOutcome {
     bool found = false;
-    unsigned portIndex = 8;        // index the scan stopped on; 8 when nothing answered
-    bool firmwareOlder = false;    // enable the firmware-update button
+    unsigned portIndex = 8;          // index the scan stopped on; 8 when nothing answered
+    bool firmwareOlder = false;      // enable the firmware-update button
     std::vector<std::string> hints;  // e.g. ports refused for lack of permission
 };
 // Tries COM1..COM8 in turn; the first port whose box answers GET_VERSION stays open.
@@ -31,19 +32,19 @@ bool CheckConnection(OperationContext& ctx);
 // --- programming run ---------------------------------------------------------------------
 struct RunOutcome {
     bool success = false;
-    bool connectionLost = false;   // the port is gone (before or during the run): go to the
-                                   // searching state
+    bool connectionLost = false;  // the port is gone (before or during the run): go to the
+                                  // searching state
     std::uint16_t targetStatus = 0;
     std::uint16_t targetChipId = 0;
-    bool serialAdvanced = false;   // write newSerial to the settings file at once
-    std::uint32_t newSerial = 0;   // the serial counter after the run (unchanged if it stopped)
+    bool serialAdvanced = false;  // write newSerial to the settings file at once
+    std::uint32_t newSerial = 0;  // the serial counter after the run (unchanged if it stopped)
 };
 RunOutcome RunProgramming(OperationContext& ctx, const OperationInputs& in);
 
 // --- target read ---------------------------------------------------------------------------
 struct ReadOutcome {
-    bool success = false;          // image holds the read data: re-render the view, set the
-                                   // title "Code1.txt - <identification>", enable Run/Save
+    bool success = false;  // image holds the read data: re-render the view, set the
+                           // title "Code1.txt - <identification>", enable Run/Save
     bool connectionLost = false;
     std::uint16_t targetStatus = 0;
     std::uint16_t targetChipId = 0;
@@ -65,9 +66,19 @@ struct UpdateOutcome {
     bool connectionLost = false;
     bool disableUpdateButton = false;  // the update ran to its end
     bool portReopened = false;         // the port is open again at 115200
+    bool upToDate = false;             // the box's firmware needs no update (message 50)
+    bool noUsableFirmware = false;     // this build carries nothing it may write; nothing sent
 };
 UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& in,
                              unsigned storedPortIndex);
+// Why the update must not write these containers into a box (missing, damaged, or stand-ins
+// while `allowStandIn` is off), as a pane text in `language`; empty when it may.
+std::string CarriedFirmwareRefusal(std::span<const std::uint8_t> firmware,
+                                   std::span<const std::uint8_t> patch, bool allowStandIn,
+                                   UiLanguage language);
+// The same for the containers this build carries; stand-ins only with
+// KX_ALLOW_STANDIN_FIRMWARE=1 in the environment.
+std::string CarriedFirmwareRefusal(UiLanguage language);
 
 // --- VPP test ------------------------------------------------------------------------------------
 // Returns true when the box acknowledged.

@@ -29,7 +29,7 @@ class ScriptedDialogs final : public UserDialogs {
     std::deque<bool> confirmAnswers;   // none left: Cancel
     std::function<void()> onQuestion;  // runs while a question is open
     QStringList questions, told, opened;
-    std::vector<bool> questionIcons;
+    std::vector<QuestionLook> looks;
     std::vector<FileChoice> choices;
 
     std::optional<QString> ChooseOpenFile(QWidget*, const FileChoice& c) override {
@@ -38,9 +38,9 @@ class ScriptedDialogs final : public UserDialogs {
     std::optional<QString> ChooseSaveFile(QWidget*, const FileChoice& c) override {
         return Next(c);
     }
-    bool AskOkCancel(QWidget*, const QString& text, bool exclamation) override {
+    bool AskOkCancel(QWidget*, const QString& text, QuestionLook look) override {
         questions << text;
-        questionIcons.push_back(exclamation);
+        looks.push_back(look);
         if (onQuestion) onQuestion();
         const bool ok = !confirmAnswers.empty() && confirmAnswers.front();
         if (!confirmAnswers.empty()) confirmAnswers.pop_front();

@@ -125,7 +125,7 @@ class WindowTest : public QObject {
         QVERIFY(b.On("burnFuseCheck"));
         b.Click("burnFuseCheck");  // unticking asks nothing
         QCOMPARE(b.dialogs.questions, QStringList({Msg(54), Msg(54)}));
-        QVERIFY(b.dialogs.questionIcons.front());
+        QVERIFY(b.dialogs.looks.front().exclamation);
 
         b.Click("bslRadio");
         QVERIFY(!b.Enabled("burnFuseCheck"));
@@ -226,6 +226,24 @@ class WindowTest : public QObject {
         QCOMPARE(answers.count(), 1);
         QTest::mouseClick(run, Qt::LeftButton);
         QCOMPARE(runs.count(), 1);
+    }
+
+    // Enter in the real question boxes: Cancel before burning the fuse and before the firmware
+    // update, which cannot be undone; OK before the offline download.
+    void strayEnterRefusesIrreversibleQuestions() {
+        WindowBench b;  // for its clock
+        QWidget window;
+        QPlainTextEdit pane(&window);
+        QProgressBar bar(&window);
+        window.show();
+        app::QtUserDialogs real;
+        app::WindowOutput out(UiLanguage::English, b.clock, pane, bar, real, window);
+        for (const auto& [msg, ok] : {std::pair{54, false}, {55, true}, {56, false}}) {
+            QTimer::singleShot(0, [] {
+                if (QWidget* box = qApp->activeModalWidget()) QTest::keyClick(box, Qt::Key_Return);
+            });
+            QCOMPARE(out.ConfirmMessage(msg), ok);
+        }
     }
 
     // Only mainland Chinese gets Chinese windows and messages.

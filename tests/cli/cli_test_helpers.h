@@ -49,11 +49,13 @@ class TempDir {
 
 // Starts `argv` in `workDir` (empty: ours) with stdin from /dev/null, stdout and stderr into
 // files (a pipe nobody reads could block the child) and a clean environment (LANG=C, no
-// KX_VELDRAN_* variables), so the host's settings never leak in.
+// KX_VELDRAN_* variables), so the host's settings never leak in. KX_ALLOW_STANDIN_FIRMWARE
+// is passed on unless `standIn` is false.
 inline pid_t Spawn(std::vector<std::string> argv, const std::string& out, const std::string& err,
-                   const std::string& workDir = {}) {
+                   const std::string& workDir = {}, bool standIn = true) {
     std::vector<std::string> env{"LANG=C"};
-    for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+    for (const char* name :
+         {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", standIn ? "KX_ALLOW_STANDIN_FIRMWARE" : ""}) {
         if (const char* v = std::getenv(name)) env.push_back(std::string(name) + "=" + v);
     }
     std::vector<char*> cArgv, cEnv;
@@ -94,20 +96,23 @@ struct ProcessResult {
     std::string err;
 };
 
-inline ProcessResult RunCli(const std::vector<std::string>& args, const std::string& workDir = {}) {
+inline ProcessResult RunCli(const std::vector<std::string>& args, const std::string& workDir = {},
+                            bool standIn = true) {
     TempDir io;
     std::vector<std::string> argv{KX_CLI_PROGRAM};
     argv.insert(argv.end(), args.begin(), args.end());
-    const pid_t pid = Spawn(argv, io.File("out"), io.File("err"), workDir);
+    const pid_t pid = Spawn(argv, io.File("out"), io.File("err"), workDir, standIn);
     const int exitCode = pid < 0 ? -1 : Wait(pid, std::chrono::seconds(60));
     return {exitCode, ReadFile(io.File("out")), ReadFile(io.File("err"))};
 }
 
-// kxveldran-sim (--no-timing) serving a pseudo-terminal; stopped when the object goes.
+// kxveldran-sim serving a pseudo-terminal, with instant replies unless `timing`; stopped when
+// the object goes.
 class SimProcess {
   public:
-    explicit SimProcess(std::vector<std::string> args) {
-        args.insert(args.begin(), {KX_SIM_PROGRAM, "--no-timing"});
+    explicit SimProcess(std::vector<std::string> args, bool timing = false) {
+        args.insert(args.begin(), KX_SIM_PROGRAM);
+        if (!timing) args.insert(args.begin() + 1, "--no-timing");
         pid_ = Spawn(args, dir_.File("out"), dir_.File("err"));
         // The first line it prints is the pty path.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);

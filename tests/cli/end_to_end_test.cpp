@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <regex>
@@ -56,7 +57,7 @@ class CliEndToEnd : public ::testing::Test {
     }
     ProcessResult Cli(const std::vector<std::string>& args) {
         return RunCli(Plus(args, {"--port", port_, "--settings", settings_, "--lang", lang_}),
-                      dir_.Path());
+                      dir_.Path(), standIn_);
     }
     // Runs the command and checks its exit status and what stdout and stderr hold.
     ProcessResult Expect(const std::vector<std::string>& args, int exitCode, const std::string& out,
@@ -77,6 +78,7 @@ class CliEndToEnd : public ::testing::Test {
     std::string settings_ = dir_.File("KX_VELDRAN.ini");
     std::string port_ = dir_.File("no-such-tty");
     std::string lang_ = "en";
+    bool standIn_ = true;  // KX_ALLOW_STANDIN_FIRMWARE passed on
     std::unique_ptr<SimProcess> sim_;
 };
 
@@ -266,10 +268,53 @@ TEST_F(CliEndToEnd, QuestionsVersionsUpdateAndVppTest) {
     Expect({"vpp-test"}, 1, "");
     Expect(program, 1, "Firmware version too old, update it first please!\n");
     Expect({"find"}, 0, "run 'kxveldran-cli update-firmware'");
+    // The build's stand-ins reach the box only when the environment allows them.
+    standIn_ = false;
+    const ProcessResult refused = Expect({"update-firmware", "--yes"}, 1, "is a stand-in");
+    EXPECT_TRUE(Has(refused.out, "cmake -DKX_FIRMWARE_DIR=") && !Has(refused.out, "Start"))
+        << refused.out;
+    standIn_ = true;
+    Expect({"find"}, 0, "Firmware: KX_VELDRAN V02.72A");
     Expect({"update-firmware", "--yes"}, 0, "Updating successful!\n");
     Expect({"find"}, 0, "Firmware: KX_VELDRAN V02.73");
     // Nothing to do is no failure.
     Expect({"update-firmware", "--yes"}, 0, "The firmware is the newest, need no updating!\n");
+}
+
+// While the update has the box in its loader, a first signal only gets the time still to go;
+// a second one within a few seconds ends the program with the box's state and how to finish.
+TEST_F(CliEndToEnd, SignalsAreHeldDuringTheFirmwareUpdate) {
+    sim_ = std::make_unique<SimProcess>(
+        std::vector<std::string>{"--device", "13", "--version", "KX_VELDRAN V02.72A"}, true);
+    ASSERT_TRUE(sim_->Started()) << sim_->Log();
+    TempDir io;
+    const pid_t cli = Spawn({KX_CLI_PROGRAM, "update-firmware", "--yes", "--port", sim_->PtyPath(),
+                             "--settings", settings_, "--lang", "en"},
+                            io.File("out"), io.File("err"), dir_.Path());
+    ASSERT_GT(cli, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!Has(ReadFile(io.File("out")), "Start updating firmware") &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // into the write
+    kill(cli, SIGINT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const bool runsOn = waitpid(cli, nullptr, WNOHANG) == 0;
+    const std::string first = ReadFile(io.File("err"));
+    ASSERT_TRUE(runsOn) << first;
+    kill(cli, SIGTERM);
+    EXPECT_EQ(Wait(cli, std::chrono::seconds(5)), 1);
+    std::smatch toGo;
+    ASSERT_TRUE(std::regex_search(first, toGo,
+                                  std::regex("cannot be interrupted safely.*about "
+                                             "(\\d+) s to go")))
+        << first;
+    // About 30 s in all, one of them gone.
+    EXPECT_TRUE(std::stoi(toGo[1]) >= 15 && std::stoi(toGo[1]) <= 60) << first;
+    EXPECT_TRUE(Has(ReadFile(io.File("err")),
+                    "left in its loader with its firmware erased or "
+                    "partly written"));
 }
 
 TEST_F(CliEndToEnd, BslPasswordComesFromThePasswordFile) {

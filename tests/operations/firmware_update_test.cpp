@@ -1,5 +1,8 @@
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <span>
+#include <tuple>
 
 #include "operations/firmware_container.h"
 #include "ops_test_helpers.h"
@@ -65,6 +68,9 @@ std::string ExpectedTalk(bool patched) {
     return talk + "TSJ";
 }
 
+constexpr const char* kReadBackLine =
+    "Firmware written; reading it back to check it (about 16 s), do not interrupt...\r\n";
+
 // With wire times on: the read-back costs its 9600-baud wire time, 11 bits a character; per
 // 128-byte block a 10-byte request, a 134-byte reply and the 2-byte sync: 13,548 characters.
 TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
@@ -72,13 +78,14 @@ TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
     const auto outcome = b.Run();
     ASSERT_TRUE(outcome.success) << b.out.Text();
     EXPECT_TRUE(outcome.disableUpdateButton && outcome.portReopened);
-    EXPECT_EQ(b.out.ShownText(), Msg(51) + Msg(53));
+    // The bar covers the write and the read-back; the read-back has its own line.
+    EXPECT_EQ(b.out.ShownText(), Msg(51) + kReadBackLine + Msg(53));
     EXPECT_TRUE(b.out.Balanced());
     ASSERT_EQ(b.Talk(), ExpectedTalk(false));
     const auto rx = b.At('R');  // the stand-in: 0x1100.., the vectors, reset to 0x1200
     EXPECT_EQ((std::vector{b.At('T')[0], rx[0], rx[92], rx[93], b.At('J')[0]}),
               (std::vector{0x0FFAu, 0x1100u, 0x3F00u, 0xFFE0u, 0x1200u}));
-    EXPECT_EQ(std::tuple(b.out.ProgressPos(), b.out.ProgressUpper()), std::tuple(11856U, 11856U));
+    EXPECT_EQ(std::tuple(b.out.ProgressPos(), b.out.ProgressUpper()), std::tuple(23712U, 23712U));
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
     ASSERT_EQ(b.link.GetVersion(reply), link::kLinkOk);  // the written firmware answers
     EXPECT_EQ(link::VersionText(reply), "KX_VELDRAN V02.73A");
@@ -102,20 +109,59 @@ TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
 TEST(FirmwareUpdateTest, VersionJudgementAndFailedWrites) {
     for (auto id : {"KX_VELDRAN V02.73", "KX_VELDRAN V02.80A"}) {  // current, newer
         Update b([&](auto& c) { c.identification = id; });
-        EXPECT_FALSE(b.Run().disableUpdateButton);
+        const auto outcome = b.Run();
+        EXPECT_TRUE(outcome.upToDate && !outcome.disableUpdateButton);
         EXPECT_EQ(b.out.ShownText(), Msg(50)) << id;
         EXPECT_EQ(b.Walk(), "GET_VERSION ");
     }
     // A refused firmware block, or one that reads back different, ends the update with the
     // box left in its loader and the button kept for another try.
-    for (const sim::FaultRule fault : {sim::FaultRule{0x12, 5, sim::FaultAction::Nak},
-                                       sim::FaultRule{0x14, 10, sim::FaultAction::Corrupt}}) {
+    for (const auto& [fault, lines] :
+         {std::pair{sim::FaultRule{0x12, 5, sim::FaultAction::Nak}, Msg(51) + Msg(52)},
+          {sim::FaultRule{0x14, 10, sim::FaultAction::Corrupt},
+           Msg(51) + kReadBackLine + Msg(52)}}) {
         Update b([&](auto& c) { c.faults = {fault}; });
-        EXPECT_FALSE(b.Run().disableUpdateButton);
-        EXPECT_EQ(b.out.ShownText(), Msg(51) + Msg(52));
+        const auto outcome = b.Run();
+        EXPECT_FALSE(outcome.disableUpdateButton || outcome.upToDate);
+        EXPECT_EQ(b.out.ShownText(), lines);
         EXPECT_EQ(b.Box().Mode(), sim::BoxMode::Loader);
         EXPECT_TRUE(b.At('J').empty());
     }
+}
+
+// Missing containers, and stand-ins unless allowed, are refused with the way to build with
+// the real files; real containers need no permission.
+TEST(FirmwareUpdateTest, OnlyRealOrAllowedFirmwareIsWritten) {
+    const Bytes real{1, 0, 0x00, 0x11, 1, 0, 0xAA, 0xBB};
+    const auto standIn = ProgrammerFirmwareBytes(), standInPatch = LoaderPatchBytes();
+    using L = UiLanguage;
+    for (const auto& [firmware, patch, lang, what] :
+         {std::tuple{std::span<const std::uint8_t>{}, std::span(real), L::Chinese, "missing from"},
+          {standIn, std::span(real), L::English,
+           "programmer_firmware.bin this program carries is a stand-in"},
+          {std::span(real), standInPatch, L::Chinese,
+           "loader_patch.bin是仅供测试和模拟器使用的替代文件"}}) {
+        const std::string refusal = CarriedFirmwareRefusal(firmware, patch, false, lang);
+        EXPECT_NE(refusal.find(what), std::string::npos) << refusal;
+        EXPECT_NE(refusal.find("cmake -DKX_FIRMWARE_DIR="), std::string::npos) << refusal;
+    }
+    EXPECT_EQ(CarriedFirmwareRefusal(real, real, false, L::English), "");
+    EXPECT_EQ(CarriedFirmwareRefusal(standIn, standInPatch, true, L::English), "");
+
+    // Without the environment's permission nothing reaches the box, not even a question.
+    const char* const set = std::getenv("KX_ALLOW_STANDIN_FIRMWARE");
+    const std::string allowed = set != nullptr ? set : "";
+    unsetenv("KX_ALLOW_STANDIN_FIRMWARE");
+    Update b;
+    int questions = 0;
+    b.out.SetConfirmHandler([&](int, std::string_view) { return ++questions > 0; });
+    const auto outcome = b.Run();
+    setenv("KX_ALLOW_STANDIN_FIRMWARE", allowed.c_str(), 1);
+    EXPECT_TRUE(outcome.noUsableFirmware && !outcome.success);
+    EXPECT_EQ(b.out.ShownText(),
+              CarriedFirmwareRefusal(standIn, standInPatch, false, UiLanguage::English));
+    EXPECT_EQ(std::tuple(b.Walk(), questions), std::tuple("", 0));
+    EXPECT_EQ(b.Box().Identification(), "KX_VELDRAN V02.72A");
 }
 
 TEST(FirmwareUpdateTest, ResetVectorReadFailureAndLostPortStillReportTheWrite) {
@@ -123,7 +169,7 @@ TEST(FirmwareUpdateTest, ResetVectorReadFailureAndLostPortStillReportTheWrite) {
     Update b([](auto& c) { c.faults = {{0x14, 96, sim::FaultAction::NoReply}}; });
     const auto outcome = b.Run();
     EXPECT_TRUE(outcome.success && outcome.portReopened);
-    EXPECT_EQ(b.out.ShownText(), Msg(51) + Msg(53));
+    EXPECT_EQ(b.out.ShownText(), Msg(51) + kReadBackLine + Msg(53));
     EXPECT_TRUE(b.Talk().ends_with("TST"));                     // no jump
     EXPECT_EQ(b.Box().Identification(), "KX_VELDRAN V02.73A");  // the pulse restarts it
 
