@@ -183,6 +183,13 @@ int Session::Discover() {
 int Session::Find() {
     output_.Note(Say(language_, "Programmer on ", "编程器端口：") +
                  PortLabel(link_, discovery_.portIndex));
+    if (discovery_.loaderOnly) {
+        output_.Note(Say(language_,
+                         "Only its loader answers; run 'kxveldran-cli update-firmware' to finish "
+                         "the update.",
+                         "只有引导程序应答；请运行 kxveldran-cli update-firmware 完成升级。"));
+        return kExitFailed;
+    }
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
     if (link_.GetVersion(reply) != link::kLinkOk) {
         output_.Note(std::string(MessageText(6, language_)));
@@ -280,7 +287,7 @@ int Session::Download() {
 
 int Session::Update() {
     const ops::UpdateOutcome outcome =
-        ops::UpdateFirmware(ctx_, resolved_.inputs, discovery_.portIndex);
+        ops::UpdateFirmware(ctx_, resolved_.inputs, discovery_.portPath);
     if (outcome.cancelled) return kExitCancelled;
     if (outcome.connectionLost) return kExitNoProgrammer;
     // A box that needs no update is no failure for a script updating a whole line.

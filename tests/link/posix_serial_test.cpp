@@ -145,6 +145,25 @@ TEST(PosixSerial, LinkRoundTripOverPseudoTerminal) {
     EXPECT_FALSE(direct->IsAlive());
 }
 
+// A run ends with TARGET_RUN, which waits for no reply, and the port may close right after
+// it (the command line ends). A pty reports its transmit queue empty while the bytes are
+// still on their way to the far end, so a close that purges loses the frame now and then.
+TEST(PosixSerial, CloseDeliversTheLastFrame) {
+    Pty box;
+    ASSERT_FALSE(box.slave.empty());
+    PosixPortProvider ports(PortPaths{box.slave});
+    ProgrammerLink link(ports, SystemClock());
+    const Bytes frame = BuildLinkFrame(0x71, Bytes(4, 0));
+    int arrived = 0;
+    for (int run = 0; run < 100; ++run) {
+        ASSERT_EQ(link.OpenPort(0, 115200), kLinkOk);
+        EXPECT_EQ(link.TargetRun(), kLinkCommandFailed);  // no reply class: never waits
+        link.ClosePort();
+        arrived += box.Read(frame.size()) == frame ? 1 : 0;
+    }
+    EXPECT_EQ(arrived, 100);
+}
+
 TEST(PosixSerial, OpenFailuresAreClassified) {
     const fs::path plain = fs::temp_directory_path() / ("kx_plain_" + std::to_string(::getpid()));
     std::fclose(std::fopen(plain.c_str(), "w"));
