@@ -151,6 +151,7 @@ class MainDialog final : public QDialog {
     std::uint16_t targetStatus_ = 0;  // of the last target reply
     std::uint16_t targetChipId_ = 0;
     unsigned storedPortIndex_ = 8;  // where discovery stopped; 8 when nothing answered
+    std::string storedPortPath_;    // that port's path: reopenings use it, not the index
     std::uint32_t imageEnd_ = devices::kDefaultImageEnd;
     std::string viewText_;  // the code view's text, byte for byte
     bool running_ = false;

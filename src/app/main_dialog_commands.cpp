@@ -58,6 +58,7 @@ void MainDialog::EnterSearchingState() {
 
 void MainDialog::ApplyDiscovery(const ops::DiscoveryOutcome& outcome) {
     storedPortIndex_ = outcome.portIndex;
+    storedPortPath_ = outcome.portPath;
     if (!outcome.found) {
         EnterSearchingState();
         bool anyPort = false;
@@ -145,7 +146,7 @@ void MainDialog::DownloadCommand() {
 void MainDialog::UpdateFirmwareCommand() {
     const ops::OperationInputs in = TakeInputs();
     RunOperation([this, &in] {
-        const ops::UpdateOutcome outcome = ops::UpdateFirmware(*ctx_, in, storedPortIndex_);
+        const ops::UpdateOutcome outcome = ops::UpdateFirmware(*ctx_, in, storedPortPath_);
         if (outcome.disableUpdateButton) ui_->updateFirmwareButton->setEnabled(false);
         // Without an open port the status button must offer a new search, or the window
         // could never reach the box again.

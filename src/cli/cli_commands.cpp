@@ -207,6 +207,13 @@ int Session::Discover() {
 int Session::Find() {
     output_.Note(Say(language_, "Programmer on ", "编程器端口：") +
                  PortLabel(link_, discovery_.portIndex));
+    if (discovery_.loaderOnly) {
+        output_.Note(Say(language_,
+                         "Only its loader answers; run 'kxveldran-cli update-firmware' to finish "
+                         "the update.",
+                         "只有引导程序应答；请运行 kxveldran-cli update-firmware 完成升级。"));
+        return kExitFailed;
+    }
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
     if (link_.GetVersion(reply) != link::kLinkOk) {
         output_.AppendMessage(kMsgVersionFailed);
@@ -310,7 +317,7 @@ int Session::Update() {
         {[&hold](bool busy) { hold.Busy(busy); },
          [&hold](std::uint32_t upper, std::uint32_t pos) { hold.Progress(upper, pos); }});
     const ops::UpdateOutcome outcome =
-        ops::UpdateFirmware(ctx_, resolved_.inputs, discovery_.portIndex);
+        ops::UpdateFirmware(ctx_, resolved_.inputs, discovery_.portPath);
     output_.SetWatch({});
     if (outcome.cancelled) return kExitCancelled;
     if (outcome.connectionLost) return kExitNoProgrammer;

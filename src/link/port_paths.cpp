@@ -142,6 +142,11 @@ std::unique_ptr<SerialDevice> PosixPortProvider::Open(unsigned index, std::uint3
     return PosixSerialDevice::Open(path, baud, why);
 }
 
+std::unique_ptr<SerialDevice> PosixPortProvider::OpenPath(const std::string& path,
+                                                          std::uint32_t baud, OpenFailure& why) {
+    return PosixSerialDevice::Open(path, baud, why);
+}
+
 std::string PosixPortProvider::PortName(unsigned index) const {
     const std::size_t slot = std::min<std::size_t>(index, kPortCount - 1);
     if (fixed_) return (*fixed_)[slot];

@@ -53,6 +53,9 @@ class PosixPortProvider final : public PortProvider {
     std::unique_ptr<SerialDevice> Open(unsigned index, std::uint32_t baud,
                                        OpenFailure& why) override;
     std::string PortName(unsigned index) const override;
+    // Opens the device node itself, whatever the list holds now.
+    std::unique_ptr<SerialDevice> OpenPath(const std::string& path, std::uint32_t baud,
+                                           OpenFailure& why) override;
 
   private:
     std::optional<PortPaths> fixed_;

@@ -251,15 +251,21 @@ void PosixSerialDevice::PurgeTransmit() {
     ::tcflush(fd_, TCOFLUSH);
 }
 
-void PosixSerialDevice::Drain(std::uint32_t maxMs) {
-    // Watch the output queue rather than tcdrain(), which can block for good on a
-    // stuck port.
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(maxMs);
+bool PosixSerialDevice::Drain(std::uint32_t maxMs) {
+    // Watch the output queue rather than tcdrain(), which can block for good on a stuck
+    // port. The wait is bounded by twice the wire time of what is queued now, plus 50 ms.
+    int pending = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &pending) != 0) return false;
+    if (pending <= 0) return true;
+    const auto wireMs =
+        static_cast<std::uint64_t>(pending) * 11 * 1000 / std::max<std::uint32_t>(baud_, 1);
+    const auto boundMs = std::min<std::uint64_t>(maxMs, 2 * wireMs + 50);
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(boundMs);
     for (;;) {
-        int pending = 0;
-        if (::ioctl(fd_, TIOCOUTQ, &pending) != 0 || pending <= 0) return;
-        if (SteadyClock::now() >= deadline) return;
         std::this_thread::sleep_for(std::chrono::microseconds(500));
+        if (::ioctl(fd_, TIOCOUTQ, &pending) != 0) return false;
+        if (pending <= 0) return true;
+        if (SteadyClock::now() >= deadline) return false;
     }
 }
 

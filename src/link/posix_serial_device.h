@@ -37,7 +37,7 @@ class PosixSerialDevice final : public SerialDevice {
     bool Write(const std::uint8_t* src, std::size_t n) override;
     void PurgeReceive() override;
     void PurgeTransmit() override;
-    void Drain(std::uint32_t maxMs) override;
+    bool Drain(std::uint32_t maxMs) override;
     bool IsAlive() override;
     void SetDtr(bool asserted) override;
     void SetRts(bool asserted) override;

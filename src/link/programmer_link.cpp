@@ -10,7 +10,9 @@ namespace {
 
 constexpr unsigned kLastPortIndex = 7;
 constexpr int kEvenParity = 2;
-constexpr std::uint32_t kCloseDrainMs = 10;
+// Upper bound of the wait on close: a full 1024-byte queue at 9600 baud takes 1.17 s. The
+// device waits only for the wire time of what it actually holds.
+constexpr std::uint32_t kCloseDrainMs = 1500;
 // Long enough to stay cheap, short enough that a window painting from the idle hook
 // stays smooth.
 constexpr std::uint32_t kWaitSliceMs = 20;
@@ -28,6 +30,7 @@ int ProgrammerLink::OpenPort(unsigned index, std::uint32_t baud, int parity) {
     ClosePort();
     const unsigned clamped = std::min(index, kLastPortIndex);
     openIndex_ = clamped;
+    openPath_ = ports_.PortName(clamped);
     lastOpenFailure_ = OpenFailure::None;
     // The transport only knows 8E1; anything else cannot be honoured.
     if (parity != kEvenParity) {
@@ -36,6 +39,23 @@ int ProgrammerLink::OpenPort(unsigned index, std::uint32_t baud, int parity) {
     }
     OpenFailure why = OpenFailure::None;
     std::unique_ptr<SerialDevice> device = ports_.Open(clamped, baud, why);
+    return TakeOpened(std::move(device), why);
+}
+
+int ProgrammerLink::OpenPortPath(const std::string& path, std::uint32_t baud, int parity) {
+    ClosePort();
+    openPath_ = path;
+    lastOpenFailure_ = OpenFailure::None;
+    if (parity != kEvenParity) {
+        lastOpenFailure_ = OpenFailure::ConfigureFailed;
+        return kLinkOpenFailed;
+    }
+    OpenFailure why = OpenFailure::None;
+    std::unique_ptr<SerialDevice> device = ports_.OpenPath(path, baud, why);
+    return TakeOpened(std::move(device), why);
+}
+
+int ProgrammerLink::TakeOpened(std::unique_ptr<SerialDevice> device, OpenFailure why) {
     if (!device) {
         lastOpenFailure_ = why == OpenFailure::None ? OpenFailure::NoSuchPort : why;
         return kLinkOpenFailed;
@@ -48,8 +68,9 @@ int ProgrammerLink::OpenPort(unsigned index, std::uint32_t baud, int parity) {
 
 void ProgrammerLink::ClosePort() {
     if (!device_) return;
-    device_->Drain(kCloseDrainMs);
-    device_->PurgeTransmit();
+    // Purging a queue that still holds the last frame (TARGET_RUN at the end of a run)
+    // would throw it away; only a queue that does not empty is given up.
+    if (!device_->Drain(kCloseDrainMs)) device_->PurgeTransmit();
     device_->PurgeReceive();
     device_.reset();
 }

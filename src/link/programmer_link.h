@@ -26,14 +26,21 @@ public:
     // with 8 data bits, even parity, one stop bit. 0 on success, 1 on any failure;
     // LastOpenFailure() then says why.
     int OpenPort(unsigned index, std::uint32_t baud, int parity = 2);
+    // The same for the port named `path` (see OpenPath()), wherever it now stands among the
+    // indices; 1 with NoSuchPort once it is gone.
+    int OpenPortPath(const std::string& path, std::uint32_t baud, int parity = 2);
     OpenFailure LastOpenFailure() const { return lastOpenFailure_; }
-    // Lets pending output drain for at most 10 ms, purges both directions, closes.
-    // Harmless when nothing is open.
+    // Waits until what was written has left (bounded by its wire time, at most 1.5 s), then
+    // closes. Only a queue that did not empty in that time is discarded. Harmless when
+    // nothing is open.
     void ClosePort();
     // False (and the port closed) once the device has vanished.
     bool IsPortAlive();
     bool IsOpen() const { return device_ != nullptr; }
     unsigned OpenIndex() const { return openIndex_; }
+    // Name of the port last opened (its device path), kept after a close; empty when the
+    // provider names none. Reopening by it finds the same device after the list changed.
+    const std::string& OpenPath() const { return openPath_; }
     std::string PortName(unsigned index) const { return ports_.PortName(index); }
 
     // Queued byte count after waiting until `count` (unsigned 16-bit) bytes are there or
@@ -88,8 +95,11 @@ private:
     Clock& clock_;
     std::unique_ptr<SerialDevice> device_;
     unsigned openIndex_ = 0;
+    std::string openPath_;
     OpenFailure lastOpenFailure_ = OpenFailure::None;
     std::function<void()> idleHook_;
+
+    int TakeOpened(std::unique_ptr<SerialDevice> device, OpenFailure why);
 };
 
 // Identification text of a GET_VERSION reply (bytes from offset 4 up to the first NUL).

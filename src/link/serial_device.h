@@ -41,8 +41,10 @@ public:
     virtual void PurgeReceive() = 0;
     virtual void PurgeTransmit() = 0;
 
-    // Waits at most `maxMs` for the transmit queue to empty.
-    virtual void Drain(std::uint32_t maxMs) = 0;
+    // Waits, at most `maxMs`, until the transmit queue is empty. True when it is (what was
+    // written then reaches the line even if the device is closed at once); false when the
+    // queue did not empty in time.
+    virtual bool Drain(std::uint32_t maxMs) = 0;
 
     // Liveness probe: false once the device has vanished (adapter pulled, pty closed).
     virtual bool IsAlive() = 0;
@@ -62,6 +64,16 @@ public:
                                                OpenFailure& why) = 0;
     // Human-readable name of the port behind an index ("/dev/ttyUSB0"), empty if none.
     virtual std::string PortName(unsigned index) const = 0;
+    // Opens the port named `path` (a PortName found earlier) wherever it now stands in the
+    // list; NoSuchPort once it is gone. By default the indices are searched for the name.
+    virtual std::unique_ptr<SerialDevice> OpenPath(const std::string& path, std::uint32_t baud,
+                                                   OpenFailure& why) {
+        for (unsigned index = 0; !path.empty() && index < 8; ++index) {
+            if (PortName(index) == path) return Open(index, baud, why);
+        }
+        why = OpenFailure::NoSuchPort;
+        return nullptr;
+    }
 };
 
 }  // namespace kx::link

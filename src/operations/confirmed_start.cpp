@@ -9,7 +9,9 @@ ConfirmedStart StartConfirmedOperation(OperationContext& ctx, int confirmMessage
     if (!CheckConnection(ctx)) return ConfirmedStart::ConnectionLost;
     if (!ctx.out.ConfirmMessage(confirmMessage)) return ConfirmedStart::Cancelled;
     ctx.out.ClearOutput();
-    if (!ctx.link.IsOpen()) {
+    // Probe the device: an adapter pulled while the question was open must count as a
+    // lost connection here, not as a failed command later.
+    if (!ctx.link.IsPortAlive()) {
         ctx.out.AppendMessage(kMsgPortGone);
         return ConfirmedStart::ConnectionLost;
     }

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 #include "link/open_failure.h"
+#include "operations/loader_probe.h"
 #include "operations/operations.h"
 #include "operations/version_check.h"
 
@@ -21,6 +23,7 @@ constexpr int kMsgConnected = 10;
 DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
     DiscoveryOutcome outcome;
     std::vector<std::string> hints;
+    std::vector<std::pair<unsigned, std::string>> silent;  // opened, but nothing answered
     for (unsigned index = 0; index < kPortCount; ++index) {
         outcome.portIndex = index;
         if (ctx.link.OpenPort(index, kNormalBaud, kEvenParity) == link::kLinkOk) {
@@ -28,9 +31,11 @@ DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
             if (ctx.link.GetVersion(reply) == link::kLinkOk) {
                 // Any answering box counts as found; the operations judge the version.
                 outcome.found = true;
+                outcome.portPath = ctx.link.OpenPath();
                 outcome.firmwareOlder = JudgeVersionReply(reply) == FirmwareVerdict::Older;
                 break;
             }
+            silent.emplace_back(index, ctx.link.OpenPath());
         } else if (ctx.link.LastOpenFailure() == link::OpenFailure::AccessDenied) {
             // Without this a Linux user who is not in 'dialout' only ever sees "failed".
             hints.push_back(
@@ -38,6 +43,19 @@ DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
                 "\r\n");
         }
         ctx.link.ClosePort();
+    }
+    // Only when no firmware answered: a box that an unfinished update left in its loader
+    // answers nothing but the sync at 9600. It stays open at the normal speed, like any
+    // box; the update finds its loader again.
+    for (std::size_t i = 0; !outcome.found && i < silent.size(); ++i) {
+        const auto& [index, path] = silent[i];
+        if (!LoaderAnswers(ctx, path)) continue;
+        if (ctx.link.OpenPortPath(path, kNormalBaud, kEvenParity) != link::kLinkOk) continue;
+        outcome.found = true;
+        outcome.loaderOnly = true;
+        outcome.firmwareOlder = true;
+        outcome.portIndex = index;
+        outcome.portPath = path;
     }
 
     if (!outcome.found) {
@@ -48,7 +66,11 @@ DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
         outcome.hints = std::move(hints);
         return outcome;
     }
-    ctx.out.ShowMessage(kMsgConnected);
+    if (outcome.loaderOnly) {
+        ctx.out.ShowText(LoaderOnlyText(ctx.out.Language(), false));
+    } else {
+        ctx.out.ShowMessage(kMsgConnected);
+    }
     return outcome;
 }
 

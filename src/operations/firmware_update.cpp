@@ -9,6 +9,7 @@
 
 #include "operations/confirmed_start.h"
 #include "operations/firmware_container.h"
+#include "operations/loader_probe.h"
 #include "operations/operations.h"
 #include "operations/version_check.h"
 
@@ -235,13 +236,19 @@ class LoaderSession {
     PasswordBytes erasedPassword_{};
 };
 
+// A port that is gone from the list is a lost programmer (9); one that is there but will
+// not open, a port that failed (5).
+int PortFailureMessage(const OperationContext& ctx) {
+    return ctx.link.LastOpenFailure() == link::OpenFailure::NoSuchPort ? kMsgConnectFailed
+                                                                       : kMsgPortGone;
+}
+
 // Everything between the switch to the loader and the success message; false after
 // reporting the failure.
-bool RunLoaderSession(OperationContext& ctx, const CarriedCode& code, unsigned portIndex) {
+bool RunLoaderSession(OperationContext& ctx, const CarriedCode& code, const std::string& path) {
     Output& out = ctx.out;
-    ctx.link.ClosePort();
-    if (ctx.link.OpenPort(portIndex, kLoaderBaud) != link::kLinkOk) {
-        out.AppendMessage(kMsgPortGone);
+    if (ctx.link.OpenPortPath(path, kLoaderBaud) != link::kLinkOk) {
+        out.AppendMessage(PortFailureMessage(ctx));
         return false;
     }
     LoaderSession loader(ctx);
@@ -290,8 +297,9 @@ std::string CarriedFirmwareRefusal(UiLanguage language) {
                                   language);
 }
 
-UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& /*in*/,
-                             unsigned storedPortIndex) {
+namespace {
+
+UpdateOutcome Update(OperationContext& ctx, const std::string& portPath) {
     UpdateOutcome outcome;
     Output& out = ctx.out;
 
@@ -317,11 +325,17 @@ UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& /*in*
     }
 
     std::array<std::uint8_t, link::kVersionReplySize> versionReply{};
-    if (ctx.link.GetVersion(versionReply) != link::kLinkOk) {
+    // A box whose last update did not finish answers only its loader; the update goes on
+    // from there (mass erase first, so what was half written does not matter).
+    const bool inLoader = ctx.link.GetVersion(versionReply) != link::kLinkOk;
+    if (inLoader && !LoaderAnswers(ctx, portPath)) {
+        ctx.link.OpenPortPath(portPath, kNormalBaud);  // as it was, for a box that recovers
         out.AppendMessage(kMsgConnectFailed);
         return outcome;
     }
-    switch (JudgeVersionReply(versionReply)) {
+    if (inLoader) out.AppendShownText(LoaderOnlyText(out.Language(), true));
+    // No firmware at all counts as older than the carried one.
+    switch (inLoader ? FirmwareVerdict::Older : JudgeVersionReply(versionReply)) {
         case FirmwareVerdict::Foreign:
             out.AppendMessage(kMsgForeignFirmware);
             return outcome;
@@ -334,26 +348,39 @@ UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& /*in*
             break;
     }
 
-    if (ctx.link.EnterLoader() != link::kLinkOk) {
+    if (!inLoader && ctx.link.EnterLoader() != link::kLinkOk) {
         out.AppendMessage(kMsgConnectFailed);
         return outcome;
     }
     out.AppendMessage(kMsgStartUpdate);
     {
         BusyScope busy(out);
-        if (!RunLoaderSession(ctx, *code, storedPortIndex)) return outcome;
+        if (!RunLoaderSession(ctx, *code, portPath)) return outcome;
     }
     outcome.success = true;
 
     ctx.link.ResetProgrammer();
     ctx.link.ClosePort();
-    if (ctx.link.OpenPort(storedPortIndex, kNormalBaud) == link::kLinkOk) {
+    if (ctx.link.OpenPortPath(portPath, kNormalBaud) == link::kLinkOk) {
         outcome.portReopened = true;
     } else {
-        out.ShowMessage(kMsgPortGone);
+        out.ShowMessage(PortFailureMessage(ctx));
     }
     out.CompletionBeep();
     outcome.disableUpdateButton = true;
+    return outcome;
+}
+
+}  // namespace
+
+UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& /*in*/,
+                             const std::string& portPath) {
+    UpdateOutcome outcome = Update(ctx, portPath);
+    // A box pulled mid-update: the step's message stays, and the caller learns that the
+    // link is gone rather than that one command failed.
+    if (!outcome.success && !outcome.cancelled && !outcome.connectionLost) {
+        outcome.connectionLost = !ctx.link.IsPortAlive();
+    }
     return outcome;
 }
 

@@ -107,9 +107,7 @@ bool FillStore(OperationContext& ctx, const OfflineSetupRecord& record,
     return true;
 }
 
-}  // namespace
-
-DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in) {
+DownloadOutcome Download(OperationContext& ctx, const OperationInputs& in) {
     DownloadOutcome outcome;
     Output& out = ctx.out;
     const std::uint32_t startTick = ctx.clock.NowMs();
@@ -160,6 +158,18 @@ DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in
     outcome.success = true;
     out.AppendElapsedTime(startTick);
     out.CompletionBeep();
+    return outcome;
+}
+
+}  // namespace
+
+DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in) {
+    DownloadOutcome outcome = Download(ctx, in);
+    // A box pulled mid-download: the step's message stays, and the caller learns that the
+    // link is gone rather than that one command failed.
+    if (!outcome.success && !outcome.cancelled && !outcome.connectionLost) {
+        outcome.connectionLost = !ctx.link.IsPortAlive();
+    }
     return outcome;
 }
 

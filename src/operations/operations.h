@@ -19,11 +19,15 @@ inline constexpr const char* kExpectedIdentification = "KX_VELDRAN V02.73A";
 struct DiscoveryOutcome {
     bool found = false;
     unsigned portIndex = 8;          // index the scan stopped on; 8 when nothing answered
+    std::string portPath;            // the port's device path: later reopenings use this
     bool firmwareOlder = false;      // enable the firmware-update button
+    bool loaderOnly = false;         // only the box's loader answers: an update did not finish
     std::vector<std::string> hints;  // e.g. ports refused for lack of permission
 };
-// Tries COM1..COM8 in turn; the first port whose box answers GET_VERSION stays open.
-// Shows message 10 or 9 (followed by any hints).
+// Tries COM1..COM8 in turn; the first port whose box answers GET_VERSION stays open. If
+// none does, the ports that opened are asked for the box's loader at 9600 (loaderOnly;
+// the port stays open at 115200). Shows message 10, the loader line, or message 9
+// (followed by any hints).
 DiscoveryOutcome FindProgrammer(OperationContext& ctx);
 // True when the open port is still usable; otherwise shows message 9 and returns false
 // (the caller returns to its searching state).
@@ -55,7 +59,7 @@ ReadOutcome ReadTarget(OperationContext& ctx, const OperationInputs& in);
 struct DownloadOutcome {
     bool success = false;
     bool cancelled = false;
-    bool connectionLost = false;
+    bool connectionLost = false;  // the port is gone (before or during the download)
 };
 DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in);
 
@@ -63,14 +67,16 @@ DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in
 struct UpdateOutcome {
     bool success = false;
     bool cancelled = false;
-    bool connectionLost = false;
+    bool connectionLost = false;       // the port is gone (before or during the update)
     bool disableUpdateButton = false;  // the update ran to its end
     bool portReopened = false;         // the port is open again at 115200
     bool upToDate = false;             // the box's firmware needs no update (message 50)
     bool noUsableFirmware = false;     // this build carries nothing it may write; nothing sent
 };
+// Reopens the port by `portPath` (the path discovery found) at 9600 and back. A box that
+// answers only its loader is updated from there.
 UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& in,
-                             unsigned storedPortIndex);
+                             const std::string& portPath);
 // Why the update must not write these containers into a box (missing, damaged, or stand-ins
 // while `allowStandIn` is off), as a pane text in `language`; empty when it may.
 std::string CarriedFirmwareRefusal(std::span<const std::uint8_t> firmware,

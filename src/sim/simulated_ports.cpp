@@ -22,6 +22,7 @@ void VirtualTime::AdvanceTo(std::uint64_t us) {
 struct SimulatedPorts::Port {
     std::unique_ptr<Box> box;  // null: a silent device
     bool open = false;
+    std::string name;
 };
 
 namespace {
@@ -87,7 +88,8 @@ class SimulatedDevice final : public link::SerialDevice {
         if (Box* b = Live()) b->DiscardOutput();
     }
     void PurgeTransmit() override {}
-    void Drain(std::uint32_t /*maxMs*/) override {}
+    // Written bytes reach the box at once.
+    bool Drain(std::uint32_t /*maxMs*/) override { return true; }
 
     bool IsAlive() override { return !(port_->box && port_->box->Vanished()); }
 
@@ -135,12 +137,35 @@ SimulatedPorts::~SimulatedPorts() = default;
 Box& SimulatedPorts::AddBox(unsigned index, BoxConfig config) {
     auto port = std::make_shared<Port>();
     port->box = std::make_unique<Box>(std::move(config));
+    port->name = FreshName(index);
     ports_[Slot(index)] = port;
     return *port->box;
 }
 
 void SimulatedPorts::AddSilentPort(unsigned index) {
-    ports_[Slot(index)] = std::make_shared<Port>();
+    auto port = std::make_shared<Port>();
+    port->name = FreshName(index);
+    ports_[Slot(index)] = port;
+}
+
+std::string SimulatedPorts::FreshName(unsigned index) const {
+    const std::string base = "sim:COM" + std::to_string(Slot(index) + 1);
+    std::string name = base;
+    // The port being replaced at `index` gives its name up.
+    const auto taken = [this, index](const std::string& n) {
+        for (unsigned i = 0; i < ports_.size(); ++i) {
+            if (i != Slot(index) && ports_[i] && ports_[i]->name == n) return true;
+        }
+        return false;
+    };
+    for (int copy = 2; taken(name); ++copy) name = base + "#" + std::to_string(copy);
+    return name;
+}
+
+void SimulatedPorts::MovePort(unsigned from, unsigned to) {
+    if (Slot(from) == Slot(to)) return;
+    ports_[Slot(to)] = std::move(ports_[Slot(from)]);
+    ports_[Slot(from)].reset();
 }
 
 void SimulatedPorts::RemovePort(unsigned index) {
@@ -168,8 +193,8 @@ std::unique_ptr<link::SerialDevice> SimulatedPorts::Open(unsigned index, std::ui
 }
 
 std::string SimulatedPorts::PortName(unsigned index) const {
-    const unsigned slot = Slot(index);
-    return ports_[slot] ? "sim:COM" + std::to_string(slot + 1) : std::string();
+    const auto& port = ports_[Slot(index)];
+    return port ? port->name : std::string();
 }
 
 }  // namespace kx::sim

@@ -41,11 +41,16 @@ class SimulatedPorts final : public link::PortProvider {
     // A port whose device never answers (another kind of device on COMx).
     void AddSilentPort(unsigned index);
     void RemovePort(unsigned index);
+    // The port on `from` now stands at `to` (an adapter plugged in or pulled ahead of it),
+    // replacing whatever was there; it keeps its name, as a device node does.
+    void MovePort(unsigned from, unsigned to);
     // The box on `index`, or null.
     Box* BoxAt(unsigned index);
 
     std::unique_ptr<link::SerialDevice> Open(unsigned index, std::uint32_t baud,
                                              link::OpenFailure& why) override;
+    // "sim:COM<n>" after the index the port was added at ("sim:COM<n>#2" if a port moved
+    // away from there still holds that name).
     std::string PortName(unsigned index) const override;
 
     std::uint64_t NowUs() { return time_->NowUs(); }
@@ -53,6 +58,8 @@ class SimulatedPorts final : public link::PortProvider {
     struct Port;
 
   private:
+    std::string FreshName(unsigned index) const;
+
     std::shared_ptr<VirtualTime> time_;
     std::array<std::shared_ptr<Port>, 8> ports_;
 };

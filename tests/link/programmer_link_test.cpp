@@ -81,9 +81,10 @@ struct FakeWire final : PortProvider {
             w.Log("purge rx");
         }
         void PurgeTransmit() override { w.Log("purge tx"); }
-        void Drain(std::uint32_t maxMs) override {
+        bool Drain(std::uint32_t maxMs) override {
             w.clock.Advance(std::min(maxMs, w.transmitBusyMs));
             w.Log("drained");
+            return w.transmitBusyMs <= maxMs;
         }
         bool IsAlive() override { return w.alive; }
         void SetDtr(bool on) override { w.Log(on ? "dtr on" : "dtr off"); }
@@ -278,22 +279,31 @@ TEST(LinkPorts, OpenCloseLivenessAndLines) {
     link.ResetProgrammer();
     EXPECT_EQ(wire.log, (std::vector<std::string>{"0 dtr on", "0 rts off", "30 dtr off",
                                                   "90 purge tx", "90 purge rx"}));
-    // Close waits at most 10 ms for a stuck transmitter, then purges and closes.
-    wire.transmitBusyMs = 5000;
-    wire.log.clear();
-    link.ClosePort();
-    EXPECT_EQ(wire.log, (std::vector<std::string>{"100 drained", "100 purge tx", "100 purge rx",
-                                                  "100 closed"}));
+    // Close lets written bytes leave and keeps them; only a queue that is still stuck when
+    // the wait runs out is discarded.
+    for (const std::uint32_t busy : {300u, 5000u}) {
+        ASSERT_EQ(link.OpenPort(0, 115200), kLinkOk);
+        wire.transmitBusyMs = busy;
+        wire.log.clear();
+        const std::uint32_t start = clock.NowMs();
+        link.ClosePort();
+        const bool stuck = busy == 5000;
+        EXPECT_EQ(clock.NowMs() - start, stuck ? 1500u : 300u);
+        EXPECT_EQ(std::count(wire.log.begin(), wire.log.end(),
+                             std::to_string(clock.NowMs()) + " purge tx"),
+                  stuck ? 1 : 0);
+        EXPECT_EQ(wire.log.back(), std::to_string(clock.NowMs()) + " closed");
+    }
     EXPECT_EQ(link.OpenPort(0, 115200), kLinkOk);
     wire.log.clear();
     link.SetDtrLine(2);
     link.SetRtsLine(1);
-    EXPECT_EQ(wire.log, (std::vector<std::string>{"100 dtr on", "100 rts on"}));
+    EXPECT_EQ(wire.log, (std::vector<std::string>{"1890 dtr on", "1890 rts on"}));
     EXPECT_TRUE(link.IsPortAlive());
     wire.alive = false;
     EXPECT_FALSE(link.IsPortAlive());
     EXPECT_FALSE(link.IsOpen());
-    EXPECT_EQ(wire.log.back(), "100 closed");
+    EXPECT_EQ(wire.log.back(), "1890 closed");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "operations/firmware_container.h"
+#include "operations/loader_probe.h"
 #include "ops_test_helpers.h"
 
 namespace kx::ops {
@@ -33,14 +34,18 @@ constexpr unsigned kPort = 2;  // the update reopens the port it was given
 
 // A box with older firmware and a loader that needs no patch, unless `edit` says otherwise.
 struct Update : Bench {
-    explicit Update(const std::function<void(sim::BoxConfig&)>& edit = {}) {
+    explicit Update(const std::function<void(sim::BoxConfig&)>& edit = {},
+                    UiLanguage language = UiLanguage::English)
+        : Bench(language) {
         AddBox(13, kPort, [&](auto& c) {
             c.identification = "KX_VELDRAN V02.72A";
             c.loaderVersion = 0x0111;
             if (edit) edit(c);
         });
     }
-    UpdateOutcome Run() { return UpdateFirmware(ctx, in, kPort); }
+    UpdateOutcome Run(const std::string& path = "sim:COM3") {
+        return UpdateFirmware(ctx, in, path);
+    }
     // What the loader received at 9600 baud, a letter a frame: S sync, M MASS_ERASE,
     // P RX_PASSWORD, R RX_DATA_BLOCK, T TX_DATA_BLOCK, J LOAD_PC.
     std::string Talk(char letter = 0, std::vector<unsigned>* addresses = nullptr) {
@@ -106,26 +111,13 @@ TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
     EXPECT_EQ(std::count(jumps.begin(), jumps.end(), 0x0220u), 95);
 }
 
-TEST(FirmwareUpdateTest, VersionJudgementAndFailedWrites) {
+TEST(FirmwareUpdateTest, VersionJudgement) {
     for (auto id : {"KX_VELDRAN V02.73", "KX_VELDRAN V02.80A"}) {  // current, newer
         Update b([&](auto& c) { c.identification = id; });
         const auto outcome = b.Run();
         EXPECT_TRUE(outcome.upToDate && !outcome.disableUpdateButton);
         EXPECT_EQ(b.out.ShownText(), Msg(50)) << id;
         EXPECT_EQ(b.Walk(), "GET_VERSION ");
-    }
-    // A refused firmware block, or one that reads back different, ends the update with the
-    // box left in its loader and the button kept for another try.
-    for (const auto& [fault, lines] :
-         {std::pair{sim::FaultRule{0x12, 5, sim::FaultAction::Nak}, Msg(51) + Msg(52)},
-          {sim::FaultRule{0x14, 10, sim::FaultAction::Corrupt},
-           Msg(51) + kReadBackLine + Msg(52)}}) {
-        Update b([&](auto& c) { c.faults = {fault}; });
-        const auto outcome = b.Run();
-        EXPECT_FALSE(outcome.disableUpdateButton || outcome.upToDate);
-        EXPECT_EQ(b.out.ShownText(), lines);
-        EXPECT_EQ(b.Box().Mode(), sim::BoxMode::Loader);
-        EXPECT_TRUE(b.At('J').empty());
     }
 }
 
@@ -177,6 +169,72 @@ TEST(FirmwareUpdateTest, ResetVectorReadFailureAndLostPortStillReportTheWrite) {
     const auto lost = gone.Run();
     EXPECT_TRUE(lost.success && lost.disableUpdateButton && !lost.portReopened);
     EXPECT_EQ(gone.out.ShownText(), Msg(5));
+}
+
+// Discovery keeps the path of the box's port, and the update reopens that path (at 9600
+// and back) although an adapter plugged in meanwhile moved the box to another index. A
+// path that has gone is a lost programmer.
+TEST(FirmwareUpdateTest, ReopensThePathDiscoveryFound) {
+    for (const bool gone : {false, true}) {
+        Update b;
+        const DiscoveryOutcome found = FindProgrammer(b.ctx);
+        ASSERT_TRUE(found.found && found.firmwareOlder);
+        b.ports.sim.MovePort(kPort, kPort + 1);
+        b.boxIndex = kPort + 1;
+        b.ports.sim.AddSilentPort(kPort);
+        if (gone) b.ports.sim.RemovePort(kPort + 1);  // the link still holds it open
+        const UpdateOutcome outcome = b.Run(found.portPath);
+        EXPECT_EQ(std::tuple(outcome.success, outcome.portReopened, outcome.connectionLost),
+                  std::tuple(!gone, !gone, gone));
+        EXPECT_EQ(b.out.ShownText(), Msg(51) + Msg(gone ? 9 : 53));
+        if (!gone) {
+            EXPECT_EQ(b.Box().Identification(), "KX_VELDRAN V02.73A");
+        }
+    }
+}
+
+// A refused firmware block, or one that reads back different, ends the update with the box
+// left in its loader at 9600, deaf to everything else, and the button kept. The update run
+// again (after a new search, or at once as the window allows) goes from the mass erase to
+// the start of the new firmware, with the patch for an old loader.
+TEST(FirmwareUpdateTest, AnUnfinishedUpdateIsFinishedFromTheLoader) {
+    for (const auto& [fault, loader, language] :
+         {std::tuple{sim::FaultRule{0x12, 47, sim::FaultAction::Nak}, 0x0111, UiLanguage::English},
+          {sim::FaultRule{0x14, 10, sim::FaultAction::Corrupt}, 0x0110, UiLanguage::Chinese}}) {
+        Update b(
+            [&](auto& c) {
+                c.loaderVersion = static_cast<std::uint16_t>(loader);
+                c.faults = {fault};
+            },
+            language);
+        const std::string readBack =
+            language == UiLanguage::English
+                ? kReadBackLine
+                : "固件已写入，正在读回校验（约16秒），请勿中断...\r\n";
+        const bool failsInReadBack = fault.action == sim::FaultAction::Corrupt;
+        EXPECT_FALSE(b.Run().disableUpdateButton);
+        EXPECT_EQ(b.out.ShownText(),
+                  Msg(51, language) + (failsInReadBack ? readBack : "") + Msg(52, language));
+        ASSERT_EQ(b.Box().Mode(), sim::BoxMode::Loader);
+
+        if (language == UiLanguage::English) {
+            const DiscoveryOutcome found = FindProgrammer(b.ctx);
+            EXPECT_TRUE(found.found && found.loaderOnly && found.firmwareOlder);
+            EXPECT_EQ(std::tuple(found.portPath, b.link.OpenPath()),
+                      std::tuple("sim:COM3", "sim:COM3"));
+            EXPECT_EQ(b.out.ShownText(), LoaderOnlyText(language, false));
+        }
+        const UpdateOutcome again = b.Run();
+        ASSERT_TRUE(again.success && again.portReopened) << b.out.Text();
+        EXPECT_EQ(b.out.ShownText(),
+                  LoaderOnlyText(language, true) + Msg(51, language) + readBack +
+                      Msg(53, language));
+        const std::string talk = b.Talk();
+        EXPECT_EQ(std::count(talk.begin(), talk.end(), 'M'), 2);
+        std::array<std::uint8_t, link::kVersionReplySize> reply{};
+        ASSERT_EQ(b.link.GetVersion(reply), link::kLinkOk);
+        EXPECT_EQ(link::VersionText(reply), "KX_VELDRAN V02.73A");
+    }
 }
 
 }  // namespace

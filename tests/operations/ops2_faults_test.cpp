@@ -52,6 +52,7 @@ TEST_P(Ops2FaultTest, EndsWithItsMessageInTime) {
     Bench b;
     const auto withFault = [&](sim::BoxConfig& k) { k.faults = {{c.code, 1, kFaults[fault]}}; };
     bool success = false;
+    bool lost = false;
     if (op == "Read") {
         b.AddBox(49, 0, withFault);  // F2619: two blocks each side of 0x10000
         b.in.readAddressText = "0FF00";
@@ -61,14 +62,18 @@ TEST_P(Ops2FaultTest, EndsWithItsMessageInTime) {
         b.AddBox(13, 0, withFault);
         FillImage(*b.image, 0x2000, 0x2090);
         FillImage(*b.image, 0x3000, 0x3090);  // three chunks
-        success = DownloadOffline(b.ctx, b.in).success;
+        const DownloadOutcome outcome = DownloadOffline(b.ctx, b.in);
+        success = outcome.success;
+        lost = outcome.connectionLost;
     } else {
         b.AddBox(13, 0, [&](auto& k) {
             withFault(k);
             k.identification = "KX_VELDRAN V02.72A";
             k.loaderVersion = 0x0110;
         });
-        success = UpdateFirmware(b.ctx, b.in, 0).success;
+        const UpdateOutcome outcome = UpdateFirmware(b.ctx, b.in, b.ports.PortName(0));
+        success = outcome.success;
+        lost = outcome.connectionLost;
     }
 
     const int expected = c.message[fault];
@@ -78,6 +83,28 @@ TEST_P(Ops2FaultTest, EndsWithItsMessageInTime) {
     EXPECT_EQ(std::tuple(success, b.out.BeepCount()), std::tuple(good, good ? 1 : 0));
     EXPECT_TRUE(b.out.Balanced());
     EXPECT_LE(b.ElapsedMs(), 5000U);
+    // A box gone mid-operation is a lost connection (the command line's exit 3).
+    if (op != "Read") {
+        EXPECT_EQ(lost, kFaults[fault] == FaultAction::Vanish);
+    }
+}
+
+// An adapter pulled while the question is open: the operation notices before it sends
+// anything, and says that the connection is lost.
+TEST(ConfirmedStartTest, BoxPulledDuringTheQuestionIsALostConnection) {
+    for (const bool update : {false, true}) {
+        Bench b;
+        b.AddBox(13, 0, [](auto& c) { c.identification = "KX_VELDRAN V02.72A"; });
+        b.out.SetConfirmHandler([&b](int, std::string_view) {
+            b.Box().Vanish(0);
+            return true;
+        });
+        const bool lost = update ? UpdateFirmware(b.ctx, b.in, b.ports.PortName(0)).connectionLost
+                                 : DownloadOffline(b.ctx, b.in).connectionLost;
+        EXPECT_TRUE(lost);
+        EXPECT_EQ(b.out.ShownText(), Msg(5));
+        EXPECT_EQ(b.Walk(), "");
+    }
 }
 
 std::string CaseName(const ::testing::TestParamInfo<std::tuple<Case, std::size_t>>& p) {

@@ -35,7 +35,8 @@ class RecordingOutput : public TextOutput {
     void OnBusy(bool on) override { ++(on ? busyOn : busyOff); }
 };
 
-// The simulated ports; indices in `denied` refuse to open for lack of permission.
+// The simulated ports, named as the simulator names them ("/dev/ttyS<n>" where it has none);
+// indices in `denied` refuse to open for lack of permission.
 class BenchPorts final : public link::PortProvider {
   public:
     explicit BenchPorts(Clock& clock) : sim(clock) {}
@@ -46,7 +47,8 @@ class BenchPorts final : public link::PortProvider {
         return nullptr;
     }
     std::string PortName(unsigned index) const override {
-        return "/dev/ttyS" + std::to_string(index);
+        const std::string name = sim.PortName(index);
+        return name.empty() ? "/dev/ttyS" + std::to_string(index) : name;
     }
     sim::SimulatedPorts sim;
     std::set<unsigned> denied;

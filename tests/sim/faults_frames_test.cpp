@@ -196,30 +196,26 @@ TEST(Trace, RecordsFramesRepliesAndDecodedFieldsAsJsonLines) {
     EXPECT_EQ(JsonEscape("a\"b\\c\n"), "a\\\"b\\\\c\\u000a");
 }
 
-TEST(SimulatedPorts, DiscoveryFindsTheBoxBehindSilentAndMissingPorts) {
+// Ports keep their names when the list changes, as device nodes do, and open by name
+// wherever they now stand; a port held open is busy.
+TEST(SimulatedPorts, NamesStayWithThePortsAndAHeldPortIsBusy) {
     ManualClock clock;
     SimulatedPorts ports(clock);
-    ports.AddSilentPort(0);
-    ports.AddBox(2);
+    ports.AddBox(9);  // past the last index: the last port
+    ports.MovePort(7, 2);
+    ports.AddSilentPort(7);  // a new device where the box stood
+    EXPECT_EQ(std::tuple(ports.PortName(2), ports.PortName(7), ports.PortName(1)),
+              std::tuple("sim:COM8", "sim:COM8#2", ""));
     link::ProgrammerLink link(ports, clock);
+    ASSERT_EQ(link.OpenPortPath("sim:COM8", kFirmwareBaud), link::kLinkOk);
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
-
-    ASSERT_EQ(link.OpenPort(0, kFirmwareBaud), link::kLinkOk);
-    const std::uint32_t t0 = clock.NowMs();
-    EXPECT_EQ(link.GetVersion(reply), link::kLinkCommandFailed);
-    EXPECT_GE(clock.NowMs() - t0, 500u);
-    EXPECT_EQ(link.OpenPort(1, kFirmwareBaud), link::kLinkOpenFailed);
-    EXPECT_EQ(link.LastOpenFailure(), link::OpenFailure::NoSuchPort);
-    EXPECT_EQ(ports.PortName(1), "");
-    ASSERT_EQ(link.OpenPort(2, kFirmwareBaud), link::kLinkOk);
     EXPECT_EQ(link.GetVersion(reply), link::kLinkOk);
-
     link::OpenFailure why{};
     EXPECT_EQ(ports.Open(2, kFirmwareBaud, why), nullptr);  // held by the link
     EXPECT_EQ(why, link::OpenFailure::Busy);
-    EXPECT_EQ(ports.PortName(9), "");
-    ports.AddBox(7);
-    EXPECT_EQ(ports.PortName(9), "sim:COM8");
+    ports.RemovePort(2);
+    EXPECT_EQ(link.OpenPortPath("sim:COM8", kFirmwareBaud), link::kLinkOpenFailed);
+    EXPECT_EQ(link.LastOpenFailure(), link::OpenFailure::NoSuchPort);
 }
 
 TEST(Timing, WireAndFlashTimesShowOnTheVirtualClock) {

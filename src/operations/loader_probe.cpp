@@ -1,0 +1,44 @@
+#include "operations/loader_probe.h"
+
+#include <array>
+#include <cstdint>
+
+namespace kx::ops {
+namespace {
+
+constexpr std::uint32_t kLoaderBaud = 9600;
+constexpr std::uint16_t kLoaderVersionAddress = 0x0FFA;
+constexpr int kSyncTries = 2;
+
+}  // namespace
+
+bool LoaderAnswers(OperationContext& ctx, const std::string& path) {
+    if (ctx.link.OpenPortPath(path, kLoaderBaud) != link::kLinkOk) return false;
+    // A loader that took the first byte for the start of a frame drops that frame after
+    // the 20 ms pause and answers the second.
+    for (int attempt = 0; attempt < kSyncTries; ++attempt) {
+        if (ctx.link.SyncLoader() != link::kLinkOk) continue;
+        // After its sync the loader waits for a frame; give it one that changes nothing (it
+        // is refused while the loader is locked), so the next command starts with a sync.
+        std::array<std::uint8_t, 8> reply{};
+        ctx.link.TxDataBlock(kLoaderVersionAddress, 2, reply);
+        return true;
+    }
+    ctx.link.ClosePort();
+    return false;
+}
+
+std::string LoaderOnlyText(UiLanguage language, bool updating) {
+    if (language == UiLanguage::Chinese) {
+        return updating
+                   ? "编程器只有引导程序应答（上次固件升级没有完成），现在从引导程序完成升级。\r\n"
+                   : "编程器只有引导程序应答（9600波特）：上次固件升级没有完成。"
+                     "请重新升级固件。\r\n";
+    }
+    return updating ? "The programmer answers only in its loader (an earlier update did not "
+                      "finish); finishing the update from there.\r\n"
+                    : "The programmer answers only in its loader (9600 baud): an earlier "
+                      "firmware update did not finish. Run the firmware update again.\r\n";
+}
+
+}  // namespace kx::ops
