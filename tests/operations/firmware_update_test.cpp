@@ -186,7 +186,7 @@ TEST(FirmwareUpdateTest, ReopensThePathDiscoveryFound) {
         const UpdateOutcome outcome = b.Run(found.portPath);
         EXPECT_EQ(std::tuple(outcome.success, outcome.portReopened, outcome.connectionLost),
                   std::tuple(!gone, !gone, gone));
-        EXPECT_EQ(b.out.ShownText(), Msg(51) + Msg(gone ? 9 : 53));
+        EXPECT_EQ(b.out.ShownText(), Msg(51) + (gone ? Msg(9) : kReadBackLine + Msg(53)));
         if (!gone) {
             EXPECT_EQ(b.Box().Identification(), "KX_VELDRAN V02.73A");
         }
