@@ -22,9 +22,11 @@ void WriteText(const std::string& text) {
 InterruptHold::InterruptHold(Texts texts, int exitStatus, std::chrono::milliseconds window)
     : texts_(std::move(texts)), exitStatus_(exitStatus), window_(window) {
     sigemptyset(&held_);
-    sigaddset(&held_, SIGINT);
-    sigaddset(&held_, SIGTERM);
-    sigaddset(&held_, SIGHUP);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction now {};
+        if (sigaction(signal, nullptr, &now) == 0 && now.sa_handler == SIG_IGN) continue;
+        sigaddset(&held_, signal);
+    }
     // Blocked before the watcher starts, so that it inherits the mask and no thread of the
     // process can be killed by them; the watcher takes them with sigtimedwait.
     pthread_sigmask(SIG_BLOCK, &held_, &previous_);
@@ -32,6 +34,12 @@ InterruptHold::InterruptHold(Texts texts, int exitStatus, std::chrono::milliseco
 }
 
 InterruptHold::~InterruptHold() {
+    Release();
+}
+
+bool InterruptHold::Release() {
+    if (released_) return Requested();
+    released_ = true;
     stop_ = true;
     watcher_.join();
     // A signal that came after the watcher's last look is still pending: count it, so that
@@ -39,6 +47,7 @@ InterruptHold::~InterruptHold() {
     const timespec none{0, 0};
     while (sigtimedwait(&held_, nullptr, &none) > 0) requested_ = true;
     pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    return Requested();
 }
 
 void InterruptHold::Watch() {

@@ -25,15 +25,19 @@ class InterruptHold {
     // `exitStatus` is the status a second signal ends the process with. With a `window`
     // above zero, only a second signal within that time after the first ends it; a later
     // one counts as a new first signal. Only the calling thread's signal mask is changed,
-    // so the process must not have other threads that take these signals.
+    // so the process must not have other threads that take these signals. A signal the
+    // process ignores (nohup, a background job) stays ignored.
     InterruptHold(Texts texts, int exitStatus,
                   std::chrono::milliseconds window = std::chrono::milliseconds::zero());
     ~InterruptHold();
     InterruptHold(const InterruptHold&) = delete;
     InterruptHold& operator=(const InterruptHold&) = delete;
 
-    // A first signal came while held (also one still pending when the hold ended).
+    // A first signal came while held.
     bool Requested() const { return requested_.load(); }
+    // Ends the hold now (the destructor does it otherwise) and says whether a first signal
+    // came, counting one that was still pending at the end.
+    bool Release();
 
   private:
     void Watch();
@@ -46,6 +50,7 @@ class InterruptHold {
     sigset_t previous_{};
     std::atomic<bool> requested_{false};
     std::atomic<bool> stop_{false};
+    bool released_ = false;
     std::chrono::steady_clock::time_point firstAt_{};
     std::thread watcher_;
 };

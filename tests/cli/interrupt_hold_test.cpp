@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 namespace kx::cli {
@@ -42,8 +43,23 @@ TEST(InterruptHold, FirstSignalIsNotedNotFatalAndTheMaskComesBack) {
         // One that arrives as the hold ends is still taken, not left to kill the process.
         std::this_thread::sleep_for(150ms);
         kill(getpid(), SIGINT);
+        EXPECT_TRUE(hold.Release());
     }
     EXPECT_GE(firstCalls, 2);
+    // An ignored signal (nohup) stays ignored: the hold neither takes nor announces it.
+    std::signal(SIGHUP, SIG_IGN);
+    {
+        InterruptHold hold({[&] {
+                                ++firstCalls;
+                                return std::string();
+                            },
+                            {}},
+                           70);
+        kill(getpid(), SIGHUP);
+        std::this_thread::sleep_for(100ms);
+        EXPECT_FALSE(hold.Release());
+    }
+    std::signal(SIGHUP, SIG_DFL);
     EXPECT_FALSE(Blocked(SIGINT));
     EXPECT_FALSE(Blocked(SIGTERM));
 }
