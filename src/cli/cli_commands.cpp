@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "cli/cli_inputs.h"
+#include "cli/cli_serials.h"
 #include "cli/cli_settings.h"
 #include "cli/device_list.h"
 #include "cli/terminal_output.h"
@@ -213,38 +214,13 @@ int Session::Find() {
 }
 
 int Session::Program() {
-    const ops::OperationInputs& in = resolved_.inputs;
-    const bool willAdvance = in.autoIncrement && in.useProductInfo;
-    if (willAdvance && !options_.noSave) {
-        // Find out now, not after a chip got a number that cannot be recorded.
-        std::string error;
-        if (!SaveSerialCounter(settings_.path, settings_.values.productNum, &error)) {
-            output_.Warn("kxveldran-cli: " + error);
-            output_.Warn(Say(language_,
-                             "Nothing was programmed: the serial number could not be recorded.",
-                             "未进行编程：序列号无法保存。"));
-            return kExitSettings;
-        }
-    }
+    ops::OperationInputs in = resolved_.inputs;
+    CliSerials serials(output_, language_, settings_.path,
+                       options_.serial ? std::optional(in.serial) : std::nullopt, options_.noSave);
+    if (const int refused = serials.Prepare(in, settings_.counter); refused != 0) return refused;
 
     const ops::RunOutcome outcome = ops::RunProgramming(ctx_, in);
-    if (outcome.serialAdvanced) {
-        if (options_.noSave) {
-            output_.Warn(
-                Say(language_, "--no-save: the next serial number ", "--no-save：下一个序列号 ") +
-                ops::SerialText(outcome.newSerial, in.serialHex) +
-                Say(language_, " was not written to the settings file.", " 未写入设置文件。"));
-        } else {
-            std::string error;
-            if (!SaveSerialCounter(settings_.path, outcome.newSerial, &error)) {
-                output_.Warn("kxveldran-cli: " +
-                             Say(language_, "SERIAL NUMBER NOT SAVED: ", "序列号未保存：") + error);
-                return kExitSettings;
-            }
-            output_.Note(Say(language_, "Next serial number: ", "下一个序列号：") +
-                         ops::SerialText(outcome.newSerial, in.serialHex));
-        }
-    }
+    if (const int code = serials.Report(outcome, in.serialHex); code != 0) return code;
     if (outcome.connectionLost) return kExitNoProgrammer;
     return outcome.success ? kExitOk : kExitFailed;
 }

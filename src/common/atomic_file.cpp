@@ -23,6 +23,15 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// A file kept read-only (no write bit for anyone, which even root honours here) or one the
+// user may not write is not replaced behind its owner's back.
+bool MayReplace(const std::string& path, const struct stat& st, std::string* error) {
+    if ((st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0) return true;
+    errno = EACCES;
+    SetError(error, path + " is read-only");
+    return false;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path,
@@ -42,6 +51,9 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path,
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
+    struct stat old {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (replacing && !MayReplace(path, old, error)) return false;
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
@@ -64,6 +76,14 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
+    // A replaced file keeps its mode and owner.
+    if (replacing && (::fchown(fd, old.st_uid, old.st_gid) != 0 ||
+                      ::fchmod(fd, old.st_mode & 07777) != 0)) {
+        SetError(error, "cannot keep the owner and mode of " + path);
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return false;
+    }
     if (::fsync(fd) != 0 || ::close(fd) != 0) {
         SetError(error, "cannot write " + temp);
         ::unlink(temp.c_str());
