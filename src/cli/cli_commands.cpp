@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "cli/cli_serials.h"
 #include "cli/cli_settings.h"
 #include "cli/device_list.h"
+#include "cli/interrupt_hold.h"
 #include "cli/terminal_output.h"
 #include "image/load_report.h"
 #include "image/password_file.h"
@@ -217,12 +219,50 @@ int Session::Program() {
     ops::OperationInputs in = resolved_.inputs;
     CliSerials serials(output_, language_, settings_.path,
                        options_.serial ? std::optional(in.serial) : std::nullopt, options_.noSave);
-    if (const int refused = serials.Prepare(in, settings_.counter); refused != 0) return refused;
-
-    const ops::RunOutcome outcome = ops::RunProgramming(ctx_, in);
-    if (const int code = serials.Report(outcome, in.serialHex); code != 0) return code;
-    if (outcome.connectionLost) return kExitNoProgrammer;
-    return outcome.success ? kExitOk : kExitFailed;
+    enum Stage : int { kNothingSent, kRunning, kFinished };
+    std::atomic<int> stage{kNothingSent};
+    int code = kExitOk;
+    bool stopRequested = false;
+    {
+        // A unit and its serial number belong together: a first signal waits for the unit.
+        InterruptHold hold(
+            {[this] {
+                 return Say(language_,
+                            "\nkxveldran-cli: stopping after this unit (press Ctrl-C again to "
+                            "stop at once).\n",
+                            "\nkxveldran-cli：完成当前芯片后停止（再按 Ctrl-C 立即停止）。\n");
+             },
+             [this, &stage, &serials] {
+                 const int now = stage.load();
+                 return "\nkxveldran-cli: " + Say(language_, "stopped at once. ", "已立即停止。") +
+                        (now == kNothingSent ? Say(language_, "Nothing was sent to the chip. ",
+                                                   "未向芯片发送任何内容。")
+                         : now == kRunning
+                             ? Say(language_,
+                                   "The chip may be partly erased or programmed: program it "
+                                   "again. ",
+                                   "芯片可能只擦除或编程了一部分，请重新编程。")
+                             : Say(language_, "The unit was finished. ", "当前芯片已完成。")) +
+                        serials.StateNow() + "\n";
+             }},
+            kExitCutShort);
+        code = serials.Prepare(in, settings_.counter);
+        if (code == kExitOk) {
+            stage = kRunning;
+            const ops::RunOutcome outcome = ops::RunProgramming(ctx_, in);
+            stage = kFinished;
+            code = serials.Report(outcome, in.serialHex);
+            if (code == kExitOk && outcome.connectionLost) code = kExitNoProgrammer;
+            if (code == kExitOk && !outcome.success) code = kExitFailed;
+        }
+        stopRequested = hold.Requested();
+    }
+    if (stopRequested && code == kExitOk) {
+        output_.Warn(Say(language_, "kxveldran-cli: stopped on request after this unit.",
+                         "kxveldran-cli：已按要求在完成当前芯片后停止。"));
+        return kExitStopped;
+    }
+    return code;
 }
 
 int Session::Read() {
