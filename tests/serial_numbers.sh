@@ -17,12 +17,14 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-# A small image at 0xF000: programming it takes a few frames.
-{
+# Images at 0xF000: a small one (a few frames) and 2 KiB that take the timed box a while.
+image() {
     echo "@F000"
-    for _ in $(seq 16); do echo "00 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF"; done
+    for _ in $(seq "$1"); do echo "00 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF"; done
     echo q
-} > "$work/app.txt"
+}
+image 16 > "$work/app.txt"
+image 128 > "$work/big.txt"
 ini=$work/KX_VELDRAN.ini
 printf '[number]\nproduct_num=5000\n' > "$ini"
 
@@ -39,9 +41,9 @@ start_sim() {
     fail "simulator $name did not start: $(cat "$work/$name.out")"
 }
 
-# program PTY: one unit. Started with "${unit[@]}" so that $! is the program itself.
+# program PTY [IMAGE]: one unit. Started with "${unit[@]}" so that $! is the program itself.
 program() {
-    unit=("$cli" program "$work/app.txt" --device F149 --product-info --auto-increment --lang en
+    unit=("$cli" program "${2:-$work/app.txt}" --device F149 --product-info --auto-increment --lang en
           --port "$1" --settings "$ini")
 }
 
@@ -118,7 +120,7 @@ wait_for_programming() {
 }
 blocks=$(grep -c '"cmd":"RX_DATA_BLOCK".*"addr":"0xF000"' "$work/c.trace")
 start=$(counter)
-program "$pty_c"
+program "$pty_c" "$work/big.txt"
 "${unit[@]}" > "$work/int.out" 2> "$work/int.err" &
 pid=$!
 wait_for_programming c "$blocks" || fail "the unit never started programming"
@@ -131,7 +133,7 @@ grep -q "Next serial number: $((start + 1))" "$work/int.out" || fail "unit not f
 (($(counter) == start + 1)) || fail "counter $(counter) after the finished unit"
 
 blocks=$(grep -c '"cmd":"RX_DATA_BLOCK".*"addr":"0xF000"' "$work/c.trace")
-program "$pty_c"
+program "$pty_c" "$work/big.txt"
 "${unit[@]}" > "$work/int2.out" 2> "$work/int2.err" &
 pid=$!
 wait_for_programming c "$blocks" || fail "the unit never started programming"
