@@ -81,6 +81,7 @@ class ProgrammingRun {
     RunOutcome Execute();
 
   private:
+    // Every step in order; the first that fails ends them (what it leaves is in outcome_).
     RunOutcome Steps();
     // Settles the counter after the steps, however they ended.
     void SettleSerial();
