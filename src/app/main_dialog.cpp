@@ -58,7 +58,15 @@ MainDialog::MainDialog(const WindowServices& services, QWidget* parent)
     // 8. The settings, ending with the device list and the device selection.
     settings::LoadedSettings loaded = settings::LoadSettingsFile(services_.settingsPath);
     settingsDocument_ = std::move(loaded.document);
+    serialUnreadable_ = loaded.counter.state == settings::CounterState::Unreadable;
     ApplySettings(loaded.settings);
+    if (serialUnreadable_) {
+        startNotice_ =
+            Say(Chinese(),
+                "The serial counter in the settings file cannot be read; type the next "
+                "serial number before programming with automatic increment.\n",
+                "设置文件中的序列号无法读取；使用自动加一编程前，请输入下一个序列号。\n");
+    }
     if (!loaded.error.empty()) {
         startNotice_ = Say(Chinese(), "The settings file could not be read; defaults are used: ",
                            "无法读取设置文件，使用默认设置：") +

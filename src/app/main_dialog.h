@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "devices/device_catalogue.h"
@@ -92,7 +93,12 @@ class MainDialog final : public QDialog {
     settings::Settings TakeSettings() const;
     ops::OperationInputs TakeInputs() const;
     bool SaveSettings();
-    void PersistSerial();
+    // The hooks of a counting run: the number from the file's counter (or the typed one),
+    // the advanced counter stored before the record goes out.
+    std::optional<std::uint32_t> ReserveSerial(std::uint32_t shown);
+    void ApplyRunSerial(const ops::RunOutcome& outcome, bool hex);
+    // Says the counter cannot be read; false when Run may go on.
+    bool RefuseUnreadableSerial(const ops::OperationInputs& in);
     void PollConnection();
     void UpdatePolling();
     // Runs one operation with input blocked and the window painting; closes afterwards if
@@ -148,6 +154,8 @@ class MainDialog final : public QDialog {
     QTimer pollTimer_;
 
     std::uint32_t serial_ = 0;        // the serial counter; the serial field is its view
+    bool serialTyped_ = false;        // typed since the window last took the file's counter
+    bool serialUnreadable_ = false;   // the file's counter could not be read, nothing typed yet
     std::uint16_t targetStatus_ = 0;  // of the last target reply
     std::uint16_t targetChipId_ = 0;
     unsigned storedPortIndex_ = 8;  // where discovery stopped; 8 when nothing answered

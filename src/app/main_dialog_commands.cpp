@@ -19,6 +19,7 @@
 #include "link/port_paths.h"
 #include "link/programmer_link.h"
 #include "security/vector_image.h"
+#include "settings/serial_counter.h"
 #include "ui_main_dialog.h"
 
 namespace kx::app {
@@ -107,17 +108,18 @@ void MainDialog::SaveCodeView() {
 }
 
 void MainDialog::RunProgrammingCommand() {
-    const ops::OperationInputs in = TakeInputs();
+    ops::OperationInputs in = TakeInputs();
+    if (RefuseUnreadableSerial(in)) return;
+    in.reserveSerial = [this](std::uint32_t shown) { return ReserveSerial(shown); };
+    in.releaseSerial = [this](std::uint32_t number) {
+        settings::ReleaseSerial(services_.settingsPath, number);
+    };
     RunOperation([this, &in] {
         const ops::RunOutcome outcome = ops::RunProgramming(*ctx_, in);
         if (outcome.connectionLost) EnterSearchingState();
         targetStatus_ = outcome.targetStatus;
         targetChipId_ = outcome.targetChipId;
-        if (outcome.serialAdvanced) {
-            serial_ = outcome.newSerial;
-            ShowSerial();
-            PersistSerial();
-        }
+        ApplyRunSerial(outcome, in.serialHex);
     });
 }
 

@@ -104,13 +104,17 @@ void MainDialog::OnSerialEdited(const QString& text) {
     // The validator has already refused anything that is not a number in the style.
     if (const auto value = ops::ParseSerialText(ToUtf8(text), ui_->hexRadio->isChecked())) {
         serial_ = *value;
+        serialTyped_ = true;
+        serialUnreadable_ = false;
     }
 }
 
 void MainDialog::ShowSerial() {
     const auto style =
         ui_->hexRadio->isChecked() ? settings::SerialStyle::Hex : settings::SerialStyle::Dec;
-    ui_->serialEdit->setText(FromUtf8(settings::SerialDisplayText(serial_, style)));
+    // An unreadable counter shows as nothing rather than as a number it is not.
+    ui_->serialEdit->setText(
+        serialUnreadable_ ? QString() : FromUtf8(settings::SerialDisplayText(serial_, style)));
 }
 
 void MainDialog::ApplyReadStyle(bool byDevice) {

@@ -1,5 +1,6 @@
 // The main window's data exchange: settings applied while it opens, taken back when it
-// closes, the choices handed to an operation, and the serial counter kept on disk.
+// closes, the choices handed to an operation, and the serial counter shared through the
+// settings file.
 
 #include "app/field_validators.h"
 #include "app/main_dialog.h"
@@ -7,11 +8,20 @@
 #include "app/user_dialogs.h"
 #include "app/window_output.h"
 #include "link/programmer_link.h"
+#include "operations/product_info.h"
+#include "settings/serial_counter.h"
 #include "settings/settings_file.h"
 #include "settings/settings_text.h"
 #include "ui_main_dialog.h"
 
 namespace kx::app {
+namespace {
+
+std::string PickText(bool chinese, const std::string& english, const std::string& chineseText) {
+    return chinese ? chineseText : english;
+}
+
+}  // namespace
 
 void MainDialog::ApplySettings(const settings::Settings& s) {
     ui_->autoIncrementCheck->setChecked(s.idIncrease);
@@ -104,8 +114,11 @@ ops::OperationInputs MainDialog::TakeInputs() const {
 bool MainDialog::SaveSettings() {
     const settings::Settings s = TakeSettings();
     link_->ClosePort();
+    // The counter in the file may have moved on meanwhile (the command line, another
+    // window): it is kept unless the user typed a number here.
     std::string error;
-    if (settings::SaveSettingsFile(services_.settingsPath, settingsDocument_, s, &error)) {
+    settings::CounterReading before;
+    if (settings::SaveSettingsUnderLock(services_.settingsPath, s, serialTyped_, &before, &error)) {
         return true;
     }
     services_.dialogs.Tell(
@@ -117,16 +130,60 @@ bool MainDialog::SaveSettings() {
     return false;
 }
 
-void MainDialog::PersistSerial() {
-    // Written at once, so that a crash or a killed program cannot hand out a number twice.
-    std::string error;
-    if (settings::SaveProductNum(services_.settingsPath, serial_, &error)) return;
+bool MainDialog::RefuseUnreadableSerial(const ops::OperationInputs& in) {
+    if (!serialUnreadable_ || !in.autoIncrement || !in.useProductInfo) return false;
+    output_->ShowText(PickText(
+        Chinese(),
+        "The serial counter in the settings file cannot be read, so nothing is programmed. "
+        "Type the next serial number in the serial number field.\r\n",
+        "设置文件中的序列号无法读取，因此不进行编程。请在序列号栏中输入下一个序列号。\r\n"));
+    return true;
+}
+
+std::optional<std::uint32_t> MainDialog::ReserveSerial(std::uint32_t shown) {
+    const auto typed = serialTyped_ ? std::optional(shown) : std::nullopt;
+    const settings::CounterResult r = settings::ReserveSerial(services_.settingsPath, typed);
+    const bool hex = ui_->hexRadio->isChecked();
+    if (!r.ok) {
+        if (!typed && r.before.state == settings::CounterState::Unreadable) {
+            serialUnreadable_ = true;
+            ShowSerial();
+        }
+        output_->AppendShownText(
+            PickText(Chinese(),
+                     "The serial number could not be taken, so the product record was "
+                     "not written; program this chip again. ",
+                     "无法取得序列号，产品信息未写入，请重新编程此芯片。") +
+            r.error + "\r\n");
+        return std::nullopt;
+    }
+    if (!typed && r.number != shown) {
+        const std::string from = ops::SerialText(shown, hex);
+        const std::string to = ops::SerialText(r.number, hex);
+        output_->AppendShownText(PickText(
+            Chinese(),
+            "The serial counter in the settings file moved from " + from + " to " + to +
+                " while this window was open (another program took numbers); this chip gets " + to +
+                ".\r\n",
+            "本窗口打开期间，设置文件中的序列号已由 " + from + " 变为 " + to +
+                "（其他程序已取用序列号）；此芯片使用 " + to + "。\r\n"));
+    }
+    serialTyped_ = false;
+    return r.number;
+}
+
+void MainDialog::ApplyRunSerial(const ops::RunOutcome& outcome, bool hex) {
+    if (!outcome.serialAdvanced) return;
+    serial_ = outcome.newSerial;
+    ShowSerial();
+    if (outcome.success) return;
+    const std::string used = ops::SerialText(outcome.usedSerial, hex);
     output_->AppendShownText(
-        ToUtf8(Say(Chinese(),
-                   "Warning: the new serial number could not be saved; after a restart numbers "
-                   "may repeat. ",
-                   "警告：新的序列号无法保存，重新启动后序列号可能重复。")) +
-        error + "\r\n");
+        PickText(Chinese(),
+                 "Serial number " + used +
+                     " went out to this chip before the run failed; it is not "
+                     "used again, which leaves a gap in the numbering.\r\n",
+                 "序列号 " + used + " 在运行失败前已写往此芯片，不再使用，编号将出现空缺。\r\n"));
 }
 
 }  // namespace kx::app

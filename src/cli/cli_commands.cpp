@@ -3,14 +3,17 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <variant>
 
 #include "cli/cli_inputs.h"
+#include "cli/cli_serials.h"
 #include "cli/cli_settings.h"
 #include "cli/device_list.h"
+#include "cli/interrupt_hold.h"
 #include "cli/terminal_output.h"
 #include "cli/update_hold.h"
 #include "devices/device_catalogue.h"
@@ -245,40 +248,53 @@ int Session::Find() {
 }
 
 int Session::Program() {
-    const ops::OperationInputs& in = resolved_.inputs;
-    const bool willAdvance = in.autoIncrement && in.useProductInfo;
-    if (willAdvance && !options_.noSave) {
-        // Find out now, not after a chip got a number that cannot be recorded.
-        std::string error;
-        if (!SaveSerialCounter(settings_.path, settings_.values.productNum, &error)) {
-            output_.Warn("kxveldran-cli: " + error);
-            output_.Warn(Say(language_,
-                             "Nothing was programmed: the serial number could not be recorded.",
-                             "未进行编程：序列号无法保存。"));
-            return kExitSettings;
+    ops::OperationInputs in = resolved_.inputs;
+    CliSerials serials(output_, language_, settings_.path,
+                       options_.serial ? std::optional(in.serial) : std::nullopt, options_.noSave);
+    enum Stage : int { kNothingSent, kRunning, kFinished };
+    std::atomic<int> stage{kNothingSent};
+    int code = kExitOk;
+    bool stopRequested = false;
+    {
+        // A unit and its serial number belong together: a first signal waits for the unit.
+        InterruptHold hold(
+            {[this] {
+                 return Say(language_,
+                            "\nkxveldran-cli: stopping after this unit (press Ctrl-C again to "
+                            "stop at once).\n",
+                            "\nkxveldran-cli：完成当前芯片后停止（再按 Ctrl-C 立即停止）。\n");
+             },
+             [this, &stage, &serials] {
+                 const int now = stage.load();
+                 return "\nkxveldran-cli: " + Say(language_, "stopped at once. ", "已立即停止。") +
+                        (now == kNothingSent ? Say(language_, "Nothing was sent to the chip. ",
+                                                   "未向芯片发送任何内容。")
+                         : now == kRunning
+                             ? Say(language_,
+                                   "The chip may be partly erased or programmed: program it "
+                                   "again. ",
+                                   "芯片可能只擦除或编程了一部分，请重新编程。")
+                             : Say(language_, "The unit was finished. ", "当前芯片已完成。")) +
+                        serials.StateNow() + "\n";
+             }},
+            kExitCutShort);
+        code = serials.Prepare(in, settings_.counter);
+        if (code == kExitOk) {
+            stage = kRunning;
+            const ops::RunOutcome outcome = ops::RunProgramming(ctx_, in);
+            stage = kFinished;
+            code = serials.Report(outcome, in.serialHex);
+            if (code == kExitOk && outcome.connectionLost) code = kExitNoProgrammer;
+            if (code == kExitOk && !outcome.success) code = kExitFailed;
         }
+        stopRequested = hold.Release();
     }
-
-    const ops::RunOutcome outcome = ops::RunProgramming(ctx_, in);
-    if (outcome.serialAdvanced) {
-        if (options_.noSave) {
-            output_.Warn(
-                Say(language_, "--no-save: the next serial number ", "--no-save：下一个序列号 ") +
-                ops::SerialText(outcome.newSerial, in.serialHex) +
-                Say(language_, " was not written to the settings file.", " 未写入设置文件。"));
-        } else {
-            std::string error;
-            if (!SaveSerialCounter(settings_.path, outcome.newSerial, &error)) {
-                output_.Warn("kxveldran-cli: " +
-                             Say(language_, "SERIAL NUMBER NOT SAVED: ", "序列号未保存：") + error);
-                return kExitSettings;
-            }
-            output_.Note(Say(language_, "Next serial number: ", "下一个序列号：") +
-                         ops::SerialText(outcome.newSerial, in.serialHex));
-        }
+    if (stopRequested && code == kExitOk) {
+        output_.Warn(Say(language_, "kxveldran-cli: stopped on request after this unit.",
+                         "kxveldran-cli：已按要求在完成当前芯片后停止。"));
+        return kExitStopped;
     }
-    if (outcome.connectionLost) return kExitNoProgrammer;
-    return outcome.success ? kExitOk : kExitFailed;
+    return code;
 }
 
 int Session::Read() {

@@ -54,8 +54,10 @@ Product information (written into the information flash by program, stored by do
   --serial-hex            read --serial N as hexadecimal (0..FFFFFFFF)
   --info-address HEX      where the 24-byte record goes (1000..10E8, even)
   --auto-increment / --no-auto-increment
-                          advance the serial number after each successful run; the new
-                          number is written to the settings file at once
+                          count serial numbers: each unit takes the settings file's
+                          counter under a lock and stores the next one before its record
+                          is written; a unit that fails after that leaves a gap, so no
+                          number is ever written into two chips
 )";
 
 constexpr std::string_view kReadOptions = R"(
@@ -103,6 +105,10 @@ Exit status:
   3  no programmer found, or the link was lost
   4  the settings file could not be read or written (the serial number would be reused)
   5  a question was answered no
+  6  Ctrl-C (or SIGTERM, SIGHUP) came during program: the unit was finished, its serial
+     number saved, and the unit succeeded (a failed unit keeps its own status)
+  7  a second Ctrl-C ended program at once; the last lines on stderr say what state the
+     chip and the serial counter are in
 )";
 
 constexpr std::string_view kExamples = R"(

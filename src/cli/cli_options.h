@@ -33,6 +33,8 @@ enum ExitCode : int {
     kExitNoProgrammer = 3,  // no port answered, or the link was lost
     kExitSettings = 4,      // the settings file could not be read or written
     kExitCancelled = 5,     // a confirmation was answered No (or could not be asked)
+    kExitStopped = 6,       // Ctrl-C/SIGTERM/SIGHUP: stopped after the unit, which succeeded
+    kExitCutShort = 7,      // a second such signal ended the program at once
 };
 
 inline constexpr std::size_t kMaxPorts = 8;

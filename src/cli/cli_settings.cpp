@@ -1,7 +1,5 @@
 #include "cli/cli_settings.h"
 
-#include <csignal>
-
 #include "settings/settings_file.h"
 
 namespace kx::cli {
@@ -23,21 +21,8 @@ std::optional<CliSettings> LoadCliSettings(const std::string& path, std::string*
     s.path = path;
     s.values = std::move(loaded.settings);
     s.fileFound = loaded.fileFound;
+    s.counter = std::move(loaded.counter);
     return s;
-}
-
-bool SaveSerialCounter(const std::string& path, std::uint32_t serial, std::string* error) {
-    sigset_t hold;
-    sigset_t previous;
-    sigemptyset(&hold);
-    sigaddset(&hold, SIGINT);
-    sigaddset(&hold, SIGTERM);
-    sigaddset(&hold, SIGHUP);
-    sigaddset(&hold, SIGQUIT);
-    const bool masked = sigprocmask(SIG_BLOCK, &hold, &previous) == 0;
-    const bool saved = settings::SaveProductNum(path, serial, error);
-    if (masked) sigprocmask(SIG_SETMASK, &previous, nullptr);
-    return saved;
 }
 
 }  // namespace kx::cli

@@ -146,6 +146,15 @@ int CreateTempBeside(const std::string& path, std::string& temp) {
     return -1;
 }
 
+// A file kept read-only (no write bit for anyone, which even root honours here) or one the
+// user may not write is not replaced behind its owner's back.
+bool MayReplace(const std::string& path, const struct stat& st, std::string* error) {
+    if ((st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0) return true;
+    errno = EACCES;
+    SetError(error, path + " is read-only");
+    return false;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path,
@@ -212,6 +221,9 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
     if (!target) return false;
     if (target->inPlace) return WriteInPlace(*target, bytes, error);
     const std::string& path = target->path;
+    struct stat old {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (replacing && !MayReplace(path, old, error)) return false;
     std::string temp;
     const int fd = CreateTempBeside(path, temp);
     if (fd < 0) {
@@ -229,6 +241,14 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
             return false;
         }
         done += static_cast<std::size_t>(n);
+    }
+    // A replaced file keeps its mode and owner.
+    if (replacing && (::fchown(fd, old.st_uid, old.st_gid) != 0 ||
+                      ::fchmod(fd, old.st_mode & 07777) != 0)) {
+        SetError(error, "cannot keep the owner and mode of " + path);
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return false;
     }
     if (::fsync(fd) != 0) {
         SetError(error, "cannot write " + temp);

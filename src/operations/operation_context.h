@@ -3,6 +3,8 @@
 // command line each own one set of these objects and pass them in.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "common/clock.h"
@@ -38,6 +40,15 @@ struct OperationInputs {
     std::string readAddressText;             // 1028, hexadecimal
     std::string readLengthText;              // 1029, hexadecimal
     std::string countLimitText = "0";        // 1053, decimal
+
+    // Where a counted serial number comes from (automatic increment with product
+    // information). Unset: the run stamps `serial` and reports serial + 1. Set: called once,
+    // just before the record goes out, with `serial`; returns the number to stamp after
+    // storing the advanced counter durably, or nullopt to stop the run (the caller has said
+    // why). Once it returned a number, that number counts as used unless the run calls
+    // `releaseSerial` because it stopped before the record was sent.
+    std::function<std::optional<std::uint32_t>(std::uint32_t)> reserveSerial;
+    std::function<void(std::uint32_t)> releaseSerial;
 };
 
 // The objects an operation works on; all owned by the caller.

@@ -40,8 +40,13 @@ struct RunOutcome {
                                   // searching state
     std::uint16_t targetStatus = 0;
     std::uint16_t targetChipId = 0;
-    bool serialAdvanced = false;  // write newSerial to the settings file at once
-    std::uint32_t newSerial = 0;  // the serial counter after the run (unchanged if it stopped)
+    // The counter advanced: the record with usedSerial went out (or, with the information
+    // flash protected, the run ended well). Also on a failed run once the record was sent:
+    // the number is used up, a gap in the numbering rather than a number stamped twice.
+    bool serialAdvanced = false;
+    std::uint32_t usedSerial = 0;
+    std::uint32_t newSerial = 0;   // the serial counter after the run (unchanged if it stopped)
+    bool serialRefused = false;    // reserveSerial refused: nothing was stamped
 };
 RunOutcome RunProgramming(OperationContext& ctx, const OperationInputs& in);
 

@@ -21,6 +21,23 @@ constexpr int kMsgInfoDone = 31;
 
 }  // namespace
 
+bool CountsSerials(const OperationInputs& in) {
+    return in.autoIncrement && in.useProductInfo;
+}
+
+bool TakeSerial(RunState& run) {
+    run.serial = run.in.serial;
+    if (!CountsSerials(run.in) || !run.in.reserveSerial) return true;
+    const auto taken = run.in.reserveSerial(run.in.serial);
+    if (!taken) {
+        run.serialRefused = true;
+        return false;
+    }
+    run.serial = *taken;
+    run.serialTaken = true;
+    return true;
+}
+
 bool CheckProductInfo(RunState& run) {
     const bool at1800 = (run.options & kOptInfoAt1800) != 0;
     const auto address = InfoAddressValue(run.in.infoAddressText);
@@ -44,6 +61,8 @@ bool WriteProductInfo(RunState& run) {
         out.AppendMessage(kMsgInfoProtected);
         return true;
     }
+    // The advanced counter is on disk before the chip can hold the number.
+    if (!TakeSerial(run)) return false;
     if (IsWideDevice(run.options)) {
         run.lastOffset = 0;
         if (link.SetMemOffset(0) != link::kLinkOk) {
@@ -53,7 +72,9 @@ bool WriteProductInfo(RunState& run) {
     }
     // Checked before the target was touched, so the text is a valid address here.
     const std::uint16_t address = InfoAddressValue(run.in.infoAddressText).value_or(0);
-    const auto record = ProductInfoRecord(run.in.productName, run.in.serial);
+    const auto record = ProductInfoRecord(run.in.productName, run.serial);
+    // From here the chip may hold the number, whatever the box answers.
+    run.serialUsed = true;
     if (link.RxDataBlock(address, record) != link::kLinkOk) {
         out.AppendMessage(kMsgInfoWriteFailed);
         return false;

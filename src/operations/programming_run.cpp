@@ -82,6 +82,10 @@ class ProgrammingRun {
     RunOutcome Execute();
 
   private:
+    // Every step in order; the first that fails ends them (what it leaves is in outcome_).
+    RunOutcome Steps();
+    // Settles the counter after the steps, however they ended.
+    void SettleSerial();
     bool CheckVersion();
     bool ConnectTarget();
     bool CheckTarget();
@@ -103,6 +107,24 @@ class ProgrammingRun {
 };
 
 RunOutcome ProgrammingRun::Execute() {
+    Steps();
+    SettleSerial();
+    return outcome_;
+}
+
+void ProgrammingRun::SettleSerial() {
+    outcome_.serialRefused = state_.serialRefused;
+    if (state_.serialUsed && CountsSerials(in_)) {
+        outcome_.serialAdvanced = true;
+        outcome_.usedSerial = state_.serial;
+        outcome_.newSerial = AdvanceSerial(state_.serial);
+    } else if (state_.serialTaken && in_.releaseSerial) {
+        // Stopped between taking the number and sending the record: no chip holds it.
+        in_.releaseSerial(state_.serial);
+    }
+}
+
+RunOutcome ProgrammingRun::Steps() {
     if (!CheckConnection(ctx_)) {
         outcome_.connectionLost = true;
         return outcome_;
@@ -131,9 +153,11 @@ RunOutcome ProgrammingRun::Execute() {
         (void)ctx_.link.TargetRun();
         Out().AppendMessage(kMsgTargetRunning);
     }
-    if (in_.autoIncrement && in_.useProductInfo) {
-        outcome_.serialAdvanced = true;
-        outcome_.newSerial = AdvanceSerial(in_.serial);
+    if (CountsSerials(in_) && !state_.serialUsed) {
+        // The information flash is protected, so no record went out; the counter still
+        // moves on with the unit, as it always has.
+        if (!TakeSerial(state_)) return outcome_;
+        state_.serialUsed = true;
     }
     Out().AppendElapsedTime(startTick);
     if (in_.beep) Out().CompletionBeep();

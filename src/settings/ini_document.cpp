@@ -162,4 +162,11 @@ std::string IniDocument::Serialize() const {
     return out;
 }
 
+bool IniDocument::HasSection() const {
+    for (const Line& line : lines_) {
+        if (line.kind == Kind::Section) return true;
+    }
+    return false;
+}
+
 }  // namespace kx::settings

@@ -32,6 +32,7 @@ class IniDocument {
     std::string Serialize() const;
 
     bool Empty() const { return lines_.empty(); }
+    bool HasSection() const;
 
   private:
     enum class Kind { Other, Section, Key };

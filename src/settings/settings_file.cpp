@@ -30,16 +30,21 @@ void Set(std::string* error, std::string text) {
     if (error) *error = std::move(text);
 }
 
-// Writes the document, following a symbolic link rather than replacing it, so a settings
-// file kept elsewhere through a link stays where it is.
-bool WriteDocument(const std::string& path, const IniDocument& doc, std::string* why) {
-    std::string target = path;
+}  // namespace
+
+std::string ResolvedSettingsPath(const std::string& path) {
     std::error_code ec;
     if (fs::is_symlink(path, ec)) {
         const fs::path resolved = fs::weakly_canonical(path, ec);
-        if (!ec) target = resolved.string();
+        if (!ec) return resolved.string();
     }
+    return path;
+}
+
+bool WriteSettingsDocument(const std::string& path, const IniDocument& doc, std::string* why) {
+    const std::string target = ResolvedSettingsPath(path);
     const fs::path folder = fs::path(target).parent_path();
+    std::error_code ec;
     if (!folder.empty()) {
         fs::create_directories(folder, ec);
         if (ec) {
@@ -49,8 +54,6 @@ bool WriteDocument(const std::string& path, const IniDocument& doc, std::string*
     }
     return WriteFileAtomically(target, doc.Serialize(), why);
 }
-
-}  // namespace
 
 std::string ChooseSettingsPath(const PathInputs& in) {
     if (!in.overridePath.empty()) return in.overridePath;
@@ -107,9 +110,10 @@ LoadedSettings LoadSettingsFile(const std::string& path) {
         return out;
     }
     out.fileFound = true;
-    out.document = IniDocument::Parse(
-        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    out.document = IniDocument::Parse(text);
     out.settings = SettingsFromDocument(out.document);
+    out.counter = ReadCounter(out.document, text);
     return out;
 }
 
@@ -117,27 +121,11 @@ bool SaveSettingsFile(const std::string& path, IniDocument& document, const Sett
                       std::string* error) {
     WriteSettings(settings, document);
     std::string why;
-    if (WriteDocument(path, document, &why)) return true;
+    if (WriteSettingsDocument(path, document, &why)) return true;
     Set(error, "The settings were not saved to " + path + " (" + why +
                    "). Make the folder writable or set KX_VELDRAN_SETTINGS to another file, and "
                    "note the serial number " +
                    std::to_string(settings.productNum) + ": the next start will not know it.");
-    return false;
-}
-
-bool SaveProductNum(const std::string& path, std::uint32_t productNum, std::string* error) {
-    LoadedSettings loaded = LoadSettingsFile(path);
-    if (!loaded.error.empty()) {
-        // Writing now would replace a file we could not read with one that lacks its keys.
-        Set(error,
-            loaded.error + " The serial number " + std::to_string(productNum) + " was not saved.");
-        return false;
-    }
-    loaded.document.Set("number", "product_num", std::to_string(productNum));
-    std::string why;
-    if (WriteDocument(path, loaded.document, &why)) return true;
-    Set(error, "The serial number " + std::to_string(productNum) + " was not saved to " + path +
-                   " (" + why + "). Note it down: the next start will not know it.");
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/ini_document.h"
+#include "settings/serial_counter.h"
 #include "settings/settings.h"
 
 namespace kx::settings {
@@ -30,7 +31,8 @@ struct LoadedSettings {
     Settings settings;
     IniDocument document;  // hand back to SaveSettingsFile so unknown content survives
     bool fileFound = false;
-    std::string error;  // set when a file exists but could not be read; defaults are used
+    CounterReading counter;  // what product_num holds, beyond the number in `settings`
+    std::string error;       // set when a file exists but could not be read; defaults are used
 };
 
 // A missing file gives the defaults without an error.
@@ -42,9 +44,12 @@ LoadedSettings LoadSettingsFile(const std::string& path);
 bool SaveSettingsFile(const std::string& path, IniDocument& document, const Settings& settings,
                       std::string* error = nullptr);
 
-// Stores just the serial counter, keeping everything else the file holds; for saving the
-// counter right after each run so that a crash cannot make the line stamp numbers twice.
-bool SaveProductNum(const std::string& path, std::uint32_t productNum,
-                    std::string* error = nullptr);
+// The file a write lands in: `path`, or where it points when it is a symbolic link, so a
+// settings file kept elsewhere through a link stays where it is.
+std::string ResolvedSettingsPath(const std::string& path);
+
+// Writes the document in one atomic replace (through a link, creating the folder when
+// missing). A file the user may not write is refused. False with `why` set on failure.
+bool WriteSettingsDocument(const std::string& path, const IniDocument& doc, std::string* why);
 
 }  // namespace kx::settings

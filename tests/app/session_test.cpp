@@ -5,6 +5,7 @@
 #include "app_test_support.h"
 #include "image/code_image.h"
 #include "image/titxt_writer.h"
+#include "settings/serial_counter.h"
 
 using namespace kx;
 using namespace kx::app::testing;
@@ -72,8 +73,16 @@ class SessionTest : public QObject {
         QCOMPARE(b.Text("serialEdit"), QStringLiteral("12346"));
         QCOMPARE(b.Stored().productNum, 12346u);  // on disk before any close
         QCOMPARE(box->Target()->ByteAt(0x1014), 12345 & 0xFF);
+        // Other programs take numbers from the same file while the window is open: the next
+        // chip gets the file's number, and the pane says why it is not the one shown.
+        const std::string path = app::ToUtf8(b.settingsPath);
+        for (int i = 0; i < 3; ++i) QVERIFY(settings::ReserveSerial(path, std::nullopt).ok);
         b.Click("runButton");
-        QCOMPARE(b.Stored().productNum, 12347u);
+        QCOMPARE(box->Target()->ByteAt(0x1014), 12349 & 0xFF);
+        QVERIFY(b.Pane().contains(QStringLiteral("moved from 12346 to 12349")));
+        QCOMPARE(b.Text("serialEdit"), QStringLiteral("12350"));
+        QCOMPARE(b.Stored().productNum, 12350u);
+        QVERIFY(settings::ReserveSerial(path, std::nullopt).ok);  // and once more after that
 
         // A close asked for during an operation waits for its end, and still saves.
         b.Click("eraseCheck");  // a choice only the save at close stores
@@ -84,6 +93,32 @@ class SessionTest : public QObject {
         QVERIFY(box->SetupRecord().has_value());
         QVERIFY(!b.Window().isVisible());
         QVERIFY(!b.Stored().erase);
+        QCOMPARE(b.Stored().productNum, 12351u);  // the window's 12350 would be stale
+    }
+
+    void unreadableCounterRefusesTheRunUntilANumberIsTyped() {
+        WindowBench b(UiLanguage::Chinese);
+        b.WriteFile("KX_VELDRAN.ini",
+                    "[BOOL]\nproduct_id=1\nid_increase=1\n[number]\nproduct_num=0x100\n");
+        sim::Box& box = b.ports.AddBox(0);
+        QVERIFY(b.Open());
+        QVERIFY(b.Pane().contains(QString::fromUtf8("序列号无法读取")));
+        QCOMPARE(b.Text("serialEdit"), QString());
+        b.dialogs.fileAnswers = {b.WriteFile("prog.TXT", ProgramText()),
+                                 b.dir.filePath("prog.TXT")};
+        b.Click("loadButton");
+        b.Click("runButton");
+        QVERIFY(b.Pane().contains(QString::fromUtf8("不进行编程")));
+        QCOMPARE(box.Target()->ByteAt(0xFC01), 0xFF);  // nothing was sent
+        b.Close();  // the unreadable counter is kept, not replaced by a guess
+        QVERIFY(b.ReadFile(b.settingsPath).find("product_num=0x100") != std::string::npos);
+
+        QVERIFY(b.Open());
+        b.Click("loadButton");
+        b.Retype("serialEdit", "77");
+        b.Click("runButton");
+        QCOMPARE(box.Target()->ByteAt(0x1014), 77);
+        QCOMPARE(b.Stored().productNum, 78u);
     }
 
     void unpluggedBoxReturnsToSearching() {

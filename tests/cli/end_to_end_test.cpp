@@ -204,7 +204,7 @@ TEST_F(CliEndToEnd, GoldenOutputOfAProgramRunInBothLanguages) {
     }
 }
 
-TEST_F(CliEndToEnd, SerialNumberIsSavedAtOnceAndOnlyAfterASuccessfulRun) {
+TEST_F(CliEndToEnd, SerialNumberIsTakenBeforeTheRecordAndNeverGuessed) {
     WriteFile(settings_, "[BOOL]\nverify=1\n[number]\nproduct_num=41\n[line]\nstation=7\n");
     WriteFile(dir_.File("app.txt"), ImageText({{0x2000, 0x100}}));
     const std::vector<std::string> run{
@@ -223,15 +223,40 @@ TEST_F(CliEndToEnd, SerialNumberIsSavedAtOnceAndOnlyAfterASuccessfulRun) {
     Expect(Plus(run, {"--no-save"}), 0, "", "--no-save");
     EXPECT_EQ(Serial(), "42");
 
-    // A file that cannot be written stops the run before a chip gets a number.
-    WriteFile(dir_.File("plain"), "x");
-    settings_ = dir_.File("plain/KX_VELDRAN.ini");
-    EXPECT_FALSE(Has(Expect(run, 4, "", "plain/KX_VELDRAN.ini").out, "Start programming"));
+    // A counter that cannot be read is not replaced by a guess: nothing is programmed until
+    // a number is given.
+    for (const char* junk : {"abc", "0x100", "4294967296"}) {
+        WriteFile(settings_, std::string("[number]\nproduct_num=") + junk + "\n");
+        const ProcessResult r = Expect(run, 4, "", std::string("product_num=") + junk);
+        EXPECT_FALSE(Has(r.out, "Start programming"));
+    }
+    Expect(Plus(run, {"--serial", "7"}), 0, "Next serial number: 8\n");
+    EXPECT_EQ(Serial(), "8");
 
-    settings_ = dir_.File("KX_VELDRAN.ini");
+    // A file that cannot be written stops the run before a chip gets a number; a read-only
+    // one stays as it was.
+    chmod(settings_.c_str(), 0444);
+    EXPECT_FALSE(Has(Expect(run, 4, "", "read-only").out, "Start programming"));
+    struct stat st {};
+    EXPECT_TRUE(stat(settings_.c_str(), &st) == 0 && (st.st_mode & 0777) == 0444);
+    chmod(settings_.c_str(), 0644);
+    EXPECT_EQ(Serial(), "8");
+
+    // The record went out, then its check failed: the number is used up, never stamped again.
+    ASSERT_TRUE(StartSim({"--device", "13", "--fault", "TX_DATA_BLOCK:3:nak"}));
+    Expect(Plus(run, {"--verify"}), 1, "Failed in verifying product information!",
+           "Serial number 8 went out to this chip before the run failed");
+    EXPECT_EQ(Serial(), "9");
+    // Stopped before the record went out (the memory offset refused): the number comes back.
+    ASSERT_TRUE(StartSim({"--device", "49", "--fault", "SET_MEM_OFFSET:2:nak"}));
+    WriteFile(dir_.File("wide.txt"), ImageText({{0x3000, 0x40}}, 0x20000));
+    Expect({"program", "wide.txt", "--device", "F2619", "--product-info", "--auto-increment"}, 1,
+           "Failed in programming!");
+    EXPECT_EQ(Serial(), "9");
+
     ASSERT_TRUE(StartSim({"--device", "13", "--no-target"}));
     Expect(run, 1, "Fail to find target chip!\n");
-    EXPECT_EQ(Serial(), "42");
+    EXPECT_EQ(Serial(), "9");
 }
 
 TEST_F(CliEndToEnd, DownloadWritesTheStoreAndReadsItBack) {

@@ -1,5 +1,6 @@
 // Each command of a full run and each way its reply can go wrong: the run stops with the
-// step's message within the command's time-out and keeps the serial number.
+// step's message within the command's time-out, and keeps the serial number unless the
+// record had gone out.
 
 #include <algorithm>
 
@@ -18,14 +19,24 @@ struct Cell {
     std::uint32_t occurrence;
     bool protect;  // ERASE_SEGMENT instead of MASS_ERASE
     int msg;
+    bool numberTaken = false;  // the failure comes after the serial number was taken
+    bool recordSent = false;   // ... and after the record went out
 };
 
 // F2619: GET_VERSION, TARGET_CONNECT, MASS_ERASE, SMO 0, RX, SMO 1, RX, SMO 0, TX, SMO 1,
 // TX, SMO 0, RX record, TX record, BURN_FUSE, TARGET_RUN.
-const Cell kCells[] = {{0x72, 1, false, 6},  {0x70, 1, false, 9},  {0x18, 1, false, 19},
-                       {0x16, 1, true, 19},  {0x21, 1, false, 23}, {0x21, 3, false, 23},
-                       {0x21, 5, false, 23}, {0x12, 2, false, 23}, {0x12, 3, false, 29},
-                       {0x14, 2, false, 26}, {0x14, 3, false, 30}, {0x73, 1, false, 32}};
+const Cell kCells[] = {{0x72, 1, false, 6},
+                       {0x70, 1, false, 9},
+                       {0x18, 1, false, 19},
+                       {0x16, 1, true, 19},
+                       {0x21, 1, false, 23},
+                       {0x21, 3, false, 23},
+                       {0x21, 5, false, 23, true},
+                       {0x12, 2, false, 23},
+                       {0x12, 3, false, 29, true, true},
+                       {0x14, 2, false, 26},
+                       {0x14, 3, false, 30, true, true},
+                       {0x73, 1, false, 32, true, true}};
 
 class RunFaults : public ::testing::TestWithParam<std::tuple<Cell, FaultAction>> {};
 
@@ -37,13 +48,26 @@ TEST_P(RunFaults, StopWithTheStepMessageInTime) {
     FillImage(*b.image, 0x10000, 0x10010);
     b.in.protectInfo = cell.protect;
     b.in.useProductInfo = b.in.autoIncrement = b.in.burnFuse = b.in.beep = true;
+    // The counter's keeper hands out 500; it is asked only while the record has not gone out.
+    int taken = 0, givenBack = 0;
+    b.in.reserveSerial = [&](std::uint32_t) -> std::optional<std::uint32_t> {
+        ++taken;
+        EXPECT_EQ(b.Walk().find("RX:1000/24"), std::string::npos);
+        return 500;
+    };
+    b.in.releaseSerial = [&](std::uint32_t n) { givenBack += n == 500 ? 1 : 100; };
     const RunOutcome r = RunProgramming(b.ctx, b.in);
 
     // An inverted status byte still reads as "connected"; nothing else is wrong then.
     const bool completes = action == FaultAction::Corrupt && cell.code == 0x70;
+    // Once the record went out the number is used up, even when a later step fails.
+    const bool used = completes || cell.recordSent;
     EXPECT_EQ(std::tuple(r.success, r.serialAdvanced, r.connectionLost),
-              std::tuple(completes, completes, action == FaultAction::Vanish));
-    EXPECT_EQ(r.newSerial, completes ? b.in.serial + 1 : b.in.serial);
+              std::tuple(completes, used, action == FaultAction::Vanish));
+    EXPECT_EQ(r.newSerial, used ? 501u : b.in.serial);
+    EXPECT_EQ(std::tuple(taken, givenBack),
+              std::tuple(int(completes || cell.numberTaken),
+                         int(!completes && cell.numberTaken && !used)));
     if (completes) return;
     const std::string msg = Msg(action == FaultAction::Corrupt && cell.code == 0x72 ? 7 : cell.msg);
     const std::string& shown = b.out.ShownText();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -11,6 +12,7 @@
 #include <tuple>
 
 #include "common/atomic_file.h"
+#include "settings/serial_counter.h"
 #include "settings/settings_file.h"
 #include "settings/settings_text.h"
 
@@ -175,19 +177,89 @@ TEST_F(SettingsFile, FailedWritesReportAndLeaveTheOldFile) {
     EXPECT_NE(error.find("plain/KX_VELDRAN.ini"), std::string::npos) << error;
     fs::create_directory(PathOf("adir"));
     EXPECT_FALSE(SaveSettingsFile(PathOf("adir"), doc, s, &error));
-    EXPECT_FALSE(SaveProductNum(PathOf("adir"), 5, &error));  // nothing it could read
-    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_NE(ReserveSerial(PathOf("adir"), {}).error.find("not a regular file"),
+              std::string::npos);
+
+    // A file kept read-only stays so, as it was; one the user may write keeps mode and owner.
+    for (const fs::perms mode : {fs::perms(0444), fs::perms(0400)}) {
+        fs::permissions(path, mode);
+        EXPECT_FALSE(SaveSettingsFile(path, doc, s, &error));
+        EXPECT_NE((error + ReserveSerial(path, {}).error).find("read-only"), std::string::npos);
+        EXPECT_EQ(fs::status(path).permissions(), mode);
+        EXPECT_EQ(Slurp(path), "[number]\nproduct_num=77\n");
+    }
+    fs::permissions(path, fs::perms(0664));
+    ASSERT_EQ(::chown(path.c_str(), 4321, 8765), 0);  // someone else's (root may do this)
+    ASSERT_TRUE(ReserveSerial(path, {}).ok);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(std::tie(st.st_uid, st.st_gid, st.st_mode), std::make_tuple(4321u, 8765u, 0100664u));
+    EXPECT_EQ(Slurp(path), "[number]\nproduct_num=78\n");
 }
 
-TEST_F(SettingsFile, SerialAloneThroughALink) {
+TEST_F(SettingsFile, CounterIsTakenGivenBackAndReadOnlyAsAPlainNumber) {
     const std::string real = PathOf("real.ini");
-    const std::string link = PathOf("KX_VELDRAN.ini");
-    ASSERT_TRUE(WriteFileAtomically(real, "[number]\r\nproduct_num=1\r\ndevice=abc\r\n"));
-    fs::create_symlink(real, link);
+    const std::string path = PathOf("KX_VELDRAN.ini");
+    ASSERT_TRUE(WriteFileAtomically(real, "[number]\r\nproduct_num=100\r\ndevice=abc\r\n"));
+    fs::create_symlink(real, path);  // kept elsewhere through a link, which stays a link
+    const auto take = [&](std::optional<std::uint32_t> typed) {
+        const CounterResult r = ReserveSerial(path, typed);
+        EXPECT_TRUE(r.ok) << r.error;
+        return r.number;
+    };
+    EXPECT_EQ(take(std::nullopt), 100u);
+    EXPECT_EQ(LoadSettingsFile(path).settings.productNum, 101u);
+    EXPECT_EQ(take(4000000000u), 4000000000u);  // a typed number wins
+    EXPECT_TRUE(ReleaseSerial(path, 4000000000u));
+    EXPECT_EQ(take(std::nullopt), 4000000000u);  // given back, so taken again
+    EXPECT_EQ(take(std::nullopt), 4000000001u);
+    EXPECT_FALSE(ReleaseSerial(path, 4000000000u));  // a later one was taken: not given back
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(Slurp(real), "[number]\r\nproduct_num=4000000002\r\ndevice=abc\r\n");
+
+    // What cannot be read as the counter is refused, not guessed, until a number is given.
+    for (const std::string bad : {"abc", "0x100", "4294967296", "-1", "12abc", "", "1 2"}) {
+        ASSERT_TRUE(WriteFileAtomically(real, "[number]\nproduct_num=" + bad + "\n"));
+        const CounterResult r = ReserveSerial(path, std::nullopt);
+        EXPECT_FALSE(r.ok) << bad;
+        EXPECT_EQ(r.before.state, CounterState::Unreadable) << bad;
+        EXPECT_NE(r.error.find("product_num"), std::string::npos) << r.error;
+        EXPECT_EQ(LoadSettingsFile(path).counter.raw, bad);
+    }
+    for (const std::string& junk : {std::string("\x7F"
+                                                "ELF\x02\x01\0\0[x]\n",
+                                                12),
+                                    std::string("hello")}) {
+        ASSERT_TRUE(WriteFileAtomically(real, junk));
+        EXPECT_EQ(ReserveSerial(path, std::nullopt).before.state, CounterState::Unreadable);
+    }
+    EXPECT_EQ(take(9), 9u);
+    EXPECT_EQ(LoadSettingsFile(path).counter.value, 10u);
+    ASSERT_TRUE(WriteFileAtomically(real, "[number]\nproduct_num= 4294967295 \n"));
+    EXPECT_EQ(take(std::nullopt), 4294967295u);
+    EXPECT_EQ(LoadSettingsFile(path).counter.value, 0u);  // wraps, as the counter does
+}
+
+TEST_F(SettingsFile, WindowSaveKeepsTheFilesCounterUnlessANumberWasTyped) {
+    const std::string path = PathOf("KX_VELDRAN.ini");
+    ASSERT_TRUE(WriteFileAtomically(path, "[number]\nproduct_num=103\n[line]\nstation=7\n"));
+    const Settings window{.erase = false, .productNum = 100};  // opened when the file said 100
+    CounterReading before;
     std::string error;
-    ASSERT_TRUE(SaveProductNum(link, 4000000000u, &error)) << error;
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(Slurp(real), "[number]\r\nproduct_num=4000000000\r\ndevice=abc\r\n");
+    ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, &before, &error)) << error;
+    EXPECT_EQ(before.value, 103u);
+    LoadedSettings now = LoadSettingsFile(path);
+    EXPECT_EQ(now.settings, (Settings{.erase = false, .productNum = 103}));
+    EXPECT_EQ(now.document.Get("line", "station"), "7");  // written into the file as it is now
+
+    ASSERT_TRUE(SaveSettingsUnderLock(path, window, true, &before, &error)) << error;
+    EXPECT_EQ(LoadSettingsFile(path).settings.productNum, 100u);
+
+    ASSERT_TRUE(WriteFileAtomically(path, "[number]\nproduct_num=junk\n"));
+    ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, &before, &error)) << error;
+    now = LoadSettingsFile(path);
+    EXPECT_EQ(std::tie(now.counter.state, now.counter.raw, now.settings.erase),
+              std::make_tuple(CounterState::Unreadable, "junk", false));
 }
 
 TEST(SettingsPathChoice, OverrideThenPortableThenConfigFolder) {

@@ -1,0 +1,194 @@
+#include "settings/serial_counter.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "settings/settings_file.h"
+
+namespace kx::settings {
+namespace {
+
+constexpr std::string_view kNumber = "number";
+constexpr std::string_view kCounterKey = "product_num";
+
+std::string Text(std::uint32_t n) {
+    return std::to_string(n);
+}
+
+// The file as it is now, with its counter; `error` set when it exists but cannot be read.
+struct Fresh {
+    LoadedSettings loaded;
+    bool ok = false;
+};
+
+Fresh LoadFresh(const std::string& path, std::string* error) {
+    Fresh f{LoadSettingsFile(path), false};
+    if (!f.loaded.error.empty()) {
+        *error = f.loaded.error;
+        return f;
+    }
+    f.ok = true;
+    return f;
+}
+
+std::string UnreadableText(const CounterReading& r) {
+    return "The serial counter in the settings file cannot be read (" +
+           (r.keyFound ? "product_num=" + r.raw : std::string("the file holds no settings")) +
+           "); give the next serial number.";
+}
+
+}  // namespace
+
+CounterReading ReadCounter(const IniDocument& doc, std::string_view fileBytes) {
+    CounterReading r;
+    const auto value = doc.Get(kNumber, kCounterKey);
+    if (!value) {
+        // No counter in a file that holds no settings at all (binary, or text of another
+        // kind) is no fresh start: the real file was lost or replaced.
+        const bool blank = fileBytes.find_first_not_of(" \t\r\n") == std::string_view::npos;
+        const bool notText = fileBytes.find('\0') != std::string_view::npos;
+        if (!blank && (notText || !doc.HasSection())) r.state = CounterState::Unreadable;
+        return r;
+    }
+    r.keyFound = true;
+    r.raw = *value;
+    std::string_view v = *value;
+    while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+    while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+    std::uint64_t n = 0;
+    bool digits = !v.empty() && v.size() <= 10;
+    for (char c : v) {
+        if (c < '0' || c > '9') digits = false;
+        if (!digits) break;
+        n = n * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (!digits || n > 0xFFFFFFFFu) {
+        r.state = CounterState::Unreadable;
+        return r;
+    }
+    r.state = CounterState::Readable;
+    r.value = static_cast<std::uint32_t>(n);
+    return r;
+}
+
+std::optional<CounterLock> CounterLock::Take(const std::string& settingsPath, std::string* error,
+                                             int waitMs) {
+    const std::string lockPath = ResolvedSettingsPath(settingsPath) + ".lock";
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Someone else's lock file in a shared folder can still be locked for reading.
+    if (fd < 0 && errno == EACCES) fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = "cannot open the lock file " + lockPath + ": " + std::strerror(errno);
+        return std::nullopt;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) ||
+            std::chrono::steady_clock::now() > deadline) {
+            *error = errno == EWOULDBLOCK ? "another program has held " + lockPath + " for over " +
+                                                Text(static_cast<std::uint32_t>(waitMs / 1000)) +
+                                                " s; close it or end it"
+                                          : "cannot lock " + lockPath + ": " + std::strerror(errno);
+            ::close(fd);
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return CounterLock(fd);
+}
+
+CounterLock::~CounterLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing drops the lock
+}
+
+CounterLock::CounterLock(CounterLock&& other) noexcept : fd_(other.fd_) {
+    other.fd_ = -1;
+}
+
+CounterResult ReserveSerial(const std::string& path, std::optional<std::uint32_t> typed) {
+    CounterResult r;
+    const auto lock = CounterLock::Take(path, &r.error);
+    if (!lock) return r;
+    Fresh fresh = LoadFresh(path, &r.error);
+    if (!fresh.ok) return r;
+    r.before = fresh.loaded.counter;
+    if (!typed && r.before.state == CounterState::Unreadable) {
+        r.error = UnreadableText(r.before);
+        return r;
+    }
+    r.number = typed.value_or(r.before.value);
+    IniDocument& doc = fresh.loaded.document;
+    doc.Set(kNumber, kCounterKey, Text(r.number + 1u));
+    std::string why;
+    if (!WriteSettingsDocument(path, doc, &why)) {
+        r.error = "The serial number " + Text(r.number) + " was not taken: " + path +
+                  " cannot be written (" + why + ").";
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+bool ReleaseSerial(const std::string& path, std::uint32_t number) {
+    std::string error;
+    const auto lock = CounterLock::Take(path, &error);
+    if (!lock) return false;
+    Fresh fresh = LoadFresh(path, &error);
+    const CounterReading& now = fresh.loaded.counter;
+    if (!fresh.ok || now.state != CounterState::Readable || now.value != number + 1u) return false;
+    fresh.loaded.document.Set(kNumber, kCounterKey, Text(number));
+    return WriteSettingsDocument(path, fresh.loaded.document, &error);
+}
+
+CounterResult CheckCounterWritable(const std::string& path, std::optional<std::uint32_t> typed) {
+    CounterResult r;
+    const auto lock = CounterLock::Take(path, &r.error);
+    if (!lock) return r;
+    Fresh fresh = LoadFresh(path, &r.error);
+    if (!fresh.ok) return r;
+    r.before = fresh.loaded.counter;
+    if (!typed && r.before.state == CounterState::Unreadable) {
+        r.error = UnreadableText(r.before);
+        return r;
+    }
+    std::string why;
+    if (!WriteSettingsDocument(path, fresh.loaded.document, &why)) {
+        r.error = path + " cannot be written (" + why + ").";
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+bool SaveSettingsUnderLock(const std::string& path, const Settings& s, bool writeCounter,
+                           CounterReading* before, std::string* error) {
+    std::string why;
+    const auto lock = CounterLock::Take(path, &why);
+    Fresh fresh;
+    if (lock) fresh = LoadFresh(path, &why);
+    if (!lock || !fresh.ok) {
+        *error = "The settings were not saved to " + path + " (" + why + ").";
+        return false;
+    }
+    *before = fresh.loaded.counter;
+    Settings toWrite = s;
+    if (!writeCounter && before->state == CounterState::Readable)
+        toWrite.productNum = before->value;
+    IniDocument& doc = fresh.loaded.document;
+    WriteSettings(toWrite, doc);
+    // An unreadable counter nobody replaced stays unreadable, for the next start to refuse.
+    if (!writeCounter && before->state == CounterState::Unreadable) {
+        doc.Set(kNumber, kCounterKey, before->raw);
+    }
+    if (WriteSettingsDocument(path, doc, &why)) return true;
+    *error = "The settings were not saved to " + path + " (" + why + ").";
+    return false;
+}
+
+}  // namespace kx::settings
