@@ -112,8 +112,12 @@ start_sim c; pty_c=$pty  # with its timing, so that a unit takes a while
 interrupted_unit() {
     local from=$(($(wc -l < "$work/c.trace") + 1))
     program "$pty_c" "$work/big.txt"
+    # Job control on: a script's background job would otherwise start with SIGINT ignored,
+    # and the program rightly leaves an ignored signal alone.
+    set -m
     "${unit[@]}" > "$work/int.txt" 2>&1 &
     local pid=$!
+    set +m
     grep -q -m 1 '"cmd":"RX_DATA_BLOCK".*"addr":"0xF000"' \
         < <(tail -n "+$from" -s 0.05 --pid="$pid" -f "$work/c.trace")
     for signal; do kill "-$signal" "$pid"; sleep 0.02; done
