@@ -56,20 +56,18 @@ TEST_P(Ops2FaultTest, EndsWithItsMessageInTime) {
     bool success = false;
     if (op == "Read") {
         b.AddBox(49, 0, withFault);  // F2619: two blocks each side of 0x10000
-        Bytes chip(0x200);
-        for (std::size_t i = 0; i < chip.size(); ++i) chip[i] = static_cast<std::uint8_t>(i % 253);
-        b.Box().Target()->Preload(0xFF00, chip);
-        FillImage(*b.image, 0x2000, 0x2100);  // a loaded file
-        const auto expected = std::make_unique<image::CodeImage>(*b.image);
+        auto chip = std::make_unique<image::CodeImage>();
+        FillImage(*chip, 0xFF00, 0x10100);
+        b.Box().Target()->Preload(0xFF00,
+                                  std::span<const std::uint8_t>(chip->Data() + 0xFF00, 0x200));
+        b.image->Set(0x2000, 0x42);  // a loaded file
+        const auto before = std::make_unique<image::CodeImage>(*b.image);
         b.in.readAddressText = "0FF00";
         b.in.readLengthText = "00200";
         const ReadOutcome r = ReadTarget(b.ctx, b.in);
         success = r.success;
         EXPECT_EQ(r.connectionLost, kFaults[fault] == FaultAction::Vanish);
-        if (success) {
-            expected->Clear();
-            for (std::uint32_t i = 0; i < chip.size(); ++i) expected->Set(0xFF00 + i, chip[i]);
-        }
+        const auto& expected = success ? chip : before;
         EXPECT_EQ(std::memcmp(b.image->Data(), expected->Data(), image::kImageSize), 0);
     } else if (op == "Download") {
         b.AddBox(13, 0, withFault);
