@@ -130,7 +130,7 @@ void MainDialog::ReadCommand() {
         if (outcome.connectionLost) EnterSearchingState();
         targetStatus_ = outcome.targetStatus;
         targetChipId_ = outcome.targetChipId;
-        if (!outcome.success) return;  // view, title and buttons stay as they were
+        if (!outcome.success) return;  // image, view, title and buttons stay as they were
         SetCodeView(image::RenderImageText(*image_, imageEnd_));
         setWindowTitle(QString::fromUtf8(kReadTitlePrefix) +
                        FromUtf8(ops::kExpectedIdentification));

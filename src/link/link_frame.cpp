@@ -50,6 +50,22 @@ std::uint16_t FrameChecksum(std::span<const std::uint8_t> bytes) {
     return static_cast<std::uint16_t>(word ^ 0xFFFF);
 }
 
+bool DataReplyChecksumOk(std::span<const std::uint8_t> reply) {
+    if (reply.size() < kDataReplyHead + 2) return false;
+    const std::size_t bodySize = reply.size() - 2;
+    std::uint8_t low = 0;
+    std::uint8_t high = bodySize % 2 == 0 ? 0 : kPadByte;  // the pad sits at an odd offset
+    for (std::size_t i = 0; i < bodySize; ++i) {
+        if (i % 2 == 0) {
+            low ^= reply[i];
+        } else {
+            high ^= reply[i];
+        }
+    }
+    return reply[bodySize] == static_cast<std::uint8_t>(~low) &&
+           reply[bodySize + 1] == static_cast<std::uint8_t>(~high);
+}
+
 std::vector<std::uint8_t> BuildLinkFrame(std::uint8_t command,
                                          std::span<const std::uint8_t> payload) {
     const bool odd = payload.size() % 2 != 0;

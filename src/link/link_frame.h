@@ -12,6 +12,10 @@ namespace kx::link {
 // `bytes` must have even length.
 std::uint16_t FrameChecksum(std::span<const std::uint8_t> bytes);
 
+// True when a data reply (head, data, two check bytes) ends with the checksum of everything
+// before it, an odd count padded with 0xFF as in a request. Too short a reply is false.
+bool DataReplyChecksumOk(std::span<const std::uint8_t> reply);
+
 // A complete frame; an odd payload gets one 0xFF pad byte inside the frame.
 // Payloads longer than 254 bytes (after padding) are a caller error: the result is empty.
 std::vector<std::uint8_t> BuildLinkFrame(std::uint8_t command,

@@ -45,19 +45,23 @@ struct RunOutcome {
     // the number is used up, a gap in the numbering rather than a number stamped twice.
     bool serialAdvanced = false;
     std::uint32_t usedSerial = 0;
-    std::uint32_t newSerial = 0;   // the serial counter after the run (unchanged if it stopped)
-    bool serialRefused = false;    // reserveSerial refused: nothing was stamped
+    std::uint32_t newSerial = 0;  // the serial counter after the run (unchanged if it stopped)
+    bool serialRefused = false;   // reserveSerial refused: nothing was stamped
 };
 RunOutcome RunProgramming(OperationContext& ctx, const OperationInputs& in);
 
 // --- target read ---------------------------------------------------------------------------
 struct ReadOutcome {
-    bool success = false;  // image holds the read data: re-render the view, set the
-                           // title "Code1.txt - <identification>", enable Run/Save
-    bool connectionLost = false;
+    bool success = false;         // image holds the read data: re-render the view, set the
+                                  // title "Code1.txt - <identification>", enable Run/Save
+    bool connectionLost = false;  // the port is gone (before or during the read)
     std::uint16_t targetStatus = 0;
     std::uint16_t targetChipId = 0;
+    std::uint32_t blocks = 0;   // blocks taken into the image
+    std::uint32_t rereads = 0;  // extra TX_DATA_BLOCK sent to confirm unchecked replies
 };
+// Reads into a fresh image and copies it into ctx.image only when the whole read succeeded:
+// a read that stops early leaves the image as it was.
 ReadOutcome ReadTarget(OperationContext& ctx, const OperationInputs& in);
 
 // --- offline download ------------------------------------------------------------------------

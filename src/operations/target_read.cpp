@@ -3,9 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
 
 #include "devices/device_catalogue.h"
 #include "devices/target_chip_report.h"
+#include "link/link_frame.h"
+#include "messages/text_format.h"
 #include "operations/operations.h"
 #include "operations/product_info.h"
 #include "operations/target_options.h"
@@ -27,17 +32,25 @@ constexpr int kMsgReadFailed = 41;
 constexpr int kMsgReadDone = 42;
 
 constexpr std::uint32_t kReadBlock = 128;
+// Replies asked for one block before the read gives up on it.
+constexpr std::size_t kMaxReplies = 4;
 
-// Reads [address, address + length) in blocks of at most 128 bytes into the image,
+// Reads [address, address + length) in blocks of at most 128 bytes into `image`,
 // sending SET_MEM_OFFSET whenever the address bits 16..23 change on a wide device.
 class BlockReader {
   public:
-    BlockReader(OperationContext& ctx, bool wide) : ctx_(ctx), wide_(wide) {}
+    BlockReader(link::ProgrammerLink& link, image::CodeImage& image, bool wide)
+        : link_(link), image_(image), wide_(wide) {}
+
+    std::uint32_t Blocks() const { return blocks_; }
+    std::uint32_t Rereads() const { return rereads_; }
+    // The block whose replies never confirmed each other, if that ended the read.
+    std::optional<std::uint32_t> Unconfirmed() const { return unconfirmed_; }
 
     // Information memory always lies in bank 0.
     bool ReadBank0Block(std::uint32_t address) {
         if (wide_ && lastOffset_ != 0) {
-            if (ctx_.link.SetMemOffset(0) != link::kLinkOk) return false;
+            if (link_.SetMemOffset(0) != link::kLinkOk) return false;
             lastOffset_ = 0;
         }
         return ReadBlock(address, kReadBlock);
@@ -47,7 +60,7 @@ class BlockReader {
         if (wide_) {
             const auto offset = static_cast<std::uint8_t>(address >> 16);
             if (offset != lastOffset_) {
-                if (ctx_.link.SetMemOffset(offset) != link::kLinkOk) return false;
+                if (link_.SetMemOffset(offset) != link::kLinkOk) return false;
                 lastOffset_ = offset;
             }
         }
@@ -55,24 +68,59 @@ class BlockReader {
     }
 
   private:
+    // A block is taken when its reply carries a correct checksum, or else when two of its
+    // replies agree byte for byte: what a box puts in the head and check bytes is its own
+    // affair, so a wrong checksum is no reason to stop, but neither is the reply good data.
     bool ReadBlock(std::uint32_t address, std::uint32_t count) {
-        std::array<std::uint8_t, kReadBlock + 6> reply{};
+        std::array<std::array<std::uint8_t, kReadBlock + 6>, kMaxReplies> replies;
         const auto n = static_cast<std::uint8_t>(count);
-        if (ctx_.link.TxDataBlock(static_cast<std::uint16_t>(address), n,
-                                  std::span<std::uint8_t>(reply.data(), count + 6)) !=
-            link::kLinkOk) {
-            return false;
+        for (std::size_t k = 0; k < kMaxReplies; ++k) {
+            if (k > 0) ++rereads_;
+            const std::span<std::uint8_t> reply(replies[k].data(), count + 6);
+            if (link_.TxDataBlock(static_cast<std::uint16_t>(address), n, reply) != link::kLinkOk) {
+                return false;
+            }
+            const auto data = reply.subspan(link::kDataReplyHead, count);
+            bool confirmed = link::DataReplyChecksumOk(reply);
+            for (std::size_t j = 0; j < k && !confirmed; ++j) {
+                confirmed =
+                    std::equal(data.begin(), data.end(), replies[j].begin() + link::kDataReplyHead);
+            }
+            if (confirmed) {
+                for (std::uint32_t i = 0; i < count; ++i) image_.Set(address + i, data[i]);
+                ++blocks_;
+                return true;
+            }
         }
-        for (std::uint32_t i = 0; i < count; ++i) {
-            ctx_.image.Set(address + i, reply[link::kDataReplyHead + i]);
-        }
-        return true;
+        unconfirmed_ = address;
+        return false;
     }
 
-    OperationContext& ctx_;
+    link::ProgrammerLink& link_;
+    image::CodeImage& image_;
     bool wide_;
     std::uint8_t lastOffset_ = 0xFF;  // nothing sent yet
+    std::uint32_t blocks_ = 0;
+    std::uint32_t rereads_ = 0;
+    std::optional<std::uint32_t> unconfirmed_;
 };
+
+std::string UnconfirmedLine(UiLanguage language, std::uint32_t address) {
+    const std::string where = "0x" + FormatHex(address, 4);
+    const std::string n = std::to_string(kMaxReplies);
+    if (language == UiLanguage::Chinese) {
+        return where + " 处的数据块读取 " + n + " 次，校验和均不符且互不一致\r\n";
+    }
+    return "Block at " + where + ": " + n +
+           " replies, none with a valid checksum and no two alike\r\n";
+}
+
+std::string BlockCountLine(UiLanguage language, std::uint32_t blocks, std::uint32_t rereads) {
+    const std::string b = std::to_string(blocks);
+    const std::string r = std::to_string(rereads);
+    if (language == UiLanguage::Chinese) return "读取数据块：" + b + "，重读次数：" + r + "\r\n";
+    return "Blocks read: " + b + ", re-reads: " + r + "\r\n";
+}
 
 // A block must not run over a 64 KiB boundary: the box adds the count to a 16-bit address
 // within the current memory offset, so the bytes past the boundary would come from the
@@ -82,9 +130,7 @@ std::uint32_t BlockCount(std::uint32_t address, std::uint32_t remaining) {
     return std::min({kReadBlock, remaining, toBoundary});
 }
 
-}  // namespace
-
-ReadOutcome ReadTarget(OperationContext& ctx, const OperationInputs& in) {
+ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
     ReadOutcome outcome;
     Output& out = ctx.out;
     const devices::DeviceRecord& device = devices::DeviceAt(in.deviceRow);
@@ -146,18 +192,25 @@ ReadOutcome ReadTarget(OperationContext& ctx, const OperationInputs& in) {
     devices::CheckDeviceMatch(out, device, reply.chipId);
     out.AppendMessage(kMsgStartReading);
 
-    ctx.image.Clear();
-    BlockReader reader(ctx, IsWideDevice(options));
+    // Heap, not stack: the image is 279 KiB.
+    const auto fresh = std::make_unique<image::CodeImage>();
+    BlockReader reader(ctx.link, *fresh, IsWideDevice(options));
+    const auto failed = [&] {
+        outcome.blocks = reader.Blocks();
+        outcome.rereads = reader.Rereads();
+        if (const auto at = reader.Unconfirmed()) {
+            out.AppendText(UnconfirmedLine(out.Language(), *at));
+        }
+        out.AppendMessage(kMsgReadFailed);
+        return outcome;
+    };
 
     if (in.readByDevice) {
         const bool high = (options & kOptInfoAt1800) != 0;
         const std::uint32_t infoStart = high ? 0x1800 : 0x1000;
         const std::uint32_t infoEnd = high ? 0x1A00 : 0x1100;
         for (std::uint32_t a = infoStart; a < infoEnd; a += kReadBlock) {
-            if (!reader.ReadBank0Block(a)) {
-                out.AppendMessage(kMsgReadFailed);
-                return outcome;
-            }
+            if (!reader.ReadBank0Block(a)) return failed();
         }
     }
 
@@ -169,19 +222,31 @@ ReadOutcome ReadTarget(OperationContext& ctx, const OperationInputs& in) {
         while (done < length) {
             out.SetProgressPos(done);
             const std::uint32_t count = BlockCount(address, length - done);
-            if (!reader.ReadAt(address, count)) {
-                out.AppendMessage(kMsgReadFailed);
-                return outcome;
-            }
+            if (!reader.ReadAt(address, count)) return failed();
             address += count;
             done += count;
         }
         out.SetProgressPos(done);
     }
-    out.AppendMessage(kMsgReadDone);
+    ctx.image = *fresh;
     outcome.success = true;
+    outcome.blocks = reader.Blocks();
+    outcome.rereads = reader.Rereads();
+    out.AppendMessage(kMsgReadDone);
+    out.AppendText(BlockCountLine(out.Language(), outcome.blocks, outcome.rereads));
     out.AppendElapsedTime(startTick);
     out.CompletionBeep();
+    return outcome;
+}
+
+}  // namespace
+
+ReadOutcome ReadTarget(OperationContext& ctx, const OperationInputs& in) {
+    ReadOutcome outcome = Read(ctx, in);
+    // A box pulled mid-read: the step's message stays, and the caller goes back to searching.
+    if (!outcome.success && !outcome.connectionLost) {
+        outcome.connectionLost = !ctx.link.IsPortAlive();
+    }
     return outcome;
 }
 

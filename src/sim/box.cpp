@@ -90,11 +90,17 @@ Box::Reply Box::Nak(std::string_view why) {
     return r;
 }
 
-// Data replies are BSL data frames: 0x80, 0x00, N, N, data, checksum.
-std::vector<std::uint8_t> Box::DataReply(std::span<const std::uint8_t> data) {
+// Data replies are BSL data frames: 0x80, 0x00, N, N, data, checksum; without the checksum,
+// head and check bytes stay zero.
+std::vector<std::uint8_t> Box::DataReply(std::span<const std::uint8_t> data, bool checksum) {
     const auto n = static_cast<std::uint8_t>(data.size());
     // Sized up front: GCC 12 at -O2 mis-warns (array-bounds) on inserting into a 4-byte vector.
     std::vector<std::uint8_t> out(4 + data.size());
+    if (!checksum) {
+        std::copy(data.begin(), data.end(), out.begin() + 4);
+        out.resize(out.size() + 2, 0x00);
+        return out;
+    }
     out[0] = link::kFrameHeader;
     out[1] = 0x00;
     out[2] = n;
@@ -241,6 +247,13 @@ void Box::Emit(int code, Reply reply, std::uint64_t readyUs, std::optional<Fault
                 break;
             case FaultAction::Corrupt: {
                 const std::size_t i = bytes.size() > 4 ? 4 : 0;
+                bytes[i] = static_cast<std::uint8_t>(~bytes[i]);
+                break;
+            }
+            case FaultAction::Noise: {
+                // Replies hit by noise never agree with each other.
+                const std::size_t data = bytes.size() > 6 ? bytes.size() - 6 : 0;
+                const std::size_t i = data == 0 ? 0 : 4 + faults_.Count(code) % data;
                 bytes[i] = static_cast<std::uint8_t>(~bytes[i]);
                 break;
             }

@@ -121,7 +121,8 @@ class Box {
     void EnterLoader();
     static Reply Ack();
     static Reply Nak(std::string_view why);
-    static std::vector<std::uint8_t> DataReply(std::span<const std::uint8_t> data);
+    static std::vector<std::uint8_t> DataReply(std::span<const std::uint8_t> data,
+                                               bool checksum = true);
 
     // box_target.cpp: firmware commands on the target
     Reply Connect(std::span<const std::uint8_t> p);

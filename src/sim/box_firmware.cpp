@@ -100,7 +100,8 @@ Box::Reply Box::StoreRead(std::span<const std::uint8_t> p) {
     const std::uint32_t n = p[2];
     if (n > 250 || offset + n > store_.size()) return Nak("outside the store");
     Reply r;
-    r.bytes = DataReply(std::span<const std::uint8_t>(store_).subspan(offset, n));
+    r.bytes =
+        DataReply(std::span<const std::uint8_t>(store_).subspan(offset, n), config_.replyChecksums);
     r.fields.Text("reply", "data");
     r.workUs = timing::kStoreReadUs;
     return r;

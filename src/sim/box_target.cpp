@@ -176,7 +176,7 @@ Box::Reply Box::ReadBlock(std::span<const std::uint8_t> p) {
     std::vector<std::uint8_t> data(n);
     if (!target_->Read(address, data)) return Nak("outside memory");
     Reply r;
-    r.bytes = DataReply(data);
+    r.bytes = DataReply(data, config_.replyChecksums);
     r.fields.Text("reply", "data");
     r.workUs = timing::kCommandUs + TargetReadUs(n);
     return r;

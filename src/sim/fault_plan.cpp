@@ -13,11 +13,12 @@ struct NamedAction {
     FaultAction action;
 };
 
-constexpr std::array<NamedAction, 6> kActions{{
+constexpr std::array<NamedAction, 7> kActions{{
     {"none", FaultAction::NoReply},
     {"nak", FaultAction::Nak},
     {"short", FaultAction::Short},
     {"corrupt", FaultAction::Corrupt},
+    {"noise", FaultAction::Noise},
     {"late", FaultAction::Late},
     {"vanish", FaultAction::Vanish},
 }};
@@ -71,7 +72,7 @@ std::optional<FaultRule> ParseFaultRule(std::string_view text, std::string& erro
         }
     }
     error = "unknown fault action '" + std::string(action) +
-            "'; use none, nak, short, corrupt, late or vanish";
+            "'; use none, nak, short, corrupt, noise, late or vanish";
     return std::nullopt;
 }
 

@@ -15,6 +15,7 @@ enum class FaultAction {
     Nak,      // the box refuses the command (0xA0) without carrying it out
     Short,    // the reply loses its last byte
     Corrupt,  // one byte of the reply is inverted (the first data byte, or the ack)
+    Noise,    // as Corrupt, but the inverted data byte moves with each occurrence
     Late,     // the reply comes 100 ms after the command's time-out
     Vanish,   // the box disappears before carrying the command out (adapter pulled)
 };
@@ -26,7 +27,7 @@ struct FaultRule {
 };
 
 // "RX_DATA_BLOCK:3:nak", "GET_VERSION:*:late", "0x72:1:none", "SYNC:2:short".
-// Actions: none, nak, short, corrupt, late, vanish. On error returns nullopt and says why.
+// Actions: none, nak, short, corrupt, noise, late, vanish. On error returns nullopt and says why.
 std::optional<FaultRule> ParseFaultRule(std::string_view text, std::string& error);
 
 std::string_view FaultActionName(FaultAction action);

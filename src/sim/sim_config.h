@@ -34,6 +34,9 @@ struct BoxConfig {
     bool vppFails = false;
     // A wrong BSL password makes the target's BSL mass-erase all of its flash.
     bool bslEraseOnBadPassword = true;
+    // The data replies of TX_DATA_BLOCK and STORE_READ carry a BSL checksum behind the data;
+    // off, their head and last two bytes are zeros (a box that does not fill them in).
+    bool replyChecksums = true;
     // Keep the trace in memory (tests read it); the program only streams it to a file.
     bool keepTrace = true;
     ChipConfig target;

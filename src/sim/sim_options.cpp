@@ -118,13 +118,14 @@ std::string UsageText() {
            "  --vectors W,W,...     the 16 vector words 0xFFE0..0xFFFE in hex\n"
            "  --image FILE          TI-TXT image already in the target's flash\n"
            "  --keep-on-bad-password  the target's BSL does not erase itself on a wrong password\n"
+           "  --no-reply-checksum   data replies carry zeros instead of their head and checksum\n"
            "  --version TEXT        firmware identification (default \"KX_VELDRAN V02.73A\")\n"
            "  --loader-version HEX  the box's ROM loader version (default 0161)\n"
            "  --store-size N        offline store size in bytes (default 262144)\n"
            "  --no-timing           answer at once instead of taking wire and flash times\n"
            "  --fault RULE          COMMAND:OCCURRENCE:ACTION, e.g. RX_DATA_BLOCK:3:nak;\n"
            "                        occurrence * means every; actions none, nak, short,\n"
-           "                        corrupt, late, vanish (repeatable)\n"
+           "                        corrupt, noise, late, vanish (repeatable)\n"
            "  --vpp-fail            VPP_TEST and BURN_FUSE fail\n"
            "  --trace FILE          write every frame and reply as JSON lines\n"
            "  --link PATH           also make PATH a symlink to the terminal\n"
@@ -158,6 +159,8 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
             o.box.vppFails = true;
         } else if (a == "--keep-on-bad-password") {
             o.box.bslEraseOnBadPassword = false;
+        } else if (a == "--no-reply-checksum") {
+            o.box.replyChecksums = false;
         } else if (a == "--device") {
             const auto* v = value();
             if (v == nullptr) return std::nullopt;

@@ -56,11 +56,28 @@ class SessionTest : public QObject {
         const QString saved = b.dir.filePath(QStringLiteral("back.TXT"));
         b.dialogs.fileAnswers = {b.WriteFile("other.TXT", "@F000\r\n11\r\nq\r\n"), saved};
         b.Click("loadButton");  // something else in the image, so the read must replace it
+        // A read refused half way leaves image, view, title and buttons as they were.
+        const auto shown = [&b] {
+            return b.Find<QPlainTextEdit>("codeView")->toPlainText() + b.Window().windowTitle();
+        };
+        const QString before = shown();
+        box->Faults().Add({0x14, box->Faults().Count(0x14) + 2, sim::FaultAction::Nak});
+        b.Click("readButton");
+        QVERIFY(b.Pane().endsWith(Msg(41)));
+        QVERIFY(b.Window().Image().At(0xF000) == 0x11 && b.Window().Image().At(0xFC01) == 0xFF);
+        QCOMPARE(shown(), before);
+        QVERIFY(b.Enabled("runButton") && b.Enabled("saveAsButton"));
         b.Click("readButton");
         QCOMPARE(b.Window().windowTitle(), QStringLiteral("Code1.txt - KX_VELDRAN V02.73A"));
         b.Click("saveAsButton");
         QCOMPARE(b.dialogs.choices.back().proposedName, QStringLiteral("Code1.TXT"));
         QCOMPARE(b.ReadFile(saved), ProgramText());
+
+        // Pulled during a read: back to searching at once.
+        box->Faults().Add({0x14, box->Faults().Count(0x14) + 1, sim::FaultAction::Vanish});
+        b.Click("readButton");
+        QVERIFY(b.Enabled("statusButton"));
+        QCOMPARE(b.Text("statusButton"), Msg(43));
     }
 
     void serialStoredAfterEachRunAndCloseWaitsForTheOperation() {

@@ -180,6 +180,14 @@ TEST_F(CliEndToEnd, ProgramThenReadBackByDeviceGivesTheSameFile) {
     }
 }
 
+// A box pulled mid-read exits 3 and leaves the output file as it was.
+TEST_F(CliEndToEnd, ReadCutShortExitsThreeAndKeepsTheFile) {
+    WriteFile(dir_.File("back.txt"), "kept");
+    ASSERT_TRUE(StartSim({"--device", "13", "--fault", "TX_DATA_BLOCK:2:vanish"})) << sim_->Log();
+    Expect({"read", "--device", "F149", "-o", "back.txt"}, 3, "Failed in reading!\n");
+    EXPECT_EQ(ReadFile(dir_.File("back.txt")), "kept");
+}
+
 // A whole run compared line for line with committed output, the pty and elapsed time masked.
 // Set KX_UPDATE_GOLDEN=1 to rewrite the files after an intended change, then review the diff.
 TEST_F(CliEndToEnd, GoldenOutputOfAProgramRunInBothLanguages) {

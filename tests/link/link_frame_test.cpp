@@ -20,6 +20,12 @@ TEST(LinkFrame, BytesChecksumAndPadding) {
     // One byte at most after padding.
     EXPECT_EQ(BuildLinkFrame(0x12, Bytes(253, 0xAA)).size(), 260u);
     EXPECT_TRUE(BuildLinkFrame(0x12, Bytes(255, 0xAA)).empty());
+
+    // Data replies carry the same checksum; an odd count is summed with a 0xFF pad.
+    Bytes reply{0x80, 0x00, 0x03, 0x03, 0x01, 0x02, 0x03, 0x7E, 0x01};
+    EXPECT_TRUE(DataReplyChecksumOk(reply));
+    reply[6] ^= 0x10;
+    EXPECT_FALSE(DataReplyChecksumOk(reply) || DataReplyChecksumOk(Bytes(5, 0x7F)));
 }
 
 TEST(LinkFrame, ReplyClassesAndLengths) {

@@ -1,8 +1,10 @@
 // Each command of the read, the offline download and the firmware update meets each fault
 // the simulated box can inject (on its first occurrence): the operation must end with its
-// own message, inside the time-outs, with the cursor restored.
+// own message, inside the time-outs, with the cursor restored. A read changes the image only
+// when it succeeds, and then holds exactly the chip's bytes.
 
 #include <array>
+#include <cstring>
 
 #include "ops_test_helpers.h"
 #include "sim/command_names.h"
@@ -22,8 +24,8 @@ struct Case {
     std::array<int, 6> message;  // per fault, in the order of kFaults
 };
 
-// Read: a corrupted status still reads as "connected", and a corrupted data byte passes
-// unseen (the link does not check data replies). Download: a corrupted identification is
+// Read: a corrupted status still reads as "connected"; a corrupted data reply fails its
+// checksum and is read again. Download: a corrupted identification is
 // foreign. Update (old loader, so the patch path runs): the jump to the loader entry and the
 // sync byte are not checked; a refused sync leaves the loader deaf to the next frame.
 constexpr Case kCases[] = {
@@ -55,9 +57,19 @@ TEST_P(Ops2FaultTest, EndsWithItsMessageInTime) {
     bool lost = false;
     if (op == "Read") {
         b.AddBox(49, 0, withFault);  // F2619: two blocks each side of 0x10000
+        auto chip = std::make_unique<image::CodeImage>();
+        FillImage(*chip, 0xFF00, 0x10100);
+        b.Box().Target()->Preload(0xFF00,
+                                  std::span<const std::uint8_t>(chip->Data() + 0xFF00, 0x200));
+        b.image->Set(0x2000, 0x42);  // a loaded file
+        const auto before = std::make_unique<image::CodeImage>(*b.image);
         b.in.readAddressText = "0FF00";
         b.in.readLengthText = "00200";
-        success = ReadTarget(b.ctx, b.in).success;
+        const ReadOutcome r = ReadTarget(b.ctx, b.in);
+        success = r.success;
+        EXPECT_EQ(r.connectionLost, kFaults[fault] == FaultAction::Vanish);
+        const auto& expected = success ? chip : before;
+        EXPECT_EQ(std::memcmp(b.image->Data(), expected->Data(), image::kImageSize), 0);
     } else if (op == "Download") {
         b.AddBox(13, 0, withFault);
         FillImage(*b.image, 0x2000, 0x2090);

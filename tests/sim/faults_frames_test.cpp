@@ -48,6 +48,7 @@ TEST(FaultSpec, ParsesNamesCodesAndOccurrencesAndExplainsMistakes) {
     r = ParseFaultRule("sync:1:vanish", error);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->code, kSyncCode);
+    EXPECT_EQ(ParseFaultRule("TX_DATA_BLOCK:2:noise", error)->action, FaultAction::Noise);
     for (const char* bad : {"RX_DATA_BLOCK:0:nak", "NOPE:1:nak", "GET_VERSION:1:explode",
                             "GET_VERSION:1", "GET_VERSION:x:nak", "A:1:nak:2"}) {
         error.clear();

@@ -180,7 +180,7 @@ TEST(SimOptions, ParsesDevicesValuesAndRefusesNonsense) {
     std::string error;
     auto o = ParseProgramOptions(
         {"--device", "F149", "--chip-id", "f16c", "--fault", "RX_DATA_BLOCK:3:nak", "--store-size",
-         "0x1000", "--loader-version", "0110", "--no-timing"},
+         "0x1000", "--loader-version", "0110", "--no-timing", "--no-reply-checksum"},
         error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->box.target.row, 13);
@@ -188,7 +188,7 @@ TEST(SimOptions, ParsesDevicesValuesAndRefusesNonsense) {
     EXPECT_EQ(o->box.faults.size(), 1u);
     EXPECT_EQ(o->box.storeSize, 0x1000u);
     EXPECT_EQ(o->box.loaderVersion, 0x0110);
-    EXPECT_FALSE(o->box.timing);
+    EXPECT_FALSE(o->box.timing || o->box.replyChecksums);
     o = ParseProgramOptions(
         {"--device", "MSP430F2232", "--vectors", "1,2,3,4,5,6,7,8,9,A,B,C,D,E,F,FFFF"}, error);
     ASSERT_TRUE(o) << error;
@@ -197,7 +197,8 @@ TEST(SimOptions, ParsesDevicesValuesAndRefusesNonsense) {
     EXPECT_EQ(ParseProgramOptions({"--device", "F1491"}, error)->box.target.row, 13);
     EXPECT_EQ((*o->box.target.vectors)[2], 0x02);
     EXPECT_EQ((*o->box.target.vectors)[31], 0xFF);
-    EXPECT_TRUE(ParseProgramOptions({}, error)->box.timing);
+    EXPECT_TRUE(ParseProgramOptions({}, error)->box.timing &&
+                ParseProgramOptions({}, error)->box.replyChecksums);
     for (const auto& bad :
          std::vector<std::vector<std::string>>{{"--device", "F9999"},
                                                {"--device", "1A"},
