@@ -111,17 +111,29 @@ CounterLock::CounterLock(CounterLock&& other) noexcept : fd_(other.fd_) {
     other.fd_ = -1;
 }
 
-CounterResult ReserveSerial(const std::string& path, std::optional<std::uint32_t> typed) {
-    CounterResult r;
-    const auto lock = CounterLock::Take(path, &r.error);
-    if (!lock) return r;
-    Fresh fresh = LoadFresh(path, &r.error);
-    if (!fresh.ok) return r;
+namespace {
+
+// The file read afresh under the lock, with a counter to take from: the typed number, or a
+// readable stored one. False (and r.error set) otherwise.
+bool ReadCounterUnderLock(const std::string& path, std::optional<std::uint32_t> typed,
+                          CounterResult& r, Fresh& fresh) {
+    fresh = LoadFresh(path, &r.error);
+    if (!fresh.ok) return false;
     r.before = fresh.loaded.counter;
     if (!typed && r.before.state == CounterState::Unreadable) {
         r.error = UnreadableText(r.before);
-        return r;
+        return false;
     }
+    return true;
+}
+
+}  // namespace
+
+CounterResult ReserveSerial(const std::string& path, std::optional<std::uint32_t> typed) {
+    CounterResult r;
+    const auto lock = CounterLock::Take(path, &r.error);
+    Fresh fresh;
+    if (!lock || !ReadCounterUnderLock(path, typed, r, fresh)) return r;
     r.number = typed.value_or(r.before.value);
     IniDocument& doc = fresh.loaded.document;
     doc.Set(kNumber, kCounterKey, Text(r.number + 1u));
@@ -149,14 +161,8 @@ bool ReleaseSerial(const std::string& path, std::uint32_t number) {
 CounterResult CheckCounterWritable(const std::string& path, std::optional<std::uint32_t> typed) {
     CounterResult r;
     const auto lock = CounterLock::Take(path, &r.error);
-    if (!lock) return r;
-    Fresh fresh = LoadFresh(path, &r.error);
-    if (!fresh.ok) return r;
-    r.before = fresh.loaded.counter;
-    if (!typed && r.before.state == CounterState::Unreadable) {
-        r.error = UnreadableText(r.before);
-        return r;
-    }
+    Fresh fresh;
+    if (!lock || !ReadCounterUnderLock(path, typed, r, fresh)) return r;
     std::string why;
     if (!WriteSettingsDocument(path, fresh.loaded.document, &why)) {
         r.error = path + " cannot be written (" + why + ").";
