@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    const auto& words = std::get<kx::security::Words16>(result);
+    const auto& words = std::get<kx::image::Words16>(result);
     Require(size == kPasswordFileSize, "accepted a file of the wrong length");
     Require(data[0] == '@' && data[105] == 'q', "accepted a file with a bad frame");
     const std::string written = PasswordFileText(words);
@@ -64,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto again = ParsePasswordFile(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(written.data()), written.size()));
-    Require(std::holds_alternative<kx::security::Words16>(again) &&
-                std::get<kx::security::Words16>(again) == words,
+    Require(std::holds_alternative<kx::image::Words16>(again) &&
+                std::get<kx::image::Words16>(again) == words,
             "written form reads back differently");
     return 0;
 }

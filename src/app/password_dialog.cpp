@@ -36,7 +36,7 @@ PasswordDialog::PasswordDialog(security::SecurityWords& words, UserDialogs& dial
     setWindowIcon(QIcon(QStringLiteral(":/icons/kxveldran.png")));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    for (int i = 0; i < security::kVectorCount; ++i) {
+    for (int i = 0; i < image::kVectorCount; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         vectorFields_[slot] = findChild<QLineEdit*>(QStringLiteral("vectorField%1").arg(i));
         passwordFields_[slot] = findChild<QLineEdit*>(QStringLiteral("passwordField%1").arg(i));

@@ -49,8 +49,8 @@ class PasswordDialog final : public QDialog {
     security::SecurityWords& words_;
     UserDialogs& dialogs_;
     security::PasswordDialogState state_;
-    std::array<QLineEdit*, security::kVectorCount> vectorFields_{};
-    std::array<QLineEdit*, security::kVectorCount> passwordFields_{};
+    std::array<QLineEdit*, image::kVectorCount> vectorFields_{};
+    std::array<QLineEdit*, image::kVectorCount> passwordFields_{};
 };
 
 }  // namespace kx::app

@@ -174,7 +174,7 @@ bool Session::LoadPassword() {
                          "请先修正密码文件。"));
         return false;
     }
-    words_.bslPassword = std::get<security::Words16>(result);
+    words_.bslPassword = std::get<image::Words16>(result);
     return true;
 }
 

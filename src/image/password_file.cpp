@@ -44,10 +44,10 @@ PasswordFileRefusal Refuse(PasswordFileProblem problem, std::string_view message
 
 }  // namespace
 
-std::string PasswordFileText(const security::Words16& words) {
+std::string PasswordFileText(const Words16& words) {
     std::string text(kPasswordFileSize, ' ');
     text.replace(0, 7, "@FFE0\r\n");
-    const auto bytes = security::PasswordBytes(words);
+    const auto bytes = PasswordBytes(words);
     for (std::size_t j = 0; j < bytes.size(); ++j) PutByte(text, ByteOffset(j), bytes[j]);
     text.replace(54, 2, "\r\n");
     text.replace(103, 5, "\r\nq\r\n");
@@ -65,13 +65,13 @@ PasswordFileResult ParsePasswordFile(std::span<const std::uint8_t> bytes) {
     const auto addressHigh = ByteAt(bytes, 1);
     const auto addressLow = ByteAt(bytes, 3);
     if (!addressHigh || !addressLow) return format();
-    security::Words16 words{};
+    Words16 words{};
     for (std::size_t j = 0; j < 32; ++j) {
         const auto value = ByteAt(bytes, ByteOffset(j));
         if (!value) return format();
         words[j / 2] = static_cast<std::uint16_t>(words[j / 2] | *value << (j % 2 == 0 ? 0 : 8));
     }
-    if ((*addressHigh << 8 | *addressLow) != security::kVectorBase) {
+    if ((*addressHigh << 8 | *addressLow) != kVectorBase) {
         return Refuse(PasswordFileProblem::Address, kPasswordAddressMismatch);
     }
     return words;
@@ -92,8 +92,7 @@ PasswordFileResult ReadPasswordFile(const std::string& path, UiLanguage language
     return ParsePasswordFile(*bytes);
 }
 
-std::optional<PasswordFileRefusal> SavePasswordFile(const std::string& path,
-                                                    const security::Words16& words) {
+std::optional<PasswordFileRefusal> SavePasswordFile(const std::string& path, const Words16& words) {
     std::string reason;
     if (WriteFileAtomically(path, PasswordFileText(words), &reason)) return std::nullopt;
     return Refuse(PasswordFileProblem::Unwritable,

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <variant>
 
+#include "image/vector_words.h"
 #include "messages/message_catalogue.h"
-#include "security/security_words.h"
 
 namespace kx::image {
 
@@ -29,10 +29,10 @@ struct PasswordFileRefusal {
     std::string message;  // for the message box
 };
 
-using PasswordFileResult = std::variant<security::Words16, PasswordFileRefusal>;
+using PasswordFileResult = std::variant<Words16, PasswordFileRefusal>;
 
 // "@FFE0", two lines of 16 byte pairs (low byte of each word first), "q"; all CR LF.
-std::string PasswordFileText(const security::Words16& words);
+std::string PasswordFileText(const Words16& words);
 
 // Checks, in this order, the length, the frame and every digit, and the address 0xFFE0;
 // the first failing check gives the refusal. Lower-case digits are accepted.
@@ -46,7 +46,6 @@ PasswordFileResult ReadPasswordFile(const std::string& path,
 
 // Writes the file for `words`, replacing `path` only once the new file is complete.
 // Returns nothing when saved, else a refusal (Unwritable) with a message for the user.
-std::optional<PasswordFileRefusal> SavePasswordFile(const std::string& path,
-                                                    const security::Words16& words);
+std::optional<PasswordFileRefusal> SavePasswordFile(const std::string& path, const Words16& words);
 
 }  // namespace kx::image

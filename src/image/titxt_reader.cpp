@@ -132,9 +132,9 @@ TiTxtResult ParseTiTxt(std::span<const std::uint8_t> bytes) {
 
     std::array<std::uint8_t, 32> vectorBytes{};
     for (std::uint32_t k = 0; k < vectorBytes.size(); ++k) {
-        vectorBytes[k] = image.At(security::kVectorBase + k);
+        vectorBytes[k] = image.At(kVectorBase + k);
     }
-    load.vectors = security::VectorsFromBytes(vectorBytes);
+    load.vectors = VectorsFromBytes(vectorBytes);
     load.viewText.assign(text);
     return load;
 }

@@ -14,7 +14,7 @@
 
 #include "common/atomic_file.h"
 #include "image/code_image.h"
-#include "security/security_words.h"
+#include "image/vector_words.h"
 
 namespace kx::image {
 
@@ -23,7 +23,7 @@ struct TiTxtLoad {
     // Data bytes read, summed over data lines; a byte stored twice counts twice.
     std::size_t byteCount = 0;
     // Vectors at 0xFFE0..0xFFFF of the loaded image, for the security words.
-    security::LoadedVectors vectors{};
+    LoadedVectors vectors{};
     // The file's text as it stands, for the code view (lines after the end line included).
     std::string viewText;
 };

@@ -149,7 +149,7 @@ DownloadOutcome Download(OperationContext& ctx, const OperationInputs& in) {
     setup.storeLength = static_cast<std::uint32_t>(store.bytes.size());
     setup.options = options;
     setup.autoIncrement = in.autoIncrement;
-    setup.password = security::PasswordBytes(ctx.words.bslPassword);
+    setup.password = image::PasswordBytes(ctx.words.bslPassword);
     // Unused by the box unless the options ask for product information.
     setup.infoAddress = infoAddress.value_or(0);
     setup.productInfo = ProductInfoRecord(in.productName, in.serial);

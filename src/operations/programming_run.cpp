@@ -189,7 +189,7 @@ bool ProgrammingRun::CheckVersion() {
 
 bool ProgrammingRun::ConnectTarget() {
     link::TargetReply reply;
-    const auto password = security::PasswordBytes(ctx_.words.bslPassword);
+    const auto password = image::PasswordBytes(ctx_.words.bslPassword);
     if (!IsOk(ctx_.link.TargetConnect(state_.options, password, reply))) {
         Out().AppendMessage(kMsgConnectFailed);
         return false;

@@ -163,7 +163,7 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
     }
 
     const std::uint16_t options = ReadTargetOptions(in);
-    const auto password = security::PasswordBytes(ctx.words.bslPassword);
+    const auto password = image::PasswordBytes(ctx.words.bslPassword);
     link::TargetReply reply;
     if (ctx.link.TargetConnect(options, password, reply) != link::kLinkOk) {
         out.AppendMessage(kMsgConnectFailed);

@@ -29,9 +29,9 @@ std::optional<std::uint16_t> FieldWord(const std::string& text) {
 }
 
 // Checks a group in the order N = 1..16; fills `out` when every field passes.
-std::optional<std::string> ConvertGroup(const std::array<std::string, kVectorCount>& fields,
-                                        std::string_view name, Words16& out) {
-    Words16 converted{};
+std::optional<std::string> ConvertGroup(const std::array<std::string, image::kVectorCount>& fields,
+                                        std::string_view name, image::Words16& out) {
+    image::Words16 converted{};
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const auto word = FieldWord(fields[i]);
         if (!word) return std::string(name) + std::to_string(i + 1) + "输入长度不对";
@@ -53,13 +53,13 @@ std::string HexWord4(std::uint16_t word) {
 }
 
 bool IsVectorFieldEditable(const SecurityWords& words, int index) {
-    if (index < 0 || index >= kVectorCount) return false;
+    if (index < 0 || index >= image::kVectorCount) return false;
     return words.vectorInUse[static_cast<std::size_t>(index)] == 0;
 }
 
 PasswordDialogState OpenPasswordDialog(const SecurityWords& words) {
     PasswordDialogState state;
-    for (std::size_t i = 0; i < kVectorCount; ++i) {
+    for (std::size_t i = 0; i < image::kVectorCount; ++i) {
         state.vectorFields[i] = HexWord4(words.vectorTable[i]);
         state.passwordFields[i] = HexWord4(words.bslPassword[i]);
         state.vectorEditable[i] = IsVectorFieldEditable(words, static_cast<int>(i));
@@ -83,7 +83,7 @@ std::string FilterFieldText(std::string_view previous, std::string_view typed) {
 }
 
 void EditField(PasswordDialogState& state, FieldGroup group, int index, std::string_view typed) {
-    if (index < 0 || index >= kVectorCount) return;
+    if (index < 0 || index >= image::kVectorCount) return;
     const auto i = static_cast<std::size_t>(index);
     if (group == FieldGroup::Vector) {
         if (!state.vectorEditable[i]) return;
@@ -99,9 +99,11 @@ std::optional<std::string> CommitDialogFields(const PasswordDialogState& state,
     return ConvertGroup(state.passwordFields, "密码", words.bslPassword);
 }
 
-void TakeLoadedPassword(const Words16& password, PasswordDialogState& state, SecurityWords& words) {
+void TakeLoadedPassword(const image::Words16& password, PasswordDialogState& state,
+                        SecurityWords& words) {
     words.bslPassword = password;
-    for (std::size_t i = 0; i < kVectorCount; ++i) state.passwordFields[i] = HexWord4(password[i]);
+    for (std::size_t i = 0; i < image::kVectorCount; ++i)
+        state.passwordFields[i] = HexWord4(password[i]);
 }
 
 std::optional<std::string> LoadPasswordFileIntoDialog(const std::string& path,
@@ -111,7 +113,7 @@ std::optional<std::string> LoadPasswordFileIntoDialog(const std::string& path,
     if (const auto* refusal = std::get_if<image::PasswordFileRefusal>(&result)) {
         return refusal->message;
     }
-    TakeLoadedPassword(std::get<Words16>(result), state, words);
+    TakeLoadedPassword(std::get<image::Words16>(result), state, words);
     return std::nullopt;
 }
 

@@ -24,9 +24,9 @@
 namespace kx::security {
 
 // Field identifiers of the dialog template, index i for the word at 0xFFE0 + 2i.
-inline constexpr std::array<int, kVectorCount> kVectorFieldIds = {
+inline constexpr std::array<int, image::kVectorCount> kVectorFieldIds = {
     1033, 1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1043, 1044, 1045, 1046, 1047, 1048, 1049};
-inline constexpr std::array<int, kVectorCount> kPasswordFieldIds = {
+inline constexpr std::array<int, image::kVectorCount> kPasswordFieldIds = {
     1050, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1058, 1059, 1060, 1061, 1062, 1063, 1064, 1065};
 inline constexpr int kSaveFileButtonId = 1042;
 inline constexpr int kLoadFileButtonId = 1066;
@@ -36,10 +36,10 @@ inline constexpr std::size_t kFieldMaxLength = 4;
 enum class FieldGroup : std::uint8_t { Vector, Password };
 
 struct PasswordDialogState {
-    std::array<std::string, kVectorCount> vectorFields;
-    std::array<std::string, kVectorCount> passwordFields;
+    std::array<std::string, image::kVectorCount> vectorFields;
+    std::array<std::string, image::kVectorCount> passwordFields;
     // Vector fields of vectors the code uses are shown but locked; password fields never are.
-    std::array<bool, kVectorCount> vectorEditable{};
+    std::array<bool, image::kVectorCount> vectorEditable{};
 };
 
 // Four upper-case hexadecimal digits, most significant first (0x0ABC -> "0ABC").
@@ -69,7 +69,8 @@ std::optional<std::string> CommitDialogFields(const PasswordDialogState& state,
 
 // An accepted password file: its words become BslPassword and fill the password fields.
 // The vector fields and VectorTable stay as they are.
-void TakeLoadedPassword(const Words16& password, PasswordDialogState& state, SecurityWords& words);
+void TakeLoadedPassword(const image::Words16& password, PasswordDialogState& state,
+                        SecurityWords& words);
 
 // Reads the password file at `path` and takes it; returns the refusal message instead when
 // the file cannot be read or fails a check (then nothing changes).

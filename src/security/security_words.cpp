@@ -2,7 +2,7 @@
 
 namespace kx::security {
 
-void TakeLoadedVectors(SecurityWords& words, const LoadedVectors& loaded) {
+void TakeLoadedVectors(SecurityWords& words, const image::LoadedVectors& loaded) {
     words.vectorTable = loaded.table;
     words.vectorInUse = loaded.inUse;
 }

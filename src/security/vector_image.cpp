@@ -4,15 +4,15 @@
 
 namespace kx::security {
 
-LoadedVectors VectorsOfImage(const image::CodeImage& image) {
+image::LoadedVectors VectorsOfImage(const image::CodeImage& code) {
     std::array<std::uint8_t, 32> bytes{};
-    for (std::uint32_t k = 0; k < bytes.size(); ++k) bytes[k] = image.At(kVectorBase + k);
-    return VectorsFromBytes(bytes);
+    for (std::uint32_t k = 0; k < bytes.size(); ++k) bytes[k] = code.At(image::kVectorBase + k);
+    return image::VectorsFromBytes(bytes);
 }
 
-void WriteVectorTable(const Words16& vectorTable, image::CodeImage& image) {
-    const auto bytes = PasswordBytes(vectorTable);
-    for (std::uint32_t k = 0; k < bytes.size(); ++k) image.Set(kVectorBase + k, bytes[k]);
+void WriteVectorTable(const image::Words16& vectorTable, image::CodeImage& code) {
+    const auto bytes = image::PasswordBytes(vectorTable);
+    for (std::uint32_t k = 0; k < bytes.size(); ++k) code.Set(image::kVectorBase + k, bytes[k]);
 }
 
 }  // namespace kx::security

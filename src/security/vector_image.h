@@ -7,10 +7,10 @@
 namespace kx::security {
 
 // The vectors and marks of the code now in `image` (0xFFE0..0xFFFF).
-LoadedVectors VectorsOfImage(const image::CodeImage& image);
+image::LoadedVectors VectorsOfImage(const image::CodeImage& image);
 
 // The password dialog's OK hand-over: word i goes to 0xFFE0 + 2i (low) and 0xFFE1 + 2i
 // (high), so that every chip programmed from the image gets these vectors.
-void WriteVectorTable(const Words16& vectorTable, image::CodeImage& image);
+void WriteVectorTable(const image::Words16& vectorTable, image::CodeImage& image);
 
 }  // namespace kx::security

@@ -191,7 +191,7 @@ class WindowTest : public QObject {
         WindowBench files;  // for its temporary folder
         app::PasswordDialog dialog(words_, dialogs_);
         Retype(dialog.VectorField(0), "1234");
-        security::Words16 other{};
+        image::Words16 other{};
         other.fill(0x5AA5);
         const QString saved = files.dir.filePath(QStringLiteral("pw.TXT"));
         dialogs_.fileAnswers = {saved, files.WriteFile("ok.TXT", image::PasswordFileText(other))};

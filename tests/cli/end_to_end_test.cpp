@@ -354,7 +354,7 @@ TEST_F(CliEndToEnd, SignalsAreHeldDuringTheFirmwareUpdate) {
 }
 
 TEST_F(CliEndToEnd, BslPasswordComesFromThePasswordFile) {
-    security::Words16 words{};
+    image::Words16 words{};
     std::string vectors;
     for (std::uint16_t i = 0; i < 16; ++i) {
         words[i] = static_cast<std::uint16_t>(0xC000 + i);

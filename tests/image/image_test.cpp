@@ -39,14 +39,14 @@ TiTxtRefusal Refuse(std::string_view text) {
     return {};
 }
 
-const security::Words16 kSample = {0x1234, 0x2345, 0x3456, 0x4567, 0x5678, 0x6789, 0x789A, 0x89AB,
-                                   0x9ABC, 0xABCD, 0xBCDE, 0xCDEF, 0xDF00, 0xF011, 0x0122, 0x1233};
+const image::Words16 kSample = {0x1234, 0x2345, 0x3456, 0x4567, 0x5678, 0x6789, 0x789A, 0x89AB,
+                                0x9ABC, 0xABCD, 0xBCDE, 0xCDEF, 0xDF00, 0xF011, 0x0122, 0x1233};
 
 // The refusal's message, or "accepted" when the file gives the sample words.
 std::string Outcome(const std::string& text) {
     const auto result = ParsePasswordFile(Bytes(text));
     if (const auto* r = std::get_if<PasswordFileRefusal>(&result)) return r->message;
-    return std::get<security::Words16>(result) == kSample ? "accepted" : "other words";
+    return std::get<image::Words16>(result) == kSample ? "accepted" : "other words";
 }
 
 TEST(PasswordFile, LayoutAndRoundTrip) {

@@ -30,7 +30,8 @@ TEST(PasswordDialog, TypingThenOkCommitsVectorsBeforePasswordsAndHandsThemToTheI
     SecurityWords words = LoadedCode();
     auto state = OpenPasswordDialog(words);
     // A load marks the vectors the code sets (so their fields lock) and keeps the password.
-    for (int i = 0; i < kVectorCount; ++i) EXPECT_EQ(state.vectorEditable[i], i != 9 && i != 15);
+    for (int i = 0; i < image::kVectorCount; ++i)
+        EXPECT_EQ(state.vectorEditable[i], i != 9 && i != 15);
 
     // Typed text that the filter refuses, or a locked field, keeps the field as it was; short
     // fields fail the OK check, the first in each group by number.
