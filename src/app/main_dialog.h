@@ -97,8 +97,9 @@ class MainDialog final : public QDialog {
     // the advanced counter stored before the record goes out.
     std::optional<std::uint32_t> ReserveSerial(std::uint32_t shown);
     void ApplyRunSerial(const ops::RunOutcome& outcome, bool hex);
-    // Says the counter cannot be read; false when Run may go on.
-    bool RefuseUnreadableSerial(const ops::OperationInputs& in);
+    // Before a run that advances the counter: says why the counter cannot be read or kept
+    // in the settings file; false when Run may go on.
+    bool RefuseCountingRun(const ops::OperationInputs& in);
     void PollConnection();
     void UpdatePolling();
     // Runs one operation with input blocked and the window painting; closes afterwards if

@@ -109,7 +109,7 @@ void MainDialog::SaveCodeView() {
 
 void MainDialog::RunProgrammingCommand() {
     ops::OperationInputs in = TakeInputs();
-    if (RefuseUnreadableSerial(in)) return;
+    if (RefuseCountingRun(in)) return;
     in.reserveSerial = [this](std::uint32_t shown) { return ReserveSerial(shown); };
     in.releaseSerial = [this](std::uint32_t number) {
         settings::ReleaseSerial(services_.settingsPath, number);

@@ -130,8 +130,25 @@ bool MainDialog::SaveSettings() {
     return false;
 }
 
-bool MainDialog::RefuseUnreadableSerial(const ops::OperationInputs& in) {
-    if (!serialUnreadable_ || !in.autoIncrement || !in.useProductInfo) return false;
+bool MainDialog::RefuseCountingRun(const ops::OperationInputs& in) {
+    if (!in.autoIncrement || !in.useProductInfo) return false;
+    if (!serialUnreadable_) {
+        // Find out now, not after a chip got a number that cannot be recorded.
+        const auto typed = serialTyped_ ? std::optional(in.serial) : std::nullopt;
+        const settings::CounterResult check =
+            settings::CheckCounterWritable(services_.settingsPath, typed);
+        if (check.ok) return false;
+        if (typed || check.before.state != settings::CounterState::Unreadable) {
+            output_->ShowText(PickText(Chinese(),
+                                       "Nothing was programmed: the serial number could not be "
+                                       "recorded. ",
+                                       "未进行编程：序列号无法保存。") +
+                              check.error + "\r\n");
+            return true;
+        }
+        serialUnreadable_ = true;  // spoilt since the window opened
+        ShowSerial();
+    }
     output_->ShowText(PickText(
         Chinese(),
         "The serial counter in the settings file cannot be read, so nothing is programmed. "

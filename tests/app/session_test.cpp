@@ -113,24 +113,36 @@ class SessionTest : public QObject {
         QCOMPARE(b.Stored().productNum, 12351u);  // the window's 12350 would be stale
     }
 
-    void unreadableCounterRefusesTheRunUntilANumberIsTyped() {
+    void counterThatCannotBeKeptRefusesTheRunBeforeTheBox() {
         WindowBench b(UiLanguage::Chinese);
         b.WriteFile("KX_VELDRAN.ini",
-                    "[BOOL]\nproduct_id=1\nid_increase=1\n[number]\nproduct_num=0x100\n");
+                    "[BOOL]\nproduct_id=1\nid_increase=1\n[number]\nproduct_num=500\n");
+        const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(b.settingsPath, readOnly));
         sim::Box& box = b.ports.AddBox(0);
         QVERIFY(b.Open());
-        QVERIFY(b.Pane().contains(QString::fromUtf8("序列号无法读取")));
-        QCOMPARE(b.Text("serialEdit"), QString());
         b.dialogs.fileAnswers = {b.WriteFile("prog.TXT", ProgramText()),
                                  b.dir.filePath("prog.TXT")};
         b.Click("loadButton");
+        const auto sent = box.GetTrace().ReceivedCommands().size();
+        b.Click("runButton");  // the number could not be recorded: said before, not after
+        QVERIFY(b.Pane().startsWith(QString::fromUtf8("未进行编程：序列号无法保存。")));
+        QVERIFY(b.Pane().contains(QStringLiteral("read-only")));
+        QCOMPARE(box.GetTrace().ReceivedCommands().size(), sent);
+
+        // Writable again, but the counter was spoilt while the window was open.
+        QVERIFY(QFile::setPermissions(b.settingsPath, readOnly | QFileDevice::WriteOwner));
+        b.WriteFile("KX_VELDRAN.ini",
+                    "[BOOL]\nproduct_id=1\nid_increase=1\n[number]\nproduct_num=0x100\n");
         b.Click("runButton");
         QVERIFY(b.Pane().contains(QString::fromUtf8("不进行编程")));
-        QCOMPARE(box.Target()->ByteAt(0xFC01), 0xFF);  // nothing was sent
+        QCOMPARE(b.Text("serialEdit"), QString());
+        QCOMPARE(box.GetTrace().ReceivedCommands().size(), sent);
         b.Close();  // the unreadable counter is kept, not replaced by a guess
         QVERIFY(b.ReadFile(b.settingsPath).find("product_num=0x100") != std::string::npos);
 
         QVERIFY(b.Open());
+        QVERIFY(b.Pane().contains(QString::fromUtf8("序列号无法读取")));
         b.Click("loadButton");
         b.Retype("serialEdit", "77");
         b.Click("runButton");
