@@ -25,7 +25,9 @@ int CliSerials::Prepare(ops::OperationInputs& in, const settings::CounterReading
         // Find out now, not after a chip got a number that cannot be recorded.
         const settings::CounterResult check = settings::CheckCounterWritable(path_, typed_);
         now = check.before;
-        if (!check.ok && now.state != settings::CounterState::Unreadable) {
+        // Without a typed number an unreadable counter is said below; any other failure,
+        // and every failure with one, means the number could not be stored.
+        if (!check.ok && (typed_ || now.state != settings::CounterState::Unreadable)) {
             output_.Warn("kxveldran-cli: " + check.error);
             output_.Warn(Say("Nothing was programmed: the serial number could not be recorded.",
                              "未进行编程：序列号无法保存。"));

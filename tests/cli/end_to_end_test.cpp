@@ -247,6 +247,12 @@ TEST_F(CliEndToEnd, SerialNumberIsTakenBeforeTheRecordAndNeverGuessed) {
     EXPECT_FALSE(Has(Expect(run, 4, "", "read-only").out, "Start programming"));
     struct stat st {};
     EXPECT_TRUE(stat(settings_.c_str(), &st) == 0 && (st.st_mode & 0777) == 0444);
+    // A typed number over an unreadable counter must still be storable.
+    const std::string kept = ReadFile(settings_);
+    WriteFile(settings_, "[number]\nproduct_num=abc\n");
+    EXPECT_FALSE(
+        Has(Expect(Plus(run, {"--serial", "9"}), 4, "", "read-only").out, "Start programming"));
+    WriteFile(settings_, kept);
     chmod(settings_.c_str(), 0644);
     EXPECT_EQ(Serial(), "8");
 
