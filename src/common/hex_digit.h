@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace kx {
@@ -27,6 +28,18 @@ constexpr std::optional<std::uint32_t> HexTextValue(std::string_view text,
         value = std::min<std::uint64_t>(value * 16 + *digit, cap);
     }
     return static_cast<std::uint32_t>(value);
+}
+
+// A text of hex digits only, upper-cased as the typing filters show it; nullopt for any
+// other character.
+inline std::optional<std::string> UpperHexText(std::string_view text) {
+    std::string upper;
+    for (const char c : text) {
+        const auto digit = HexDigit(c);
+        if (!digit) return std::nullopt;
+        upper += "0123456789ABCDEF"[*digit];
+    }
+    return upper;
 }
 
 }  // namespace kx

@@ -26,16 +26,6 @@ constexpr std::size_t kMaxHexDigits = 8;
 constexpr std::uint32_t kCountLimitMax = 60000;
 constexpr std::uint16_t kNoCountLimit = 0xFFFF;
 
-char Upper(char c) {
-    return (c >= 'a' && c <= 'f') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string UpperHex(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = Upper(c);
-    return out;
-}
-
 // Byte length of the UTF-8 character whose lead byte is `lead` (input already validated).
 std::size_t Utf8Length(unsigned char lead) {
     if (lead < 0x80) return 1;
@@ -93,13 +83,14 @@ std::optional<std::uint32_t> ParseSerialText(std::string_view text, bool hex,
     }
     // Ten decimal digits can exceed the counter; refusing keeps the typed text honest.
     if (value > 0xFFFFFFFFu) return std::nullopt;
-    if (normalized != nullptr) *normalized = UpperHex(text);
+    // Decimal digits are hex digits too, so the upper-cased text always exists here.
+    if (normalized != nullptr) *normalized = UpperHexText(text).value_or(std::string(text));
     return static_cast<std::uint32_t>(value);
 }
 
 std::optional<std::string> FilterHexField(std::string_view text, std::size_t maxLength) {
-    if (text.size() > maxLength || !HexTextValue(text)) return std::nullopt;
-    return UpperHex(text);
+    if (text.size() > maxLength) return std::nullopt;
+    return UpperHexText(text);
 }
 
 std::uint32_t HexFieldValue(std::string_view text) {

@@ -58,17 +58,7 @@ PasswordDialogState OpenPasswordDialog(const SecurityWords& words) {
 
 std::string FilterFieldText(std::string_view previous, std::string_view typed) {
     if (typed.size() > kFieldMaxLength) return std::string(previous);
-    std::string accepted;
-    for (const char c : typed) {
-        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) {
-            accepted += c;
-        } else if (c >= 'a' && c <= 'f') {
-            accepted += static_cast<char>(c - 'a' + 'A');
-        } else {
-            return std::string(previous);
-        }
-    }
-    return accepted;
+    return UpperHexText(typed).value_or(std::string(previous));
 }
 
 void EditField(PasswordDialogState& state, FieldGroup group, int index, std::string_view typed) {
