@@ -3,7 +3,7 @@
 #include <QIcon>
 
 #include "app/qt_text.h"
-#include "operations/operations.h"
+#include "common/identification.h"
 #include "ui_about_dialog.h"
 
 namespace kx::app {
@@ -14,7 +14,7 @@ AboutDialog::AboutDialog(QWidget* parent)
     const QIcon icon(QStringLiteral(":/icons/kxveldran.png"));
     setWindowIcon(icon);
     ui_->iconLabel->setPixmap(icon.pixmap(48, 48));
-    ui_->identificationField->setText(FromUtf8(ops::kExpectedIdentification));
+    ui_->identificationField->setText(FromUtf8(kIdentification));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

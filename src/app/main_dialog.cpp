@@ -18,6 +18,7 @@
 #include "app/qt_text.h"
 #include "app/user_dialogs.h"
 #include "app/window_output.h"
+#include "common/identification.h"
 #include "image/code_image.h"
 #include "link/programmer_link.h"
 #include "operations/product_info.h"
@@ -50,7 +51,7 @@ MainDialog::MainDialog(const WindowServices& services, QWidget* parent)
     BuildWidgets();
     ConnectCommands();
     // 2. The title.
-    setWindowTitle(FromUtf8(ops::kExpectedIdentification));
+    setWindowTitle(FromUtf8(kIdentification));
     // 3. and 4.: the About entry and the icon are set up in BuildWidgets.
     // 5. Every vector locked, the password of an erased chip.
     words_.Reset();

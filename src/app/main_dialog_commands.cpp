@@ -12,6 +12,7 @@
 #include "app/qt_text.h"
 #include "app/user_dialogs.h"
 #include "app/window_output.h"
+#include "common/identification.h"
 #include "image/code_image.h"
 #include "image/load_report.h"
 #include "image/titxt_reader.h"
@@ -132,8 +133,7 @@ void MainDialog::ReadCommand() {
         targetChipId_ = outcome.targetChipId;
         if (!outcome.success) return;  // image, view, title and buttons stay as they were
         SetCodeView(image::RenderImageText(*image_, imageEnd_));
-        setWindowTitle(QString::fromUtf8(kReadTitlePrefix) +
-                       FromUtf8(ops::kExpectedIdentification));
+        setWindowTitle(QString::fromUtf8(kReadTitlePrefix) + FromUtf8(kIdentification));
         CodeImageReady();
     });
 }

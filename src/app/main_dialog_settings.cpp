@@ -9,6 +9,7 @@
 #include "app/window_output.h"
 #include "link/programmer_link.h"
 #include "operations/product_info.h"
+#include "operations/settings_inputs.h"
 #include "settings/serial_counter.h"
 #include "settings/settings_file.h"
 #include "settings/settings_text.h"
@@ -56,7 +57,7 @@ void MainDialog::ApplySettings(const settings::Settings& s) {
     for (const devices::DeviceRecord& device : devices::DeviceCatalogue()) {
         ui_->deviceList->addItem(FromUtf8(device.name));
     }
-    const int row = s.device >= 0 && s.device < devices::kDeviceCount ? s.device : 0;
+    const int row = ops::InputsFromSettings(s).deviceRow;
     ui_->deviceList->setCurrentIndex(row);
     SelectDevice(row);
 }
@@ -84,27 +85,15 @@ settings::Settings MainDialog::TakeSettings() const {
 }
 
 ops::OperationInputs MainDialog::TakeInputs() const {
-    ops::OperationInputs in;
-    in.deviceRow = std::max(ui_->deviceList->currentIndex(), 0);
+    // The name and the information address go as typed, not in their saved form.
+    ops::OperationInputs in = ops::InputsFromSettings(TakeSettings());
     in.mode = ui_->sbwRadio->isChecked()   ? ops::ProgrammingMode::Sbw
               : ui_->bslRadio->isChecked() ? ops::ProgrammingMode::Bsl
                                            : ops::ProgrammingMode::Jtag;
-    in.supplyPower = ui_->supplyPowerCheck->isChecked();
-    in.erase = ui_->eraseCheck->isChecked();
-    in.protectInfo = ui_->protectInfoCheck->isChecked();
     in.eraseSegA = ui_->eraseSegACheck->isChecked();
-    in.program = ui_->programCheck->isChecked();
-    in.verify = ui_->verifyCheck->isChecked();
     in.burnFuse = ui_->burnFuseCheck->isChecked();
-    in.useProductInfo = ui_->useProductInfoCheck->isChecked();
-    in.runAfter = ui_->runAfterCheck->isChecked();
-    in.autoIncrement = ui_->autoIncrementCheck->isChecked();
-    in.beep = ui_->soundCheck->isChecked();
     in.productName = ToUtf8(ui_->productNameEdit->text());
-    in.serial = serial_;
-    in.serialHex = ui_->hexRadio->isChecked();
     in.infoAddressText = ToUtf8(ui_->infoAddressEdit->text());
-    in.readByDevice = ui_->readByDeviceRadio->isChecked();
     in.readAddressText = ToUtf8(ui_->readAddressEdit->text());
     in.readLengthText = ToUtf8(ui_->readLengthEdit->text());
     in.countLimitText = ToUtf8(ui_->countLimitEdit->text());

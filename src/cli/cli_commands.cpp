@@ -16,6 +16,7 @@
 #include "cli/interrupt_hold.h"
 #include "cli/terminal_output.h"
 #include "cli/update_hold.h"
+#include "common/identification.h"
 #include "devices/device_catalogue.h"
 #include "image/load_report.h"
 #include "image/outside_data.h"
@@ -238,10 +239,9 @@ int Session::Find() {
     if (discovery_.firmwareOlder) {
         output_.Note(Say(language_,
                          "The firmware is older than this program's (" +
-                             std::string(ops::kExpectedIdentification) +
+                             std::string(kIdentification) +
                              "); run 'kxveldran-cli update-firmware'.",
-                         "固件版本低于本软件携带的版本（" +
-                             std::string(ops::kExpectedIdentification) +
+                         "固件版本低于本软件携带的版本（" + std::string(kIdentification) +
                              "），请运行 kxveldran-cli update-firmware 升级。"));
     }
     return kExitOk;

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <vector>
 
 #include "devices/device_catalogue.h"
 #include "devices/device_selection.h"
 #include "operations/product_info.h"
+#include "operations/settings_inputs.h"
 
 namespace kx::cli {
 namespace {
@@ -47,12 +47,6 @@ bool ModeOffered(const devices::DeviceRecord& d, ops::ProgrammingMode mode) {
             return d.sbwCapable;
     }
     return false;
-}
-
-std::string LowerHex(std::uint32_t value) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%x", static_cast<unsigned>(value));
-    return buf;
 }
 
 }  // namespace
@@ -121,10 +115,10 @@ std::string ModeList(int row) {
 
 std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::Settings& s,
                                           std::string* error) {
-    ResolvedInputs r;
+    ResolvedInputs r{.inputs = ops::InputsFromSettings(s)};
     ops::OperationInputs& in = r.inputs;
 
-    int row = (s.device >= 0 && s.device < devices::kDeviceCount) ? s.device : 0;
+    int row = in.deviceRow;
     if (o.device) {
         const auto resolved = ResolveDevice(*o.device, error);
         if (!resolved) return std::nullopt;
@@ -168,22 +162,21 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
         in.eraseSegA = sel.controls.eraseSegA.on;
     }
 
-    in.supplyPower = o.supply.value_or(s.supplyVcc);
-    in.erase = o.erase.value_or(s.erase);
-    in.program = o.program.value_or(s.prog);
-    in.verify = o.verify.value_or(s.verify);
-    in.runAfter = o.runAfter.value_or(s.run);
-    in.beep = o.beep.value_or(s.beep);
-    in.autoIncrement = o.autoIncrement.value_or(s.idIncrease);
+    in.supplyPower = o.supply.value_or(in.supplyPower);
+    in.erase = o.erase.value_or(in.erase);
+    in.program = o.program.value_or(in.program);
+    in.verify = o.verify.value_or(in.verify);
+    in.runAfter = o.runAfter.value_or(in.runAfter);
+    in.beep = o.beep.value_or(in.beep);
+    in.autoIncrement = o.autoIncrement.value_or(in.autoIncrement);
 
     // Ticking one of these unticks the other in the window; do the same for an explicit
     // choice, and keep whatever the settings file holds otherwise.
-    in.protectInfo = o.protectInfo.value_or(s.saveInfoFlash);
-    in.useProductInfo = o.productInfo.value_or(s.productId);
+    in.protectInfo = o.protectInfo.value_or(in.protectInfo);
+    in.useProductInfo = o.productInfo.value_or(in.useProductInfo);
     if (o.productInfo.value_or(false)) in.protectInfo = false;
     if (o.protectInfo.value_or(false)) in.useProductInfo = false;
 
-    in.productName = s.productName;
     if (o.name) {
         if (o.name->find_first_of("\r\n") != std::string::npos || !ops::ProductNameFits(*o.name)) {
             Fail(error,
@@ -194,8 +187,6 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
         in.productName = *o.name;
     }
 
-    in.serial = s.productNum;
-    in.serialHex = s.productNumStyle == settings::SerialStyle::Hex;
     if (o.serial) {
         const auto value =
             o.serial->empty() ? std::nullopt : ops::ParseSerialText(*o.serial, o.serialHex);
@@ -210,7 +201,6 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
         in.serialHex = o.serialHex;
     }
 
-    in.infoAddressText = LowerHex(s.infoAddr);
     if (o.infoAddress) {
         const auto text = ops::FilterHexField(*o.infoAddress, 4);
         if (o.infoAddress->empty() || !text || !ops::InfoAddressValue(*text)) {
@@ -221,7 +211,7 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
     }
 
     // Giving an address or a length means reading by address.
-    in.readByDevice = o.readByDevice.value_or(s.readStyle == settings::ReadStyle::ByDevice);
+    in.readByDevice = o.readByDevice.value_or(in.readByDevice);
     if (o.readAddress || o.readLength) in.readByDevice = false;
     in.readAddressText = sel.readAddressText;
     in.readLengthText = sel.readLengthText;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "common/identification.h"
 #include "image/read_reason.h"
 
 namespace kx::image {
@@ -10,7 +11,7 @@ namespace kx::image {
 std::string WindowTitle(std::string_view path) {
     const auto slash = path.find_last_of("/\\");
     const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    std::string title(kTitleIdentification);
+    std::string title(kIdentification);
     title += " - ";
     title += name;
     return title;

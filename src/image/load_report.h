@@ -11,9 +11,6 @@
 
 namespace kx::image {
 
-// The firmware identification the window title starts with.
-inline constexpr std::string_view kTitleIdentification = "KX_VELDRAN V02.73A";
-
 // "KX_VELDRAN V02.73A - " and the file name without its folder ("/" or "\" separated).
 std::string WindowTitle(std::string_view path);
 

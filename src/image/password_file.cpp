@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "common/atomic_file.h"
+#include "common/hex_digit.h"
 #include "image/read_reason.h"
 
 namespace kx::image {
@@ -12,13 +13,6 @@ constexpr char kHex[] = "0123456789ABCDEF";
 constexpr std::size_t kFirstLine = 7;    // bytes of words 0..7
 constexpr std::size_t kSecondLine = 56;  // bytes of words 8..15
 constexpr std::size_t kEndMark = 105;    // "q"
-
-std::optional<std::uint8_t> HexDigit(std::uint8_t c) {
-    if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
-    if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
-    if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
-    return std::nullopt;
-}
 
 // Offset of the first digit of byte j (0..31, low byte of word j / 2 first).
 std::size_t ByteOffset(std::size_t j) {
@@ -32,8 +26,8 @@ void PutByte(std::string& text, std::size_t offset, std::uint8_t value) {
 
 // The byte whose two digits start at `offset`; nullopt unless both are hexadecimal.
 std::optional<std::uint8_t> ByteAt(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    const auto high = HexDigit(bytes[offset]);
-    const auto low = HexDigit(bytes[offset + 1]);
+    const auto high = HexDigit(static_cast<char>(bytes[offset]));
+    const auto low = HexDigit(static_cast<char>(bytes[offset + 1]));
     if (!high || !low) return std::nullopt;
     return static_cast<std::uint8_t>(*high << 4 | *low);
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/atomic_file.h"
+#include "common/hex_digit.h"
 
 namespace kx::image {
 namespace {
@@ -13,13 +14,6 @@ namespace {
 constexpr int kFormatMessage = 2;  // "File format not match!"
 // Address values stop growing here: far beyond the image, and no overflow on long digit runs.
 constexpr std::uint32_t kAddressCap = 0x1000000;
-
-std::optional<std::uint8_t> HexDigit(char c) {
-    if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
-    if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
-    if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
-    return std::nullopt;
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -69,13 +63,7 @@ TiTxtRefusal FormatRefusal(std::size_t line) {
 // Digits after "@": one or more hexadecimal digits and nothing else.
 std::optional<std::uint32_t> ParseAddress(std::string_view digits) {
     if (digits.empty()) return std::nullopt;
-    std::uint32_t value = 0;
-    for (const char c : digits) {
-        const auto d = HexDigit(c);
-        if (!d) return std::nullopt;
-        value = std::min(kAddressCap, value * 16 + *d);
-    }
-    return value;
+    return HexTextValue(digits, kAddressCap);
 }
 
 }  // namespace

@@ -46,6 +46,15 @@ inline constexpr std::size_t kOfflineSetupSize = 68;
 
 using PasswordBytes32 = std::array<std::uint8_t, kPasswordSize>;
 
+// Block commands carry a 16-bit address within the 64 KiB bank SET_MEM_OFFSET chose, and the
+// box adds the count to it without carrying into the bank: so the run, the read and the
+// offline store never let a block cross a bank boundary.
+inline constexpr std::uint32_t kBankSize = 0x10000;
+// Bytes from `address` up to the end of its bank.
+inline constexpr std::uint32_t BytesToBankEnd(std::uint32_t address) {
+    return kBankSize - address % kBankSize;
+}
+
 // The 10-byte reply of TARGET_CONNECT.
 struct TargetReply {
     std::uint16_t status = 0;  // 0 no target, 2 fused, 3 BSL password refused, other: connected

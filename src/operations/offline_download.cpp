@@ -17,49 +17,12 @@
 namespace kx::ops {
 namespace {
 
-constexpr int kMsgInfoRange1000 = 3;
-constexpr int kMsgVersionReadFailed = 6;
-constexpr int kMsgForeignFirmware = 7;
-constexpr int kMsgFirmwareTooOld = 8;
 constexpr int kMsgVerifyFailed = 26;
 constexpr int kMsgDownloadFailed = 45;
 constexpr int kMsgStartDownload = 46;
 constexpr int kMsgVerifying = 47;
 constexpr int kMsgDownloaded = 48;
 constexpr int kMsgConfirmDownload = 55;
-constexpr int kMsgInfoRange1800 = 57;
-constexpr int kMsgSoftwareTooOld = 60;
-
-// The version the box runs must be the one this program speaks: an older box needs a
-// firmware update (8), a newer one newer software (60).
-bool VersionAccepted(OperationContext& ctx) {
-    std::array<std::uint8_t, link::kVersionReplySize> reply{};
-    if (ctx.link.GetVersion(reply) != link::kLinkOk) {
-        ctx.out.AppendMessage(kMsgVersionReadFailed);
-        return false;
-    }
-    switch (JudgeVersionReply(reply)) {
-        case FirmwareVerdict::Current:
-            return true;
-        case FirmwareVerdict::Foreign:
-            ctx.out.AppendMessage(kMsgForeignFirmware);
-            return false;
-        case FirmwareVerdict::Older:
-            ctx.out.AppendMessage(kMsgFirmwareTooOld);
-            return false;
-        case FirmwareVerdict::Newer:
-            ctx.out.AppendMessage(kMsgSoftwareTooOld);
-            return false;
-    }
-    return false;
-}
-
-// The product-information checks of the run; 0 when the address passes.
-int ProductInfoCheck(const OperationContext& ctx, std::optional<std::uint16_t> address,
-                     bool infoAt1800) {
-    if (!address) return infoAt1800 ? kMsgInfoRange1800 : kMsgInfoRange1000;
-    return CheckProductInfoAddress(ctx.image, *address, infoAt1800);
-}
 
 std::size_t ChunkSize(std::size_t offset, std::size_t total) {
     return std::min(kStoreChunk, total - offset);
@@ -132,12 +95,12 @@ DownloadOutcome Download(OperationContext& ctx, const OperationInputs& in) {
     }
     image::ShowOutsideData(out, ctx.image, device);
 
-    if (!VersionAccepted(ctx)) return outcome;
+    if (!FirmwareAccepted(ctx)) return outcome;
 
     const std::uint16_t options = DownloadTargetOptions(in);
-    const std::optional<std::uint16_t> infoAddress = InfoAddressValue(in.infoAddressText);
     if (in.useProductInfo) {
-        const int message = ProductInfoCheck(ctx, infoAddress, (options & kOptInfoAt1800) != 0);
+        const int message =
+            CheckInfoAddressField(ctx.image, in.infoAddressText, (options & kOptInfoAt1800) != 0);
         if (message != 0) {
             out.AppendMessage(message);
             return outcome;
@@ -151,7 +114,7 @@ DownloadOutcome Download(OperationContext& ctx, const OperationInputs& in) {
     setup.autoIncrement = in.autoIncrement;
     setup.password = image::PasswordBytes(ctx.words.bslPassword);
     // Unused by the box unless the options ask for product information.
-    setup.infoAddress = infoAddress.value_or(0);
+    setup.infoAddress = InfoAddressValue(in.infoAddressText).value_or(0);
     setup.productInfo = ProductInfoRecord(in.productName, in.serial);
     setup.countLimit = CountLimitValue(in.countLimitText);
     if (!FillStore(ctx, BuildOfflineSetupRecord(setup), store.bytes)) return outcome;

@@ -13,10 +13,6 @@ void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     }
 }
 
-bool OnBankBoundary(std::uint32_t address) {
-    return (address & 0xFFFFU) == 0;
-}
-
 }  // namespace
 
 OfflineStoreImage PackOfflineStore(const image::CodeImage& image, std::uint32_t imageEnd) {
@@ -29,8 +25,9 @@ OfflineStoreImage PackOfflineStore(const image::CodeImage& image, std::uint32_t 
             continue;
         }
         const std::uint32_t start = address;
+        const std::uint32_t bankEnd = start + link::BytesToBankEnd(start);
         address += kLine;
-        while (address + kLine <= end && !OnBankBoundary(address) && !image.IsBlockEmpty(address)) {
+        while (address + kLine <= end && address < bankEnd && !image.IsBlockEmpty(address)) {
             address += kLine;
         }
         const std::uint32_t length = address - start;

@@ -12,9 +12,6 @@
 
 namespace kx::ops {
 
-// The identification this program carries and expects.
-inline constexpr const char* kExpectedIdentification = "KX_VELDRAN V02.73A";
-
 // --- discovery -----------------------------------------------------------------------
 struct DiscoveryOutcome {
     bool found = false;

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "common/gbk.h"
+#include "common/hex_digit.h"
 #include "messages/text_format.h"
+#include "settings/settings_text.h"
 
 namespace kx::ops {
 namespace {
@@ -21,30 +23,8 @@ constexpr std::uint32_t kInfoHigh1800 = 0x19E8;
 
 constexpr std::size_t kMaxDecDigits = 10;
 constexpr std::size_t kMaxHexDigits = 8;
-constexpr std::size_t kMaxInfoAddressDigits = 4;
 constexpr std::uint32_t kCountLimitMax = 60000;
 constexpr std::uint16_t kNoCountLimit = 0xFFFF;
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-char Upper(char c) {
-    return (c >= 'a' && c <= 'f') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool AllHex(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return HexDigit(c) >= 0; });
-}
-
-std::string UpperHex(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = Upper(c);
-    return out;
-}
 
 // Byte length of the UTF-8 character whose lead byte is `lead` (input already validated).
 std::size_t Utf8Length(unsigned char lead) {
@@ -97,35 +77,34 @@ std::optional<std::uint32_t> ParseSerialText(std::string_view text, bool hex,
     if (text.size() > (hex ? kMaxHexDigits : kMaxDecDigits)) return std::nullopt;
     std::uint64_t value = 0;
     for (char c : text) {
-        const int digit = hex ? HexDigit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
-        if (digit < 0) return std::nullopt;
-        value = value * (hex ? 16u : 10u) + static_cast<std::uint64_t>(digit);
+        const auto digit = hex || (c >= '0' && c <= '9') ? HexDigit(c) : std::nullopt;
+        if (!digit) return std::nullopt;
+        value = value * (hex ? 16u : 10u) + *digit;
     }
     // Ten decimal digits can exceed the counter; refusing keeps the typed text honest.
     if (value > 0xFFFFFFFFu) return std::nullopt;
-    if (normalized != nullptr) *normalized = UpperHex(text);
+    // Decimal digits are hex digits too, so the upper-cased text always exists here.
+    if (normalized != nullptr) *normalized = UpperHexText(text).value_or(std::string(text));
     return static_cast<std::uint32_t>(value);
 }
 
 std::optional<std::string> FilterHexField(std::string_view text, std::size_t maxLength) {
-    if (text.size() > maxLength || !AllHex(text)) return std::nullopt;
-    return UpperHex(text);
+    if (text.size() > maxLength) return std::nullopt;
+    return UpperHexText(text);
 }
 
 std::uint32_t HexFieldValue(std::string_view text) {
     std::uint64_t value = 0;
     for (char c : text) {
-        const int digit = HexDigit(c);
-        if (digit < 0) break;
-        value =
-            std::min<std::uint64_t>(value * 16 + static_cast<std::uint64_t>(digit), 0xFFFFFFFFu);
+        const auto digit = HexDigit(c);
+        if (!digit) break;
+        value = std::min<std::uint64_t>(value * 16 + *digit, 0xFFFFFFFFu);
     }
     return static_cast<std::uint32_t>(value);
 }
 
 std::optional<std::uint16_t> InfoAddressValue(std::string_view text) {
-    if (text.size() > kMaxInfoAddressDigits || !AllHex(text)) return std::nullopt;
-    return static_cast<std::uint16_t>(HexFieldValue(text));
+    return settings::InfoAddrFromText(text);
 }
 
 int CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address, bool infoAt1800) {
@@ -138,6 +117,12 @@ int CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address
     }
     if ((address & 1u) != 0) return kMsgInfoOdd;
     return 0;
+}
+
+int CheckInfoAddressField(const image::CodeImage& image, std::string_view text, bool infoAt1800) {
+    const std::optional<std::uint16_t> address = InfoAddressValue(text);
+    if (!address) return infoAt1800 ? kMsgInfoRange1800 : kMsgInfoRange1000;
+    return CheckProductInfoAddress(image, *address, infoAt1800);
 }
 
 std::uint16_t CountLimitValue(std::string_view digits) {

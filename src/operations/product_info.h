@@ -44,6 +44,9 @@ bool ProductNameFits(std::string_view nameUtf8);
 
 // Messages 58, 57, 3, 4 in that order; 0 when the address passes.
 int CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address, bool infoAt1800);
+// The same for the field text, which the run and the download check before the target is
+// touched: a text that is no 16-bit address cannot lie in the information memory (57 or 3).
+int CheckInfoAddressField(const image::CodeImage& image, std::string_view text, bool infoAt1800);
 
 // 1..60000 as typed, 0 → 0xFFFF (no limit), above 60000 → 60000.
 std::uint16_t CountLimitValue(std::string_view digits);

@@ -11,8 +11,6 @@
 namespace kx::ops {
 namespace {
 
-constexpr int kMsgInfoRange1000 = 3;
-constexpr int kMsgInfoRange1800 = 57;
 constexpr int kMsgProgramFailed = 23;
 constexpr int kMsgInfoProtected = 28;
 constexpr int kMsgInfoWriteFailed = 29;
@@ -40,13 +38,7 @@ bool TakeSerial(RunState& run) {
 
 bool CheckProductInfo(RunState& run) {
     const bool at1800 = (run.options & kOptInfoAt1800) != 0;
-    const auto address = InfoAddressValue(run.in.infoAddressText);
-    if (!address) {
-        // Not a 16-bit address at all: it cannot lie in the information memory.
-        run.ctx.out.AppendMessage(at1800 ? kMsgInfoRange1800 : kMsgInfoRange1000);
-        return false;
-    }
-    const int msg = CheckProductInfoAddress(run.ctx.image, *address, at1800);
+    const int msg = CheckInfoAddressField(run.ctx.image, run.in.infoAddressText, at1800);
     if (msg != 0) {
         run.ctx.out.AppendMessage(msg);
         return false;

@@ -5,7 +5,6 @@
 #include <array>
 #include <string>
 
-#include "devices/target_chip_report.h"
 #include "image/outside_data.h"
 #include "messages/text_format.h"
 #include "operations/operations.h"
@@ -17,15 +16,9 @@
 namespace kx::ops {
 namespace {
 
-constexpr int kMsgVersionFailed = 6;
-constexpr int kMsgForeignFirmware = 7;
-constexpr int kMsgFirmwareOld = 8;
 constexpr int kMsgConnectFailed = 9;
 constexpr int kMsgConnected = 10;
-constexpr int kMsgNoTarget = 11;
-constexpr int kMsgPasswordRefused = 12;
 constexpr int kMsgFused = 13;
-constexpr int kMsgInvalidChip = 14;
 constexpr int kMsgModeSbw = 16;
 constexpr int kMsgModeJtag = 17;
 constexpr int kMsgModeBsl = 18;
@@ -40,7 +33,6 @@ constexpr int kMsgVerifyDone = 27;
 constexpr int kMsgFuseFailed = 32;
 constexpr int kMsgFuseDone = 33;
 constexpr int kMsgTargetRunning = 34;
-constexpr int kMsgSoftwareOld = 60;
 
 constexpr std::uint32_t kSettleAfterConnectMs = 100;
 constexpr std::uint16_t kMainEraseAddress = 0xFF00;
@@ -86,7 +78,6 @@ class ProgrammingRun {
     RunOutcome Steps();
     // Settles the counter after the steps, however they ended.
     void SettleSerial();
-    bool CheckVersion();
     bool ConnectTarget();
     bool CheckTarget();
     bool Erase();
@@ -134,7 +125,7 @@ RunOutcome ProgrammingRun::Steps() {
     // Said before anything is sent; the run goes on with what fits.
     image::ShowOutsideData(Out(), ctx_.image, device_);
 
-    if (!CheckVersion()) return outcome_;
+    if (!FirmwareAccepted(ctx_)) return outcome_;
     state_.options = RunTargetOptions(in_);
     if (in_.useProductInfo && !CheckProductInfo(state_)) return outcome_;
     if (!ConnectTarget() || !CheckTarget()) return outcome_;
@@ -165,28 +156,6 @@ RunOutcome ProgrammingRun::Steps() {
     return outcome_;
 }
 
-bool ProgrammingRun::CheckVersion() {
-    std::array<std::uint8_t, link::kVersionReplySize> reply{};
-    if (!IsOk(ctx_.link.GetVersion(reply))) {
-        Out().AppendMessage(kMsgVersionFailed);
-        return false;
-    }
-    switch (JudgeVersionReply(reply)) {
-        case FirmwareVerdict::Foreign:
-            Out().AppendMessage(kMsgForeignFirmware);
-            return false;
-        case FirmwareVerdict::Older:
-            Out().AppendMessage(kMsgFirmwareOld);
-            return false;
-        case FirmwareVerdict::Newer:
-            Out().AppendMessage(kMsgSoftwareOld);
-            return false;
-        case FirmwareVerdict::Current:
-            break;
-    }
-    return true;
-}
-
 bool ProgrammingRun::ConnectTarget() {
     link::TargetReply reply;
     const auto password = image::PasswordBytes(ctx_.words.bslPassword);
@@ -203,29 +172,10 @@ bool ProgrammingRun::ConnectTarget() {
 }
 
 bool ProgrammingRun::CheckTarget() {
-    const std::uint16_t status = outcome_.targetStatus;
-    const std::uint16_t chipId = outcome_.targetChipId;
-    if (status == link::kTargetNone) {
-        Out().AppendMessage(kMsgNoTarget);
+    if (!AcceptTarget(Out(), outcome_.targetStatus, outcome_.targetChipId, device_,
+                      Mode() != ProgrammingMode::Bsl, kMsgFused)) {
         return false;
     }
-    if (status == link::kTargetPasswordRefused) {
-        Out().AppendMessage(kMsgPasswordRefused);
-        return false;
-    }
-    // Fuse and chip id mean something only when the box talks JTAG to the chip.
-    if (Mode() != ProgrammingMode::Bsl) {
-        if (status == link::kTargetFused) {
-            Out().AppendMessage(kMsgFused);
-            return false;
-        }
-        if (chipId == 0) {
-            Out().AppendMessage(kMsgInvalidChip);
-            return false;
-        }
-    }
-    devices::ShowTargetChip(Out(), chipId);
-    devices::CheckDeviceMatch(Out(), device_, chipId);
     switch (Mode()) {
         case ProgrammingMode::Sbw:
             Out().AppendMessage(kMsgModeSbw);

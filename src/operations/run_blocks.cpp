@@ -1,10 +1,13 @@
 #include "operations/run_blocks.h"
 
+#include <algorithm>
+
+#include "link/link_types.h"
+
 namespace kx::ops {
 
 std::vector<RunBlock> RunBlocks(const image::CodeImage& image, std::uint32_t imageEnd) {
     constexpr std::uint32_t kLine = image::kBlockSize;
-    constexpr std::uint32_t kBank = 0x10000;
     std::vector<RunBlock> blocks;
     std::uint32_t progress = 0;
     std::uint32_t address = image::kProgramStart;
@@ -14,14 +17,12 @@ std::vector<RunBlock> RunBlocks(const image::CodeImage& image, std::uint32_t ima
             continue;
         }
         std::uint32_t length = 0;
+        const std::uint32_t limit = std::min(kMaxRunBlock, link::BytesToBankEnd(address));
         for (;;) {
             ++progress;
             length += kLine;
             const std::uint32_t next = address + length;
-            if (next % kBank == 0 || next >= imageEnd || length >= kMaxRunBlock ||
-                image.IsBlockEmpty(next, kLine)) {
-                break;
-            }
+            if (length >= limit || next >= imageEnd || image.IsBlockEmpty(next, kLine)) break;
         }
         blocks.push_back({address, length, progress});
         address += length;

@@ -1,7 +1,14 @@
 #include "operations/target_options.h"
 
+#include "devices/target_chip_report.h"
+#include "link/link_types.h"
+
 namespace kx::ops {
 namespace {
+
+constexpr int kMsgNoTarget = 11;
+constexpr int kMsgPasswordRefused = 12;
+constexpr int kMsgInvalidChip = 14;
 
 std::uint16_t ModeBits(ProgrammingMode mode) {
     switch (mode) {
@@ -57,6 +64,27 @@ std::uint16_t DownloadTargetOptions(const OperationInputs& in) {
     if (in.useProductInfo) options |= kOptProductInfo;
     if (in.eraseSegA) options |= kOptEraseSegA;
     return WithDeviceBits(in, options);
+}
+
+bool AcceptTarget(Output& out, std::uint16_t status, std::uint16_t chipId,
+                  const devices::DeviceRecord& device, bool jtagChecks, int fusedMessage) {
+    int refusal = 0;
+    if (status == link::kTargetNone) {
+        refusal = kMsgNoTarget;
+    } else if (status == link::kTargetPasswordRefused) {
+        refusal = kMsgPasswordRefused;
+    } else if (jtagChecks && status == link::kTargetFused) {
+        refusal = fusedMessage;
+    } else if (jtagChecks && chipId == 0) {
+        refusal = kMsgInvalidChip;
+    }
+    if (refusal != 0) {
+        out.AppendMessage(refusal);
+        return false;
+    }
+    devices::ShowTargetChip(out, chipId);
+    devices::CheckDeviceMatch(out, device, chipId);
+    return true;
 }
 
 }  // namespace kx::ops

@@ -1,7 +1,7 @@
 #pragma once
-// The 16-bit options word sent with TARGET_CONNECT (and stored in the offline setup).
-// The run, the read and the offline download each fill its low byte their own way; the
-// device bits come from the selected catalogue row in all three.
+// The 16-bit options word sent with TARGET_CONNECT (and stored in the offline setup), and
+// the judgement of its reply. The run, the read and the offline download each fill the low
+// byte their own way; the device bits come from the selected catalogue row in all three.
 
 #include <cstdint>
 
@@ -31,6 +31,13 @@ std::uint16_t RunTargetOptions(const OperationInputs& in);
 std::uint16_t ReadTargetOptions(const OperationInputs& in);
 // Options stored for offline programming: protect alone sets 0x0004, product info 0x0080.
 std::uint16_t DownloadTargetOptions(const OperationInputs& in);
+
+// Shows why the chip cannot be worked on and returns false: no target (11), password
+// refused (12), a blown fuse (`fusedMessage`, the caller's wording) or no chip id (14); the
+// last two only when `jtagChecks`, since fuse and id mean something only over JTAG/SBW.
+// Otherwise shows the chip and whether it matches `device`, and returns true.
+bool AcceptTarget(Output& out, std::uint16_t status, std::uint16_t chipId,
+                  const devices::DeviceRecord& device, bool jtagChecks, int fusedMessage);
 
 // The device needs SET_MEM_OFFSET before 16-bit-address commands.
 inline bool IsWideDevice(std::uint16_t options) {

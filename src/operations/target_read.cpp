@@ -8,7 +8,6 @@
 #include <string>
 
 #include "devices/device_catalogue.h"
-#include "devices/target_chip_report.h"
 #include "link/link_frame.h"
 #include "messages/text_format.h"
 #include "operations/operations.h"
@@ -20,9 +19,6 @@ namespace {
 
 constexpr int kMsgConnectFailed = 9;
 constexpr int kMsgConnected = 10;
-constexpr int kMsgNoTarget = 11;
-constexpr int kMsgPasswordRefused = 12;
-constexpr int kMsgInvalidChip = 14;
 constexpr int kMsgOddAddress = 36;
 constexpr int kMsgOddLength = 37;
 constexpr int kMsgOverflow = 38;
@@ -122,12 +118,9 @@ std::string BlockCountLine(UiLanguage language, std::uint32_t blocks, std::uint3
     return "Blocks read: " + b + ", re-reads: " + r + "\r\n";
 }
 
-// A block must not run over a 64 KiB boundary: the box adds the count to a 16-bit address
-// within the current memory offset, so the bytes past the boundary would come from the
-// bottom of the same bank.
+// Past a bank boundary the bytes would come from the bottom of the same bank.
 std::uint32_t BlockCount(std::uint32_t address, std::uint32_t remaining) {
-    const std::uint32_t toBoundary = 0x10000 - (address & 0xFFFF);
-    return std::min({kReadBlock, remaining, toBoundary});
+    return std::min({kReadBlock, remaining, link::BytesToBankEnd(address)});
 }
 
 ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
@@ -172,24 +165,8 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
     out.AppendText(MessageText(kMsgConnected, out.Language()));
     outcome.targetStatus = reply.status;
     outcome.targetChipId = reply.chipId;
-    if (reply.status == link::kTargetNone) {
-        out.AppendMessage(kMsgNoTarget);
-        return outcome;
-    }
-    if (reply.status == link::kTargetPasswordRefused) {
-        out.AppendMessage(kMsgPasswordRefused);
-        return outcome;
-    }
-    if (reply.status == link::kTargetFused) {
-        out.AppendMessage(kMsgFused);
-        return outcome;
-    }
-    if (reply.chipId == 0) {
-        out.AppendMessage(kMsgInvalidChip);
-        return outcome;
-    }
-    devices::ShowTargetChip(out, reply.chipId);
-    devices::CheckDeviceMatch(out, device, reply.chipId);
+    // The read checks the fuse and the chip id in every mode.
+    if (!AcceptTarget(out, reply.status, reply.chipId, device, true, kMsgFused)) return outcome;
     out.AppendMessage(kMsgStartReading);
 
     // Heap, not stack: the image is 279 KiB.

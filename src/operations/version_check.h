@@ -8,12 +8,13 @@
 #include <span>
 #include <string_view>
 
+#include "common/identification.h"
 #include "link/link_types.h"
 
 namespace kx::ops {
 
-inline constexpr std::string_view kProductPrefix = "KX_VELDRAN V";         // 12 characters
-inline constexpr std::string_view kExpectedVersion = "KX_VELDRAN V02.73";  // 17 characters
+inline constexpr std::string_view kProductPrefix = kIdentification.substr(0, 12);
+inline constexpr std::string_view kExpectedVersion = kIdentification.substr(0, 17);
 
 enum class FirmwareVerdict {
     Foreign,  // first 12 characters differ: not this kind of programmer
@@ -28,5 +29,14 @@ FirmwareVerdict JudgeIdentification(std::span<const std::uint8_t, 17> identifica
 FirmwareVerdict JudgeVersionReply(std::span<const std::uint8_t, link::kVersionReplySize> reply);
 // A text form (e.g. from a log or a test); shorter texts compare as if NUL-padded.
 FirmwareVerdict JudgeIdentificationText(std::string_view identification);
+
+// The message that turns a box away: 7 foreign, 8 older (the box needs a firmware update),
+// 60 newer (this program needs an update); 0 for Current.
+int VersionRefusal(FirmwareVerdict verdict);
+
+struct OperationContext;
+// Before a run or a download: asks the box for its identification and shows 6 when it does
+// not answer, else the refusal. True when the box runs the firmware this program speaks.
+bool FirmwareAccepted(OperationContext& ctx);
 
 }  // namespace kx::ops

@@ -2,30 +2,19 @@
 
 #include <variant>
 
+#include "common/hex_digit.h"
 #include "image/password_file.h"
 
 namespace kx::security {
 namespace {
 
-std::optional<std::uint8_t> HexDigit(char c) {
-    if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
-    if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
-    if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
-    return std::nullopt;
-}
-
 // A field's word: exactly four hexadecimal digits, read from the left. Anything else fails
 // the check; the typing filter keeps other characters out, so in practice only the length
 // can be wrong.
 std::optional<std::uint16_t> FieldWord(const std::string& text) {
-    if (text.size() != kFieldMaxLength) return std::nullopt;
-    unsigned value = 0;
-    for (const char c : text) {
-        const auto d = HexDigit(c);
-        if (!d) return std::nullopt;
-        value = value * 16 + *d;
-    }
-    return static_cast<std::uint16_t>(value);
+    const auto value = text.size() == kFieldMaxLength ? HexTextValue(text) : std::nullopt;
+    if (!value) return std::nullopt;
+    return static_cast<std::uint16_t>(*value);
 }
 
 // Checks a group in the order N = 1..16; fills `out` when every field passes.
@@ -69,17 +58,7 @@ PasswordDialogState OpenPasswordDialog(const SecurityWords& words) {
 
 std::string FilterFieldText(std::string_view previous, std::string_view typed) {
     if (typed.size() > kFieldMaxLength) return std::string(previous);
-    std::string accepted;
-    for (const char c : typed) {
-        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) {
-            accepted += c;
-        } else if (c >= 'a' && c <= 'f') {
-            accepted += static_cast<char>(c - 'a' + 'A');
-        } else {
-            return std::string(previous);
-        }
-    }
-    return accepted;
+    return UpperHexText(typed).value_or(std::string(previous));
 }
 
 void EditField(PasswordDialogState& state, FieldGroup group, int index, std::string_view typed) {

@@ -2,17 +2,9 @@
 
 #include <cstdio>
 
+#include "common/hex_digit.h"
+
 namespace kx::settings {
-namespace {
-
-std::optional<unsigned> HexDigit(char c) {
-    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
-    return std::nullopt;
-}
-
-}  // namespace
 
 std::string SerialDisplayText(std::uint32_t value, SerialStyle style) {
     char buf[16];
@@ -32,14 +24,9 @@ std::string InfoAddrDisplayText(std::uint16_t address) {
 }
 
 std::optional<std::uint16_t> InfoAddrFromText(std::string_view text) {
-    if (text.size() > 4) return std::nullopt;
-    unsigned value = 0;
-    for (char c : text) {
-        const auto d = HexDigit(c);
-        if (!d) return std::nullopt;
-        value = value * 16 + *d;
-    }
-    return static_cast<std::uint16_t>(value);
+    const auto value = text.size() <= 4 ? HexTextValue(text) : std::nullopt;
+    if (!value) return std::nullopt;
+    return static_cast<std::uint16_t>(*value);
 }
 
 }  // namespace kx::settings

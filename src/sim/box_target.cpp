@@ -10,7 +10,8 @@ namespace {
 
 constexpr std::uint16_t kConnectedStatus = 1;
 
-// Options word bits the box acts on.
+// Options word bits the box acts on. Decoded here on their own, never through the program's
+// option code, so that the simulator's tests do not check the program against itself.
 constexpr std::uint16_t kOptBsl = 0x0001;
 constexpr std::uint16_t kOptSupply = 0x0002;
 constexpr std::uint16_t kOptProtectInfo = 0x0004;

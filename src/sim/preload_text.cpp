@@ -5,6 +5,7 @@
 namespace kx::sim {
 namespace {
 
+// The simulator's own digits, like its own option bits: it must not share the program's.
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;

@@ -23,7 +23,8 @@ struct ChipConfig {
 };
 
 struct BoxConfig {
-    // Firmware identification; the first 18 characters are kept in the box's flash.
+    // Firmware identification; the first 18 characters are kept in the box's flash. Its own
+    // copy: the text the program expects must not decide what the box reports.
     std::string identification = "KX_VELDRAN V02.73A";
     // Version of the box's own ROM loader, as read at 0x0FFA (high) / 0x0FFB (low).
     std::uint16_t loaderVersion = 0x0161;
