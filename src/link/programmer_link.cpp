@@ -16,7 +16,6 @@ constexpr std::uint32_t kCloseDrainMs = 1500;
 // Long enough to stay cheap, short enough that a window painting from the idle hook
 // stays smooth.
 constexpr std::uint32_t kWaitSliceMs = 20;
-constexpr std::uint32_t kSyncTimeoutMs = 20;
 
 }  // namespace
 
@@ -176,12 +175,12 @@ int ProgrammerLink::SendCommand(std::uint8_t code, std::span<const std::uint8_t>
     return kLinkOk;
 }
 
-int ProgrammerLink::SyncLoader() {
+int ProgrammerLink::SyncLoader(std::uint32_t timeoutMs) {
     if (!device_) return kLinkSyncFailed;
     device_->PurgeReceive();
     const std::uint8_t sync = kFrameHeader;
     if (!device_->Write(&sync, 1)) return kLinkSyncFailed;
-    if (WaitForInput(1, kSyncTimeoutMs) < 1 || !device_) return kLinkSyncFailed;
+    if (WaitForInput(1, timeoutMs) < 1 || !device_) return kLinkSyncFailed;
     std::uint8_t answer = 0;
     if (device_->Read(&answer, 1) != 1) return kLinkSyncFailed;
     return answer == kAck ? kLinkOk : kLinkSyncFailed;

@@ -65,8 +65,9 @@ public:
     // Payloads over 254 bytes (after padding) are refused the same way.
     int SendCommand(std::uint8_t code, std::span<const std::uint8_t> payload,
                     std::span<std::uint8_t> reply = {});
-    // One-byte loader handshake: 0 when 0x80 is answered by 0x90 within 20 ms, else 99.
-    int SyncLoader();
+    // One-byte loader handshake: 0 when 0x80 is answered by 0x90 within `timeoutMs`
+    // (20 ms before every loader frame), else 99.
+    int SyncLoader(std::uint32_t timeoutMs = 20);
 
     // --- one operation per command ---------------------------------------------------
     int RxPassword(std::uint16_t address, std::span<const std::uint8_t, kPasswordSize> password);
