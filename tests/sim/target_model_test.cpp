@@ -110,23 +110,6 @@ TEST(TargetModel, ConnectStatusFollowsTheChipAndTheEntryOptions) {
         EXPECT_EQ(rig.Connect(rig.Options(0x01)).status, 0);
         EXPECT_EQ(rig.Connect(rig.Options(0x40)).status, 1);
     }
-    {
-        BoxConfig none;
-        none.target.present = false;
-        Rig rig(none);
-        const auto reply = rig.Connect(0x0200);
-        EXPECT_EQ(rig.status, link::kLinkOk);
-        EXPECT_EQ(reply.status, 0);
-        EXPECT_EQ(rig.link.MassErase(), link::kLinkCommandFailed);
-    }
-    {
-        BoxConfig mismatched = Chip(kF149);
-        mismatched.target.chipId = 0x0000;
-        Rig rig(mismatched);
-        const auto reply = rig.Connect(0);
-        EXPECT_EQ(reply.status, 1);
-        EXPECT_EQ(reply.chipId, 0);
-    }
 }
 
 TEST(TargetModel, FuseLocksJtagAndSbwButNotTheBsl) {
