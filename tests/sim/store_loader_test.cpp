@@ -7,6 +7,8 @@
 namespace kx::sim::test {
 namespace {
 
+constexpr int kLinkCommandFailed = link::kLinkCommandFailed;
+
 std::array<std::uint8_t, link::kOfflineSetupSize> SetupRecord(std::uint8_t count,
                                                               std::uint32_t length) {
     std::array<std::uint8_t, link::kOfflineSetupSize> r{};
@@ -64,38 +66,40 @@ class FirmwareUpdate : public ::testing::Test {
         ASSERT_EQ(rig_.link.OpenPort(rig_.index, kLoaderBaud), link::kLinkOk);
     }
     int Sync() { return rig_.link.SyncLoader(); }
+    // The sync byte the loader wants before each frame, then the frame.
+    template <class Frame>
+    auto Synced(Frame frame) {
+        EXPECT_EQ(Sync(), link::kLinkOk);
+        return frame();
+    }
 
     Rig rig_;
 };
 
 TEST_F(FirmwareUpdate, LoaderSessionWritesFirmwareAndLoadPcStartsIt) {
     ToLoader();
-    ASSERT_EQ(Sync(), link::kLinkOk);
-    EXPECT_EQ(rig_.link.RxPassword(0xFFE0, kBlank), link::kLinkCommandFailed);  // not erased yet
-    ASSERT_EQ(Sync(), link::kLinkOk);
-    EXPECT_TRUE(rig_.Read(0x0FFA, 2).empty());  // protected until the password is given
-    ASSERT_EQ(Sync(), link::kLinkOk);
-    ASSERT_EQ(rig_.link.MassErase(), link::kLinkOk);
-    ASSERT_EQ(Sync(), link::kLinkOk);
-    ASSERT_EQ(rig_.link.RxPassword(0xFFE0, kBlank), link::kLinkOk);
-    ASSERT_EQ(Sync(), link::kLinkOk);
-    EXPECT_EQ(rig_.Read(0x0FFA, 2), (std::vector<std::uint8_t>{0x01, 0x61}));
+    // No password before the erase, and no reading before the password.
+    EXPECT_EQ(Synced([&] { return rig_.link.RxPassword(0xFFE0, kBlank); }), kLinkCommandFailed);
+    EXPECT_TRUE(Synced([&] { return rig_.Read(0x0FFA, 2); }).empty());
+    ASSERT_EQ(Synced([&] { return rig_.link.MassErase(); }), link::kLinkOk);
+    ASSERT_EQ(Synced([&] { return rig_.link.RxPassword(0xFFE0, kBlank); }), link::kLinkOk);
+    EXPECT_EQ(Synced([&] { return rig_.Read(0x0FFA, 2); }),
+              (std::vector<std::uint8_t>{0x01, 0x61}));
 
     const auto code = FirmwareImage("KX_VELDRAN V02.73A");
-    ASSERT_EQ(Sync(), link::kLinkOk);
-    ASSERT_EQ(rig_.link.RxDataBlock(0x1100, std::span(code).first(128)), link::kLinkOk);
+    ASSERT_EQ(Synced([&] { return rig_.link.RxDataBlock(0x1100, std::span(code).first(128)); }),
+              link::kLinkOk);
     for (std::size_t off = 128; off < code.size(); off += 128)  // written without the loader
         rig_.box->OwnFlash().Program(static_cast<std::uint32_t>(0x1100 + off),
                                      std::span(code).subspan(off, 128));
-    ASSERT_EQ(Sync(), link::kLinkOk);
-    ASSERT_EQ(rig_.link.RxDataBlock(0xFFFE, std::vector<std::uint8_t>{0x00, 0x11}), link::kLinkOk);
+    const std::vector<std::uint8_t> reset{0x00, 0x11};
+    ASSERT_EQ(Synced([&] { return rig_.link.RxDataBlock(0xFFFE, reset); }), link::kLinkOk);
     // A frame without its own sync: the header is taken for the sync, the rest is lost.
     EXPECT_EQ(rig_.link.LoadPc(0x1100), link::kLinkOk);
     EXPECT_EQ(rig_.box->Mode(), BoxMode::Loader);
     ASSERT_EQ(Sync(), link::kLinkSyncFailed);  // the loader is still waiting for that frame
     rig_.clock.Advance(50);                    // an idle line ends the half frame
-    ASSERT_EQ(Sync(), link::kLinkOk);
-    ASSERT_EQ(rig_.link.LoadPc(0x1100), link::kLinkOk);
+    ASSERT_EQ(Synced([&] { return rig_.link.LoadPc(0x1100); }), link::kLinkOk);
     EXPECT_EQ(rig_.box->Mode(), BoxMode::Firmware);
 
     ASSERT_EQ(rig_.link.OpenPort(rig_.index, kFirmwareBaud), link::kLinkOk);
@@ -107,8 +111,7 @@ TEST_F(FirmwareUpdate, LoaderSessionWritesFirmwareAndLoadPcStartsIt) {
 
 TEST_F(FirmwareUpdate, RestartPulseStartsTheWrittenFirmwareOrLeavesTheBoxDead) {
     ToLoader();
-    Sync();
-    rig_.link.MassErase();
+    Synced([&] { return rig_.link.MassErase(); });
     rig_.link.ClosePort();
     ASSERT_EQ(rig_.link.OpenPort(rig_.index, kFirmwareBaud), link::kLinkOk);
     rig_.link.ResetProgrammer();  // erased flash: nothing to start
@@ -134,35 +137,25 @@ class OldLoader : public FirmwareUpdate {
 
 TEST_F(OldLoader, PatchPathAsTheUpdateUsesIt) {
     ToLoader();
-    Sync();
-    rig_.link.MassErase();
-    Sync();
-    rig_.link.RxPassword(0xFFE0, kBlank);
-    Sync();
-    ASSERT_EQ(rig_.link.LoadPc(0x0C22), link::kLinkOk);  // loader re-entered: locked again
-    Sync();
-    EXPECT_TRUE(rig_.Read(0x0FFA, 2).empty());
-    Sync();
-    ASSERT_EQ(rig_.link.RxPassword(0xFFE0, kBlank), link::kLinkOk);
+    Synced([&] { return rig_.link.MassErase(); });
+    Synced([&] { return rig_.link.RxPassword(0xFFE0, kBlank); });
+    // The loader re-entered is locked again.
+    ASSERT_EQ(Synced([&] { return rig_.link.LoadPc(0x0C22); }), link::kLinkOk);
+    EXPECT_TRUE(Synced([&] { return rig_.Read(0x0FFA, 2); }).empty());
+    ASSERT_EQ(Synced([&] { return rig_.link.RxPassword(0xFFE0, kBlank); }), link::kLinkOk);
     const std::vector<std::uint8_t> patch(194, 0x43);
-    Sync();
-    ASSERT_EQ(rig_.link.RxDataBlock(0x0220, patch), link::kLinkOk);
-    Sync();
-    ASSERT_EQ(rig_.link.LoadPc(0x0220), link::kLinkOk);
+    ASSERT_EQ(Synced([&] { return rig_.link.RxDataBlock(0x0220, patch); }), link::kLinkOk);
+    ASSERT_EQ(Synced([&] { return rig_.link.LoadPc(0x0220); }), link::kLinkOk);
 
     const std::vector<std::uint8_t> block(128, 0x3C);
-    Sync();
-    EXPECT_EQ(rig_.link.RxDataBlock(0x1100, block), link::kLinkOk);
-    Sync();
-    EXPECT_EQ(rig_.link.RxDataBlock(0x1180, block), link::kLinkCommandFailed);  // not re-armed
-    Sync();
-    rig_.link.LoadPc(0x0220);
-    Sync();
-    EXPECT_EQ(rig_.link.RxDataBlock(0x1180, block), link::kLinkOk);
+    EXPECT_EQ(Synced([&] { return rig_.link.RxDataBlock(0x1100, block); }), link::kLinkOk);
+    // Not re-armed by a jump to the patch: refused.
+    EXPECT_EQ(Synced([&] { return rig_.link.RxDataBlock(0x1180, block); }), kLinkCommandFailed);
+    Synced([&] { return rig_.link.LoadPc(0x0220); });
+    EXPECT_EQ(Synced([&] { return rig_.link.RxDataBlock(0x1180, block); }), link::kLinkOk);
     EXPECT_EQ(rig_.box->OwnFlash().Byte(0x11FF), 0x3C);
     EXPECT_EQ(rig_.box->Mode(), BoxMode::Loader);
-    Sync();
-    EXPECT_EQ(rig_.link.LoadPc(0x3000), link::kLinkOk);  // no code there: the box hangs
+    EXPECT_EQ(Synced([&] { return rig_.link.LoadPc(0x3000); }), link::kLinkOk);  // no code
     EXPECT_EQ(rig_.box->Mode(), BoxMode::Dead);
 }
 
