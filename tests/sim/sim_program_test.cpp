@@ -1,71 +1,20 @@
 // The simulator program on a real pseudo-terminal, driven by the real link layer over the
-// POSIX transport: every command at 115200, the loader's at 9600.
+// POSIX transport, and its options.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <tuple>
 
+#include "cli/cli_test_helpers.h"
 #include "link/port_paths.h"
 #include "sim/sim_options.h"
 #include "sim_rig.h"
 
-extern char** environ;
-
 namespace kx::sim::test {
 namespace {
 
-class SimProcess {
-  public:
-    explicit SimProcess(std::vector<std::string> args) {
-        args.insert(args.begin(), KX_SIM_PROGRAM);
-        int out[2];
-        if (::pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        // The loader's sync waits only 20 ms; on a loaded machine give the box a head start
-        // so that it is scheduled in time (allowed for root, harmlessly refused otherwise).
-        if (pid_ > 0) ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid_), -5);
-        ::close(out[1]);
-        FILE* f = ::fdopen(out[0], "r");
-        char line[256] = {};
-        if (f != nullptr && std::fgets(line, sizeof line, f) != nullptr) {
-            path_ = line;
-            if (!path_.empty() && path_.back() == '\n') path_.pop_back();
-        }
-        if (f != nullptr) std::fclose(f);
-    }
-    ~SimProcess() { Stop(); }
-    const std::string& Path() const { return path_; }
-    // Exit code after SIGTERM (-1 if it did not end normally).
-    int Stop() {
-        if (pid_ <= 0) return -1;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    void Signal(int sig) { ::kill(pid_, sig); }
-
-  private:
-    pid_t pid_ = -1;
-    std::string path_;
-};
+using cli::test::SimProcess;
 
 struct PtyLink {
     explicit PtyLink(const std::string& path)
@@ -78,14 +27,13 @@ struct PtyLink {
     link::ProgrammerLink link;
 };
 
-// Each command itself is checked against the in-process box; here the program's pty, its
-// two speeds and its trace. Whole operations over the pty are the command line's tests.
+// The commands are checked in process and, whole operations over the pty, by the command
+// line's tests; here the program's two speeds and its trace.
 TEST(SimProgram, BothSpeedsOverAPseudoTerminalWithItsTrace) {
     const std::string tracePath = ::testing::TempDir() + "kx_sim_trace.jsonl";
-    SimProcess sim({"--no-timing", "--device", "F2619", "--version", "KX_VELDRAN V02.72A",
-                    "--trace", tracePath});
-    ASSERT_FALSE(sim.Path().empty());
-    PtyLink pty(sim.Path());
+    SimProcess sim({"--device", "F2619", "--version", "KX_VELDRAN V02.72A", "--trace", tracePath});
+    ASSERT_TRUE(sim.Started()) << sim.Log();
+    PtyLink pty(sim.PtyPath());
     auto& l = pty.link;
     ASSERT_EQ(l.OpenPort(0, kLoaderBaud), link::kLinkOk);
     EXPECT_EQ(pty.Version(), "");  // at the loader's speed the firmware hears nothing
@@ -102,19 +50,16 @@ TEST(SimProgram, BothSpeedsOverAPseudoTerminalWithItsTrace) {
     l.ClosePort();
     EXPECT_EQ(sim.Stop(), 0);
 
-    std::ifstream trace(tracePath);
-    std::stringstream all;
-    all << trace.rdbuf();
-    const std::string text = all.str();
+    const std::string text = cli::test::ReadFile(tracePath);
     for (const char* what :
          {"\"cmd\":\"TARGET_CONNECT\"", "\"cmd\":\"SYNC\"", "\"what\":\"wrong_speed\""})
         EXPECT_NE(text.find(what), std::string::npos) << what;
 }
 
 TEST(SimProgram, TimedRepliesAVanishingBoxAndAPowerCycle) {
-    SimProcess sim({"--fault", "GET_VERSION:3:vanish"});
-    ASSERT_FALSE(sim.Path().empty());
-    PtyLink pty(sim.Path());
+    SimProcess sim({"--fault", "GET_VERSION:3:vanish"}, true);
+    ASSERT_TRUE(sim.Started()) << sim.Log();
+    PtyLink pty(sim.PtyPath());
     ASSERT_EQ(pty.link.OpenPort(0, kFirmwareBaud), link::kLinkOk);
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(pty.Version(), "KX_VELDRAN V02.73A");
