@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "sim_rig.h"
 
 namespace kx::sim::test {
@@ -30,17 +32,17 @@ TEST(OfflineStore, SetupChecksAndOffsetsInBothByteOrders) {
 
     auto bad = SetupRecord(2, 0x100);
     bad[1] = 0xFC;
-    EXPECT_EQ(rig.link.OfflineSetup(bad), link::kLinkCommandFailed);
-    EXPECT_EQ(rig.link.OfflineSetup(SetupRecord(1, 0x20001)), link::kLinkCommandFailed);
-    EXPECT_FALSE(rig.box->SetupRecord().has_value());
+    EXPECT_EQ(std::tuple(rig.link.OfflineSetup(bad), rig.link.OfflineSetup(SetupRecord(1, 0x20001)),
+                         rig.box->SetupRecord().has_value()),
+              std::tuple(kLinkCommandFailed, kLinkCommandFailed, false));
 
     const auto good = SetupRecord(3, 0x10090);
     ASSERT_EQ(rig.link.OfflineSetup(good), link::kLinkOk);
     EXPECT_EQ(*rig.box->SetupRecord(), good);
 
     ASSERT_EQ(rig.link.StoreWrite(0x010080, data), link::kLinkOk);
-    EXPECT_EQ(rig.box->Store()[0x010080], 1);
-    EXPECT_EQ(rig.box->Store()[0x000080], 0xFF);
+    EXPECT_EQ(std::tuple(rig.box->Store()[0x010080], rig.box->Store()[0x000080]),
+              std::tuple(1, 0xFF));
     std::vector<std::uint8_t> reply(5 + 6);
     ASSERT_EQ(rig.link.StoreRead(0x010080, 5, reply), link::kLinkOk);
     EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 4, reply.begin() + 9), data);
