@@ -75,8 +75,10 @@ std::string ExpectedTalk(bool patched) {
 constexpr const char* kReadBackLine =
     "Firmware written; reading it back to check it (about 16 s), do not interrupt...\r\n";
 
+// With wire times on: the read-back costs its 9600-baud wire time, 11 bits a character; per
+// 128-byte block a 10-byte request, a 134-byte reply and the 2-byte sync: 13,548 characters.
 TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
-    Update b;
+    Update b([](auto& c) { c.timing = true; });
     const auto outcome = b.Run();
     ASSERT_TRUE(outcome.success) << b.out.Text();
     EXPECT_TRUE(outcome.disableUpdateButton && outcome.portReopened);
@@ -91,6 +93,13 @@ TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
     ASSERT_EQ(b.link.GetVersion(reply), link::kLinkOk);  // the written firmware answers
     EXPECT_EQ(link::VersionText(reply), "KX_VELDRAN V02.73A");
+    std::vector<double> reads;  // the loader version, 94 blocks, the reset vector
+    for (const auto& r : b.Box().GetTrace().Records())
+        if (r.direction == sim::TraceDirection::Received && r.command == "TX_DATA_BLOCK")
+            reads.push_back(static_cast<double>(r.atUs) / 1e6);
+    const double wire = 13548.0 * 11 / 9600;
+    EXPECT_GE(reads.back() - reads[1], wire * 0.95);
+    EXPECT_LE(reads.back() - reads[1], wire * 1.25);
 
     Update old([](auto& c) { c.loaderVersion = 0x0110; });
     ASSERT_TRUE(old.Run().success) << old.out.Text();
