@@ -36,11 +36,17 @@ std::vector<std::uint8_t> Output(Box& box) {
 }
 
 TEST(FaultSpec, ParsesNamesCodesAndOccurrencesAndExplainsMistakes) {
-    std::string error;  // names and actions as the other tests use them; codes and "any"
+    std::string error;  // a code, "any", the sync, and every action by its name
     auto r = ParseFaultRule("0x72:*:late", error);
     ASSERT_TRUE(r);
     EXPECT_EQ(std::tuple(r->code, r->occurrence.has_value()), std::tuple(0x72, false));
     EXPECT_EQ(ParseFaultRule("sync:1:vanish", error)->code, kSyncCode);
+    for (const auto a :
+         {FaultAction::NoReply, FaultAction::Nak, FaultAction::Short, FaultAction::Corrupt,
+          FaultAction::Noise, FaultAction::Late, FaultAction::Vanish}) {
+        r = ParseFaultRule("SYNC:1:" + std::string(FaultActionName(a)), error);
+        EXPECT_TRUE(r && r->action == a) << FaultActionName(a);
+    }
     for (const char* bad : {"RX_DATA_BLOCK:0:nak", "NOPE:1:nak", "GET_VERSION:1:explode",
                             "GET_VERSION:1", "GET_VERSION:x:nak", "A:1:nak:2"}) {
         error.clear();
