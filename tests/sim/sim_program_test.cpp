@@ -76,12 +76,12 @@ TEST(SimProgram, TimedRepliesAVanishingBoxAndAPowerCycle) {
 TEST(SimOptions, ParsesDevicesValuesAndRefusesNonsense) {
     std::string error;
     auto o = ParseProgramOptions({"--device", "F149", "--chip-id", "f16c", "--store-size", "0x1000",
-                                  "--loader-version", "0110", "--no-reply-checksum"},
+                                  "--loader-version", "0110", "--no-reply-checksum", "--no-timing"},
                                  error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(std::tuple(o->box.target.row, o->box.target.chipId, o->box.storeSize,
-                         o->box.loaderVersion, o->box.replyChecksums),
-              std::tuple(13, 0xF16C, 0x1000u, 0x0110, false));
+                         o->box.loaderVersion, o->box.replyChecksums, o->box.timing),
+              std::tuple(13, 0xF16C, 0x1000u, 0x0110, false, false));
     o = ParseProgramOptions(
         {"--device", "MSP430F2232", "--vectors", "1,2,3,4,5,6,7,8,9,A,B,C,D,E,F,FFFF"}, error);
     ASSERT_TRUE(o) << error;
