@@ -48,10 +48,8 @@ class TempDir {
     std::string path_;
 };
 
-// Starts `argv` in `workDir` (empty: ours) with stdin from /dev/null, stdout and stderr into
-// files (a pipe nobody reads could block the child) and a clean environment (LANG=C, no
-// KX_VELDRAN_* variables), so the host's settings never leak in. KX_ALLOW_STANDIN_FIRMWARE
-// is passed on unless `standIn` is false.
+// Starts `argv` in `workDir` (empty: ours), stdin /dev/null, output into files (an unread pipe
+// could block it), environment LANG=C (+ KX_ALLOW_STANDIN_FIRMWARE unless `standIn` is false).
 inline pid_t Spawn(std::vector<std::string> argv, const std::string& out, const std::string& err,
                    const std::string& workDir = {}, bool standIn = true) {
     std::vector<std::string> env{"LANG=C"};

@@ -119,8 +119,7 @@ TEST(FirmwareUpdateTest, VersionJudgement) {
     }
 }
 
-// Missing containers, and stand-ins unless allowed, are refused with the way to build with
-// the real files; real containers need no permission.
+// Missing containers, and stand-ins unless allowed, are refused with how to build with real ones.
 TEST(FirmwareUpdateTest, OnlyRealOrAllowedFirmwareIsWritten) {
     const Bytes real{1, 0, 0x00, 0x11, 1, 0, 0xAA, 0xBB};
     const auto standIn = ProgrammerFirmwareBytes(), standInPatch = LoaderPatchBytes();
@@ -169,9 +168,8 @@ TEST(FirmwareUpdateTest, ResetVectorReadFailureAndLostPortStillReportTheWrite) {
     EXPECT_EQ(gone.out.ShownText(), Msg(5));
 }
 
-// Discovery keeps the path of the box's port, and the update reopens that path (at 9600
-// and back) although an adapter plugged in meanwhile moved the box to another index. A
-// path that has gone is a lost programmer.
+// The update reopens the path discovery found, though an adapter plugged in meanwhile moved
+// the box to another index; a path that has gone is a lost programmer.
 TEST(FirmwareUpdateTest, ReopensThePathDiscoveryFound) {
     for (const bool gone : {false, true}) {
         Update b;
@@ -191,10 +189,8 @@ TEST(FirmwareUpdateTest, ReopensThePathDiscoveryFound) {
     }
 }
 
-// A refused firmware block, or one that reads back different, ends the update with the box
-// left in its loader at 9600, deaf to everything else, and the button kept. The update run
-// again (after a new search, or at once as the window allows) goes from the mass erase to
-// the start of the new firmware, with the patch for an old loader.
+// A refused or misread firmware block leaves the box in its loader and the button enabled;
+// the update run again (after a new search or at once) finishes it, patch and all.
 TEST(FirmwareUpdateTest, AnUnfinishedUpdateIsFinishedFromTheLoader) {
     for (const auto& [fault, loader, language] :
          {std::tuple{sim::FaultRule{0x12, 47, sim::FaultAction::Nak}, 0x0111, UiLanguage::English},
