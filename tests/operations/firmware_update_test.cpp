@@ -201,10 +201,9 @@ TEST(FirmwareUpdateTest, AnUnfinishedUpdateIsFinishedFromTheLoader) {
                 c.faults = {fault};
             },
             language);
-        const std::string readBack =
-            language == UiLanguage::English
-                ? kReadBackLine
-                : "固件已写入，正在读回校验（约16秒），请勿中断...\r\n";
+        const std::string readBack = language == UiLanguage::English
+                                         ? kReadBackLine
+                                         : "固件已写入，正在读回校验（约16秒），请勿中断...\r\n";
         const bool failsInReadBack = fault.action == sim::FaultAction::Corrupt;
         EXPECT_FALSE(b.Run().disableUpdateButton);
         EXPECT_EQ(b.out.ShownText(),
@@ -220,9 +219,8 @@ TEST(FirmwareUpdateTest, AnUnfinishedUpdateIsFinishedFromTheLoader) {
         }
         const UpdateOutcome again = b.Run();
         ASSERT_TRUE(again.success && again.portReopened) << b.out.Text();
-        EXPECT_EQ(b.out.ShownText(),
-                  LoaderOnlyText(language, true) + Msg(51, language) + readBack +
-                      Msg(53, language));
+        EXPECT_EQ(b.out.ShownText(), LoaderOnlyText(language, true) + Msg(51, language) + readBack +
+                                         Msg(53, language));
         const std::string talk = b.Talk();
         EXPECT_EQ(std::count(talk.begin(), talk.end(), 'M'), 2);
         std::array<std::uint8_t, link::kVersionReplySize> reply{};
