@@ -1,6 +1,5 @@
-// The windows without a programmer: the main window's control rules, typing filters and
-// loading, the password and vector dialog, input held off during an operation, and the
-// start-up language.
+// The windows without a programmer: control rules, typing filters, loading, the password
+// dialog, input held off during an operation, the questions' defaults, the start-up language.
 
 #include <QCheckBox>
 #include <QProgressBar>

@@ -24,9 +24,8 @@ std::string Flags(const DeviceRecord& d) {
     return flags;
 }
 
-// Every row and column against the supported device list kept as data in
-// tests/data/devices/catalogue.tsv, so that a mistyped figure or two swapped rows are named
-// by row and column.
+// Every cell against the device list in tests/data/devices/catalogue.tsv, so that a mistyped
+// figure or two swapped rows are named by row and column.
 TEST(DeviceCatalogue, EveryRowAndColumnMatchesTheDeviceList) {
     const char* dataDir = std::getenv("KX_TEST_DATA");
     ASSERT_NE(dataDir, nullptr);

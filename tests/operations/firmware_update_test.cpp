@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <span>
 #include <tuple>
@@ -99,7 +98,6 @@ TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
         if (r.direction == sim::TraceDirection::Received && r.command == "TX_DATA_BLOCK")
             reads.push_back(static_cast<double>(r.atUs) / 1e6);
     const double wire = 13548.0 * 11 / 9600;
-    std::printf("read-back %.2f s, its wire time %.2f s\n", reads.back() - reads[1], wire);
     EXPECT_GE(reads.back() - reads[1], wire * 0.95);
     EXPECT_LE(reads.back() - reads[1], wire * 1.25);
 
@@ -121,8 +119,7 @@ TEST(FirmwareUpdateTest, VersionJudgement) {
     }
 }
 
-// Missing containers, and stand-ins unless allowed, are refused with the way to build with
-// the real files; real containers need no permission.
+// Missing containers, and stand-ins unless allowed, are refused with how to build with real ones.
 TEST(FirmwareUpdateTest, OnlyRealOrAllowedFirmwareIsWritten) {
     const Bytes real{1, 0, 0x00, 0x11, 1, 0, 0xAA, 0xBB};
     const auto standIn = ProgrammerFirmwareBytes(), standInPatch = LoaderPatchBytes();
@@ -171,9 +168,8 @@ TEST(FirmwareUpdateTest, ResetVectorReadFailureAndLostPortStillReportTheWrite) {
     EXPECT_EQ(gone.out.ShownText(), Msg(5));
 }
 
-// Discovery keeps the path of the box's port, and the update reopens that path (at 9600
-// and back) although an adapter plugged in meanwhile moved the box to another index. A
-// path that has gone is a lost programmer.
+// The update reopens the path discovery found, though an adapter plugged in meanwhile moved
+// the box to another index; a path that has gone is a lost programmer.
 TEST(FirmwareUpdateTest, ReopensThePathDiscoveryFound) {
     for (const bool gone : {false, true}) {
         Update b;
@@ -193,10 +189,8 @@ TEST(FirmwareUpdateTest, ReopensThePathDiscoveryFound) {
     }
 }
 
-// A refused firmware block, or one that reads back different, ends the update with the box
-// left in its loader at 9600, deaf to everything else, and the button kept. The update run
-// again (after a new search, or at once as the window allows) goes from the mass erase to
-// the start of the new firmware, with the patch for an old loader.
+// A refused or misread firmware block leaves the box in its loader and the button enabled;
+// the update run again (after a new search or at once) finishes it, patch and all.
 TEST(FirmwareUpdateTest, AnUnfinishedUpdateIsFinishedFromTheLoader) {
     for (const auto& [fault, loader, language] :
          {std::tuple{sim::FaultRule{0x12, 47, sim::FaultAction::Nak}, 0x0111, UiLanguage::English},
@@ -207,10 +201,9 @@ TEST(FirmwareUpdateTest, AnUnfinishedUpdateIsFinishedFromTheLoader) {
                 c.faults = {fault};
             },
             language);
-        const std::string readBack =
-            language == UiLanguage::English
-                ? kReadBackLine
-                : "固件已写入，正在读回校验（约16秒），请勿中断...\r\n";
+        const std::string readBack = language == UiLanguage::English
+                                         ? kReadBackLine
+                                         : "固件已写入，正在读回校验（约16秒），请勿中断...\r\n";
         const bool failsInReadBack = fault.action == sim::FaultAction::Corrupt;
         EXPECT_FALSE(b.Run().disableUpdateButton);
         EXPECT_EQ(b.out.ShownText(),
@@ -226,9 +219,8 @@ TEST(FirmwareUpdateTest, AnUnfinishedUpdateIsFinishedFromTheLoader) {
         }
         const UpdateOutcome again = b.Run();
         ASSERT_TRUE(again.success && again.portReopened) << b.out.Text();
-        EXPECT_EQ(b.out.ShownText(),
-                  LoaderOnlyText(language, true) + Msg(51, language) + readBack +
-                      Msg(53, language));
+        EXPECT_EQ(b.out.ShownText(), LoaderOnlyText(language, true) + Msg(51, language) + readBack +
+                                         Msg(53, language));
         const std::string talk = b.Talk();
         EXPECT_EQ(std::count(talk.begin(), talk.end(), 'M'), 2);
         std::array<std::uint8_t, link::kVersionReplySize> reply{};

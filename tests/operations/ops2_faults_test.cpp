@@ -1,7 +1,6 @@
-// Each command of the read, the offline download and the firmware update meets each fault
-// the simulated box can inject (on its first occurrence): the operation must end with its
-// own message, inside the time-outs, with the cursor restored. A read changes the image only
-// when it succeeds, and then holds exactly the chip's bytes.
+// Each command of the read, the download and the update meets each fault on its first
+// occurrence: the operation ends with its own message, in time, the cursor restored; a read
+// changes the image only when it succeeds, and then holds exactly the chip's bytes.
 
 #include <array>
 #include <cstring>
@@ -24,10 +23,9 @@ struct Case {
     std::array<int, 6> message;  // per fault, in the order of kFaults
 };
 
-// Read: a corrupted status still reads as "connected"; a corrupted data reply fails its
-// checksum and is read again. Download: a corrupted identification is
-// foreign. Update (old loader, so the patch path runs): the jump to the loader entry and the
-// sync byte are not checked; a refused sync leaves the loader deaf to the next frame.
+// Read: a corrupted status still reads as "connected", a corrupted data block is read again.
+// Download: a corrupted identification is foreign. Update (old loader: the patch path): the
+// jump to the loader and the sync byte go unchecked; a refused sync deafens the loader.
 constexpr Case kCases[] = {
     {"Read", 0x70, {9, 9, 9, 42, 9, 9}},
     {"Read", 0x21, {41, 41, 41, 41, 41, 41}},

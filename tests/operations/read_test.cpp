@@ -71,9 +71,8 @@ TEST(TargetReadTest, ByDeviceInformationFirstThenTheFlash) {
     EXPECT_EQ(a.image->At(0x10000), 0x02);
 }
 
-// A block is taken on a valid checksum, or on two replies that agree byte for byte: a box
-// without checksums reads right at half speed, and a noisy line never puts a wrong byte into
-// the image.
+// A block is taken on a valid checksum or two equal replies: a box without checksums reads
+// right at half speed, and a noisy line never puts a wrong byte into the image.
 TEST(TargetReadTest, UncheckedRepliesAreConfirmedByReadingAgain) {
     const auto tx = [](std::optional<std::uint32_t> n, sim::FaultAction action) {
         return sim::FaultRule{0x14, n, action};

@@ -1,6 +1,5 @@
-// Each command of a full run and each way its reply can go wrong: the run stops with the
-// step's message within the command's time-out, and keeps the serial number unless the
-// record had gone out.
+// Each command of a run with each fault: the run stops with the step's message within the
+// command's time-out, and keeps the serial number unless the record had gone out.
 
 #include <algorithm>
 

@@ -1,70 +1,20 @@
 // The simulator program on a real pseudo-terminal, driven by the real link layer over the
-// POSIX transport: every command at 115200, the loader's at 9600.
+// POSIX transport, and its options.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <tuple>
 
+#include "cli/cli_test_helpers.h"
 #include "link/port_paths.h"
 #include "sim/sim_options.h"
 #include "sim_rig.h"
 
-extern char** environ;
-
 namespace kx::sim::test {
 namespace {
 
-class SimProcess {
-  public:
-    explicit SimProcess(std::vector<std::string> args) {
-        args.insert(args.begin(), KX_SIM_PROGRAM);
-        int out[2];
-        if (::pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        // The loader's sync waits only 20 ms; on a loaded machine give the box a head start
-        // so that it is scheduled in time (allowed for root, harmlessly refused otherwise).
-        if (pid_ > 0) ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid_), -5);
-        ::close(out[1]);
-        FILE* f = ::fdopen(out[0], "r");
-        char line[256] = {};
-        if (f != nullptr && std::fgets(line, sizeof line, f) != nullptr) {
-            path_ = line;
-            if (!path_.empty() && path_.back() == '\n') path_.pop_back();
-        }
-        if (f != nullptr) std::fclose(f);
-    }
-    ~SimProcess() { Stop(); }
-    const std::string& Path() const { return path_; }
-    // Exit code after SIGTERM (-1 if it did not end normally).
-    int Stop() {
-        if (pid_ <= 0) return -1;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    void Signal(int sig) { ::kill(pid_, sig); }
-
-  private:
-    pid_t pid_ = -1;
-    std::string path_;
-};
+using cli::test::SimProcess;
 
 struct PtyLink {
     explicit PtyLink(const std::string& path)
@@ -77,92 +27,39 @@ struct PtyLink {
     link::ProgrammerLink link;
 };
 
-TEST(SimProgram, EveryCommandOverAPseudoTerminalAtBothSpeeds) {
+// The commands are checked in process and, whole operations over the pty, by the command
+// line's tests; here the program's two speeds and its trace.
+TEST(SimProgram, BothSpeedsOverAPseudoTerminalWithItsTrace) {
     const std::string tracePath = ::testing::TempDir() + "kx_sim_trace.jsonl";
-    SimProcess sim({"--no-timing", "--device", "F2619", "--version", "KX_VELDRAN V02.72A",
-                    "--trace", tracePath});
-    ASSERT_FALSE(sim.Path().empty());
-    PtyLink pty(sim.Path());
+    SimProcess sim({"--device", "F2619", "--version", "KX_VELDRAN V02.72A", "--trace", tracePath});
+    ASSERT_TRUE(sim.Started()) << sim.Log();
+    PtyLink pty(sim.PtyPath());
     auto& l = pty.link;
+    ASSERT_EQ(l.OpenPort(0, kLoaderBaud), link::kLinkOk);
+    EXPECT_EQ(pty.Version(), "");  // at the loader's speed the firmware hears nothing
     ASSERT_EQ(l.OpenPort(0, kFirmwareBaud), link::kLinkOk);
     EXPECT_EQ(pty.Version(), "KX_VELDRAN V02.72A");
-
     link::TargetReply target;
     ASSERT_EQ(l.TargetConnect(0x0500, kBlank, target), link::kLinkOk);
-    EXPECT_EQ(target.status, 1);
-    EXPECT_EQ(target.chipId, 0xF26F);
-    EXPECT_EQ(l.EraseSegment(0xFF00, 0xA50C), link::kLinkOk);
-    EXPECT_EQ(l.MassErase(), link::kLinkOk);
-    EXPECT_EQ(l.SetMemOffset(1), link::kLinkOk);
-    const std::vector<std::uint8_t> data{0xDE, 0xAD, 0xBE, 0xEF};
-    EXPECT_EQ(l.RxDataBlock(0x2000, data), link::kLinkOk);
-    std::vector<std::uint8_t> reply(4 + 6);
-    ASSERT_EQ(l.TxDataBlock(0x2000, 4, reply), link::kLinkOk);
-    EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 4, reply.begin() + 8), data);
-    EXPECT_EQ(l.VppTest(), link::kLinkOk);
-    EXPECT_EQ(l.BurnFuse(), link::kLinkOk);
-    EXPECT_EQ(l.TargetRun(), link::kLinkCommandFailed);  // no reply by design
-    ASSERT_EQ(l.TargetConnect(0x0500, kBlank, target), link::kLinkOk);
-    EXPECT_EQ(target.status, link::kTargetFused);
-
-    std::array<std::uint8_t, link::kOfflineSetupSize> setup{};
-    setup[0] = 1;
-    setup[1] = 0xFE;
-    setup[4] = 16;
-    EXPECT_EQ(l.OfflineSetup(setup), link::kLinkOk);
-    EXPECT_EQ(l.StoreWrite(8, data), link::kLinkOk);
-    ASSERT_EQ(l.StoreRead(8, 4, reply), link::kLinkOk);
-    EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 4, reply.begin() + 8), data);
-
-    // At the loader's speed the firmware hears nothing.
-    ASSERT_EQ(l.OpenPort(0, kLoaderBaud), link::kLinkOk);
-    EXPECT_EQ(pty.Version(), "");
-    ASSERT_EQ(l.OpenPort(0, kFirmwareBaud), link::kLinkOk);
+    EXPECT_EQ(std::tuple(target.status, target.chipId), std::tuple(1, 0xF26F));
     ASSERT_EQ(l.EnterLoader(), link::kLinkOk);
     l.ClosePort();
     ASSERT_EQ(l.OpenPort(0, kLoaderBaud), link::kLinkOk);
     ASSERT_EQ(l.SyncLoader(), link::kLinkOk);
     EXPECT_EQ(l.MassErase(), link::kLinkOk);
-    ASSERT_EQ(l.SyncLoader(), link::kLinkOk);
-    EXPECT_EQ(l.RxPassword(0xFFE0, kBlank), link::kLinkOk);
-    ASSERT_EQ(l.SyncLoader(), link::kLinkOk);
-    std::vector<std::uint8_t> version(2 + 6);
-    ASSERT_EQ(l.TxDataBlock(0x0FFA, 2, version), link::kLinkOk);
-    EXPECT_EQ(version[4] * 256 + version[5], 0x0161);
-    const auto code = FirmwareImage("KX_VELDRAN V02.73A");
-    for (std::size_t off = 0; off < code.size(); off += 128) {
-        ASSERT_EQ(l.SyncLoader(), link::kLinkOk);
-        ASSERT_EQ(l.RxDataBlock(static_cast<std::uint16_t>(0x1100 + off),
-                                std::span(code).subspan(off, 128)),
-                  link::kLinkOk);
-    }
-    const std::vector<std::uint8_t> resetVector{0x00, 0x11};
-    ASSERT_EQ(l.SyncLoader(), link::kLinkOk);
-    ASSERT_EQ(l.RxDataBlock(0xFFFE, resetVector), link::kLinkOk);
-    ASSERT_EQ(l.SyncLoader(), link::kLinkOk);
-    EXPECT_EQ(l.EraseSegment(0x1000, 0xA502), link::kLinkOk);
-    ASSERT_EQ(l.SyncLoader(), link::kLinkOk);
-    ASSERT_EQ(l.LoadPc(0x1100), link::kLinkOk);
-    l.ClosePort();
-    ASSERT_EQ(l.OpenPort(0, kFirmwareBaud), link::kLinkOk);
-    EXPECT_EQ(pty.Version(), "KX_VELDRAN V02.73A");
     l.ClosePort();
     EXPECT_EQ(sim.Stop(), 0);
 
-    std::ifstream trace(tracePath);
-    std::stringstream all;
-    all << trace.rdbuf();
-    const std::string text = all.str();
-    for (const char* cmd : {"TARGET_CONNECT", "OFFLINE_SETUP", "STORE_READ", "LOAD_PC", "SYNC"}) {
-        EXPECT_NE(text.find(std::string("\"cmd\":\"") + cmd + "\""), std::string::npos) << cmd;
-    }
-    EXPECT_NE(text.find("\"what\":\"wrong_speed\""), std::string::npos);
+    const std::string text = cli::test::ReadFile(tracePath);
+    for (const char* what :
+         {"\"cmd\":\"TARGET_CONNECT\"", "\"cmd\":\"SYNC\"", "\"what\":\"wrong_speed\""})
+        EXPECT_NE(text.find(what), std::string::npos) << what;
 }
 
 TEST(SimProgram, TimedRepliesAVanishingBoxAndAPowerCycle) {
-    SimProcess sim({"--fault", "GET_VERSION:3:vanish"});
-    ASSERT_FALSE(sim.Path().empty());
-    PtyLink pty(sim.Path());
+    SimProcess sim({"--fault", "GET_VERSION:3:vanish"}, true);
+    ASSERT_TRUE(sim.Started()) << sim.Log();
+    PtyLink pty(sim.PtyPath());
     ASSERT_EQ(pty.link.OpenPort(0, kFirmwareBaud), link::kLinkOk);
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(pty.Version(), "KX_VELDRAN V02.73A");
@@ -178,17 +75,13 @@ TEST(SimProgram, TimedRepliesAVanishingBoxAndAPowerCycle) {
 
 TEST(SimOptions, ParsesDevicesValuesAndRefusesNonsense) {
     std::string error;
-    auto o = ParseProgramOptions(
-        {"--device", "F149", "--chip-id", "f16c", "--fault", "RX_DATA_BLOCK:3:nak", "--store-size",
-         "0x1000", "--loader-version", "0110", "--no-timing", "--no-reply-checksum"},
-        error);
+    auto o = ParseProgramOptions({"--device", "F149", "--chip-id", "f16c", "--store-size", "0x1000",
+                                  "--loader-version", "0110", "--no-reply-checksum", "--no-timing"},
+                                 error);
     ASSERT_TRUE(o) << error;
-    EXPECT_EQ(o->box.target.row, 13);
-    EXPECT_EQ(o->box.target.chipId, 0xF16C);
-    EXPECT_EQ(o->box.faults.size(), 1u);
-    EXPECT_EQ(o->box.storeSize, 0x1000u);
-    EXPECT_EQ(o->box.loaderVersion, 0x0110);
-    EXPECT_FALSE(o->box.timing || o->box.replyChecksums);
+    EXPECT_EQ(std::tuple(o->box.target.row, o->box.target.chipId, o->box.storeSize,
+                         o->box.loaderVersion, o->box.replyChecksums, o->box.timing),
+              std::tuple(13, 0xF16C, 0x1000u, 0x0110, false, false));
     o = ParseProgramOptions(
         {"--device", "MSP430F2232", "--vectors", "1,2,3,4,5,6,7,8,9,A,B,C,D,E,F,FFFF"}, error);
     ASSERT_TRUE(o) << error;
