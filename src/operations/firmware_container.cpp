@@ -69,9 +69,11 @@ std::optional<FirmwareContainer> ParseFirmwareContainer(std::span<const std::uin
 }
 
 bool IsStandInContainer(std::span<const std::uint8_t> data) {
-    return !std::ranges::search(data, kStandInMark, [](std::uint8_t byte, char c) {
-                return byte == static_cast<std::uint8_t>(c);
-            }).empty();
+    // Iterator form: clang's ranges over libstdc++ 12 do not build (the fuzz targets use clang).
+    const auto found =
+        std::search(data.begin(), data.end(), kStandInMark.begin(), kStandInMark.end(),
+                    [](std::uint8_t byte, char c) { return byte == static_cast<std::uint8_t>(c); });
+    return found != data.end();
 }
 
 std::string_view ContainerErrorText(ContainerError error) {
