@@ -367,7 +367,7 @@ int Session::Run() {
         return Finish(kExitUsage);
     }
     resolved_ = std::move(*resolved);
-    output_.SetSoundOn(resolved_.inputs.beep);
+    output_.SetBeepOn(resolved_.inputs.beep);
 
     const CommandKind command = options_.command;
     if (command == CommandKind::Program || command == CommandKind::Download) {

@@ -13,6 +13,7 @@
 #include "operations/product_info.h"
 #include "operations/target_options.h"
 #include "operations/version_check.h"
+#include "settings/settings_text.h"
 
 namespace kx::ops {
 namespace {
@@ -114,7 +115,7 @@ DownloadOutcome Download(OperationContext& ctx, const OperationInputs& in) {
     setup.autoIncrement = in.autoIncrement;
     setup.password = image::PasswordBytes(ctx.words.bslPassword);
     // Unused by the box unless the options ask for product information.
-    setup.infoAddress = InfoAddressValue(in.infoAddressText).value_or(0);
+    setup.infoAddress = settings::InfoAddressFromText(in.infoAddressText).value_or(0);
     setup.productInfo = ProductInfoRecord(in.productName, in.serial);
     setup.countLimit = CountLimitValue(in.countLimitText);
     if (!FillStore(ctx, BuildOfflineSetupRecord(setup), store.bytes)) return outcome;
