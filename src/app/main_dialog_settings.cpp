@@ -182,7 +182,7 @@ void MainDialog::ApplyRunSerial(const ops::RunOutcome& outcome, bool hex) {
     if (!outcome.serialAdvanced) return;
     serial_ = outcome.newSerial;
     ShowSerial();
-    if (outcome.success) return;
+    if (outcome.result == ops::Result::Succeeded) return;
     const std::string used = ops::SerialText(outcome.usedSerial, hex);
     output_->AppendShownText(
         PickText(Chinese(),
