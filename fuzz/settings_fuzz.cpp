@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     IniDocument doc = IniDocument::Parse(text);
     const Settings first = SettingsFromDocument(doc);
-    Check(first.device >= 0 && first.device <= 99, "device row out of range");
+    Check(first.deviceRow >= 0 && first.deviceRow <= 99, "device row out of range");
     Check(kx::IsValidUtf8(first.productName), "product name is not UTF-8");
     if (const auto gbk = kx::Utf8ToGbk(first.productName)) {
         Check(gbk->size() <= kProductNameMaxGbkBytes, "product name too long for the box");

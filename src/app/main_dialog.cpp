@@ -168,8 +168,7 @@ void MainDialog::ConnectCommands() {
     connect(ui_->useProductInfoCheck, &QCheckBox::clicked, this,
             &MainDialog::ApplyUseProductInfoRule);
     connect(ui_->burnFuseCheck, &QCheckBox::clicked, this, &MainDialog::OnBurnFuseClicked);
-    connect(ui_->soundCheck, &QCheckBox::toggled, this,
-            [this](bool on) { output_->SetSoundOn(on); });
+    connect(ui_->beepCheck, &QCheckBox::toggled, this, [this](bool on) { output_->SetBeepOn(on); });
     connect(ui_->jtagRadio, &QRadioButton::clicked, this, &MainDialog::OnJtagOrSbwClicked);
     connect(ui_->sbwRadio, &QRadioButton::clicked, this, &MainDialog::OnJtagOrSbwClicked);
     connect(ui_->bslRadio, &QRadioButton::clicked, this, &MainDialog::OnBslClicked);

@@ -61,7 +61,7 @@ void MainDialog::EnterSearchingState() {
 void MainDialog::ApplyDiscovery(const ops::DiscoveryOutcome& outcome) {
     storedPortIndex_ = outcome.portIndex;
     storedPortPath_ = outcome.portPath;
-    if (!outcome.found) {
+    if (outcome.result != ops::Result::Succeeded) {
         EnterSearchingState();
         bool anyPort = false;
         for (unsigned i = 0; i < link::kPortCount; ++i) anyPort |= !link_->PortName(i).empty();
@@ -117,7 +117,7 @@ void MainDialog::RunProgrammingCommand() {
     };
     RunOperation([this, &in] {
         const ops::RunOutcome outcome = ops::RunProgramming(*ctx_, in);
-        if (outcome.connectionLost) EnterSearchingState();
+        if (outcome.result == ops::Result::ConnectionLost) EnterSearchingState();
         targetStatus_ = outcome.targetStatus;
         targetChipId_ = outcome.targetChipId;
         ApplyRunSerial(outcome, in.serialHex);
@@ -128,10 +128,11 @@ void MainDialog::ReadCommand() {
     const ops::OperationInputs in = TakeInputs();
     RunOperation([this, &in] {
         const ops::ReadOutcome outcome = ops::ReadTarget(*ctx_, in);
-        if (outcome.connectionLost) EnterSearchingState();
+        if (outcome.result == ops::Result::ConnectionLost) EnterSearchingState();
         targetStatus_ = outcome.targetStatus;
         targetChipId_ = outcome.targetChipId;
-        if (!outcome.success) return;  // image, view, title and buttons stay as they were
+        // Otherwise image, view, title and buttons stay as they were.
+        if (outcome.result != ops::Result::Succeeded) return;
         SetCodeView(image::RenderImageText(*image_, imageEnd_));
         setWindowTitle(QString::fromUtf8(kReadTitlePrefix) + FromUtf8(kIdentification));
         CodeImageReady();
@@ -141,7 +142,7 @@ void MainDialog::ReadCommand() {
 void MainDialog::DownloadCommand() {
     const ops::OperationInputs in = TakeInputs();
     RunOperation([this, &in] {
-        if (ops::DownloadOffline(*ctx_, in).connectionLost) EnterSearchingState();
+        if (ops::DownloadOffline(*ctx_, in) == ops::Result::ConnectionLost) EnterSearchingState();
     });
 }
 
@@ -149,10 +150,14 @@ void MainDialog::UpdateFirmwareCommand() {
     const ops::OperationInputs in = TakeInputs();
     RunOperation([this, &in] {
         const ops::UpdateOutcome outcome = ops::UpdateFirmware(*ctx_, in, storedPortPath_);
-        if (outcome.disableUpdateButton) ui_->updateFirmwareButton->setEnabled(false);
+        if (outcome.result == ops::Result::Succeeded) {
+            ui_->updateFirmwareButton->setEnabled(false);
+        }
         // Without an open port the status button must offer a new search, or the window
         // could never reach the box again.
-        if (outcome.connectionLost || !link_->IsOpen()) EnterSearchingState();
+        if (outcome.result == ops::Result::ConnectionLost || !link_->IsOpen()) {
+            EnterSearchingState();
+        }
     });
 }
 

@@ -25,26 +25,26 @@ std::string PickText(bool chinese, const std::string& english, const std::string
 }  // namespace
 
 void MainDialog::ApplySettings(const settings::Settings& s) {
-    ui_->autoIncrementCheck->setChecked(s.idIncrease);
-    ui_->supplyPowerCheck->setChecked(s.supplyVcc);
-    ui_->protectInfoCheck->setChecked(s.saveInfoFlash);
+    ui_->autoIncrementCheck->setChecked(s.autoIncrement);
+    ui_->supplyPowerCheck->setChecked(s.supplyPower);
+    ui_->protectInfoCheck->setChecked(s.protectInfo);
     ui_->eraseCheck->setChecked(s.erase);
-    ui_->programCheck->setChecked(s.prog);
+    ui_->programCheck->setChecked(s.program);
     ui_->verifyCheck->setChecked(s.verify);
-    ui_->useProductInfoCheck->setChecked(s.productId);
-    SetProductInfoControlsEnabled(s.productId);
-    ui_->runAfterCheck->setChecked(s.run);
-    ui_->soundCheck->setChecked(s.beep);
-    output_->SetSoundOn(s.beep);
+    ui_->useProductInfoCheck->setChecked(s.useProductInfo);
+    SetProductInfoControlsEnabled(s.useProductInfo);
+    ui_->runAfterCheck->setChecked(s.runAfter);
+    ui_->beepCheck->setChecked(s.beep);
+    output_->SetBeepOn(s.beep);
     ui_->productNameEdit->setText(FromUtf8(s.productName));
-    serial_ = s.productNum;
-    ui_->infoAddressEdit->setText(FromUtf8(settings::InfoAddrDisplayText(s.infoAddr)));
+    serial_ = s.serial;
+    ui_->infoAddressEdit->setText(FromUtf8(settings::InfoAddressDisplayText(s.infoAddress)));
 
-    const bool hex = s.productNumStyle == settings::SerialStyle::Hex;
+    const bool hex = s.serialStyle == settings::SerialStyle::Hex;
     ui_->decRadio->setChecked(!hex);
     ui_->hexRadio->setChecked(hex);
     serialValidator_->SetHex(hex);
-    ui_->serialEdit->setMaxLength(static_cast<int>(settings::SerialFieldLimit(s.productNumStyle)));
+    ui_->serialEdit->setMaxLength(static_cast<int>(settings::SerialFieldLimit(s.serialStyle)));
     ShowSerial();
 
     const bool byDevice = s.readStyle == settings::ReadStyle::ByDevice;
@@ -64,23 +64,23 @@ void MainDialog::ApplySettings(const settings::Settings& s) {
 
 settings::Settings MainDialog::TakeSettings() const {
     settings::Settings s;
-    s.idIncrease = ui_->autoIncrementCheck->isChecked();
-    s.supplyVcc = ui_->supplyPowerCheck->isChecked();
-    s.saveInfoFlash = ui_->protectInfoCheck->isChecked();
+    s.autoIncrement = ui_->autoIncrementCheck->isChecked();
+    s.supplyPower = ui_->supplyPowerCheck->isChecked();
+    s.protectInfo = ui_->protectInfoCheck->isChecked();
     s.erase = ui_->eraseCheck->isChecked();
-    s.prog = ui_->programCheck->isChecked();
+    s.program = ui_->programCheck->isChecked();
     s.verify = ui_->verifyCheck->isChecked();
-    s.productId = ui_->useProductInfoCheck->isChecked();
-    s.run = ui_->runAfterCheck->isChecked();
-    s.beep = ui_->soundCheck->isChecked();
+    s.useProductInfo = ui_->useProductInfoCheck->isChecked();
+    s.runAfter = ui_->runAfterCheck->isChecked();
+    s.beep = ui_->beepCheck->isChecked();
     s.productName = settings::StorableProductName(ToUtf8(ui_->productNameEdit->text()));
-    s.productNum = serial_;
-    s.infoAddr = settings::InfoAddrFromText(ToUtf8(ui_->infoAddressEdit->text())).value_or(0);
-    s.productNumStyle =
+    s.serial = serial_;
+    s.infoAddress = settings::InfoAddressFromText(ToUtf8(ui_->infoAddressEdit->text())).value_or(0);
+    s.serialStyle =
         ui_->decRadio->isChecked() ? settings::SerialStyle::Dec : settings::SerialStyle::Hex;
     s.readStyle = ui_->readByAddressRadio->isChecked() ? settings::ReadStyle::ByAddress
                                                        : settings::ReadStyle::ByDevice;
-    s.device = std::max(ui_->deviceList->currentIndex(), 0);
+    s.deviceRow = std::max(ui_->deviceList->currentIndex(), 0);
     return s;
 }
 
@@ -182,7 +182,7 @@ void MainDialog::ApplyRunSerial(const ops::RunOutcome& outcome, bool hex) {
     if (!outcome.serialAdvanced) return;
     serial_ = outcome.newSerial;
     ShowSerial();
-    if (outcome.success) return;
+    if (outcome.result == ops::Result::Succeeded) return;
     const std::string used = ops::SerialText(outcome.usedSerial, hex);
     output_->AppendShownText(
         PickText(Chinese(),

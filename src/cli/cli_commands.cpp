@@ -47,6 +47,22 @@ std::string PortLabel(const link::ProgrammerLink& link, unsigned index) {
     return link.PortName(index) + " (COM" + std::to_string(index + 1) + ")";
 }
 
+int ExitCodeOf(ops::Result result) {
+    switch (result) {
+        case ops::Result::Succeeded:
+        // A box that needs no update is no failure for a script updating a whole line.
+        case ops::Result::UpToDate:
+            return kExitOk;
+        case ops::Result::Failed:
+            return kExitFailed;
+        case ops::Result::Cancelled:
+            return kExitCancelled;
+        case ops::Result::ConnectionLost:
+            return kExitNoProgrammer;
+    }
+    return kExitFailed;
+}
+
 link::PortPaths PortsFromOptions(const std::vector<std::string>& ports) {
     link::PortPaths paths{};
     for (std::size_t i = 0; i < ports.size() && i < paths.size(); ++i) paths[i] = ports[i];
@@ -181,7 +197,7 @@ bool Session::LoadPassword() {
 
 int Session::Discover() {
     discovery_ = ops::FindProgrammer(ctx_);
-    if (discovery_.found) return kExitOk;
+    if (discovery_.result == ops::Result::Succeeded) return kExitOk;
 
     // Say, port by port, why nothing answered, so the user knows what to change.
     bool anyPort = false;
@@ -284,8 +300,7 @@ int Session::Program() {
             const ops::RunOutcome outcome = ops::RunProgramming(ctx_, in);
             stage = kFinished;
             code = serials.Report(outcome, in.serialHex);
-            if (code == kExitOk && outcome.connectionLost) code = kExitNoProgrammer;
-            if (code == kExitOk && !outcome.success) code = kExitFailed;
+            if (code == kExitOk) code = ExitCodeOf(outcome.result);
         }
         stopRequested = hold.Release();
     }
@@ -299,8 +314,7 @@ int Session::Program() {
 
 int Session::Read() {
     const ops::ReadOutcome outcome = ops::ReadTarget(ctx_, resolved_.inputs);
-    if (outcome.connectionLost) return kExitNoProgrammer;
-    if (!outcome.success) return kExitFailed;
+    if (outcome.result != ops::Result::Succeeded) return ExitCodeOf(outcome.result);
 
     const std::string text = image::RenderImageText(*image_, resolved_.imageEnd);
     if (!options_.outputFile) {
@@ -320,10 +334,7 @@ int Session::Read() {
 }
 
 int Session::Download() {
-    const ops::DownloadOutcome outcome = ops::DownloadOffline(ctx_, resolved_.inputs);
-    if (outcome.cancelled) return kExitCancelled;
-    if (outcome.connectionLost) return kExitNoProgrammer;
-    return outcome.success ? kExitOk : kExitFailed;
+    return ExitCodeOf(ops::DownloadOffline(ctx_, resolved_.inputs));
 }
 
 int Session::Update() {
@@ -335,20 +346,16 @@ int Session::Update() {
     const ops::UpdateOutcome outcome =
         ops::UpdateFirmware(ctx_, resolved_.inputs, discovery_.portPath);
     output_.SetWatch({});
-    if (outcome.cancelled) return kExitCancelled;
-    if (outcome.connectionLost) return kExitNoProgrammer;
-    // A box that needs no update is no failure for a script updating a whole line.
-    if (outcome.upToDate) return kExitOk;
-    if (outcome.success && !outcome.portReopened) {
+    if (outcome.result == ops::Result::Succeeded && !outcome.portReopened) {
         output_.Warn(Say(language_,
                          "The port could not be reopened; power the programmer up again.",
                          "无法重新打开端口，请给编程器重新上电。"));
     }
-    return outcome.success ? kExitOk : kExitFailed;
+    return ExitCodeOf(outcome.result);
 }
 
 int Session::Vpp() {
-    return ops::VppTest(ctx_) ? kExitOk : kExitFailed;
+    return ExitCodeOf(ops::VppTest(ctx_));
 }
 
 int Session::Run() {
@@ -367,7 +374,7 @@ int Session::Run() {
         return Finish(kExitUsage);
     }
     resolved_ = std::move(*resolved);
-    output_.SetSoundOn(resolved_.inputs.beep);
+    output_.SetBeepOn(resolved_.inputs.beep);
 
     const CommandKind command = options_.command;
     if (command == CommandKind::Program || command == CommandKind::Download) {

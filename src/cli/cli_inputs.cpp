@@ -8,6 +8,7 @@
 #include "devices/device_selection.h"
 #include "operations/product_info.h"
 #include "operations/settings_inputs.h"
+#include "settings/settings_text.h"
 
 namespace kx::cli {
 namespace {
@@ -145,8 +146,8 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
         in.mode = ops::ProgrammingMode::Bsl;
     }
 
-    in.burnFuse = o.fuse;
-    if (o.fuse && in.mode == ops::ProgrammingMode::Bsl) {
+    in.burnFuse = o.burnFuse;
+    if (o.burnFuse && in.mode == ops::ProgrammingMode::Bsl) {
         Fail(error, "--fuse needs --mode jtag or sbw: the fuse cannot be burnt through the BSL");
         return std::nullopt;
     }
@@ -162,7 +163,7 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
         in.eraseSegA = sel.controls.eraseSegA.on;
     }
 
-    in.supplyPower = o.supply.value_or(in.supplyPower);
+    in.supplyPower = o.supplyPower.value_or(in.supplyPower);
     in.erase = o.erase.value_or(in.erase);
     in.program = o.program.value_or(in.program);
     in.verify = o.verify.value_or(in.verify);
@@ -173,18 +174,19 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
     // Ticking one of these unticks the other in the window; do the same for an explicit
     // choice, and keep whatever the settings file holds otherwise.
     in.protectInfo = o.protectInfo.value_or(in.protectInfo);
-    in.useProductInfo = o.productInfo.value_or(in.useProductInfo);
-    if (o.productInfo.value_or(false)) in.protectInfo = false;
+    in.useProductInfo = o.useProductInfo.value_or(in.useProductInfo);
+    if (o.useProductInfo.value_or(false)) in.protectInfo = false;
     if (o.protectInfo.value_or(false)) in.useProductInfo = false;
 
-    if (o.name) {
-        if (o.name->find_first_of("\r\n") != std::string::npos || !ops::ProductNameFits(*o.name)) {
+    if (o.productName) {
+        if (o.productName->find_first_of("\r\n") != std::string::npos ||
+            !ops::ProductNameFits(*o.productName)) {
             Fail(error,
                  "--name must fit the product record: at most 19 bytes in GBK (a Chinese "
                  "character takes 2), no line breaks, only characters GBK can hold");
             return std::nullopt;
         }
-        in.productName = *o.name;
+        in.productName = *o.productName;
     }
 
     if (o.serial) {
@@ -203,7 +205,7 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
 
     if (o.infoAddress) {
         const auto text = ops::FilterHexField(*o.infoAddress, 4);
-        if (o.infoAddress->empty() || !text || !ops::InfoAddressValue(*text)) {
+        if (o.infoAddress->empty() || !text || !settings::InfoAddressFromText(*text)) {
             Fail(error, "--info-address takes 1 to 4 hex digits, e.g. 1000");
             return std::nullopt;
         }

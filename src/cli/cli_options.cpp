@@ -36,9 +36,9 @@ constexpr std::array<Switch, 11> kSwitches{{
     {"--program", "--no-program", &CliOptions::program},
     {"--verify", "--no-verify", &CliOptions::verify},
     {"--run", "--no-run", &CliOptions::runAfter},
-    {"--supply", "--no-supply", &CliOptions::supply},
+    {"--supply", "--no-supply", &CliOptions::supplyPower},
     {"--beep", "--no-beep", &CliOptions::beep},
-    {"--product-info", "--no-product-info", &CliOptions::productInfo},
+    {"--product-info", "--no-product-info", &CliOptions::useProductInfo},
     {"--auto-increment", "--no-auto-increment", &CliOptions::autoIncrement},
     {"--by-device", "--by-address", &CliOptions::readByDevice},
 }};
@@ -51,7 +51,7 @@ struct Valued {
 
 constexpr std::array<Valued, 11> kValued{{
     {"--device", &CliOptions::device},
-    {"--name", &CliOptions::name},
+    {"--name", &CliOptions::productName},
     {"--serial", &CliOptions::serial},
     {"--info-address", &CliOptions::infoAddress},
     {"--address", &CliOptions::readAddress},
@@ -156,7 +156,7 @@ class Parser {
         if (name == "--help" || name == "-h") return NoValue(name, inlineValue, o_.help);
         if (name == "--yes" || name == "-y") return NoValue(name, inlineValue, o_.yes);
         if (name == "--no-save") return NoValue(name, inlineValue, o_.noSave);
-        if (name == "--fuse") return NoValue(name, inlineValue, o_.fuse);
+        if (name == "--fuse") return NoValue(name, inlineValue, o_.burnFuse);
         if (name == "--allow-outside") return NoValue(name, inlineValue, o_.allowOutside);
         if (name == "--serial-hex") return NoValue(name, inlineValue, o_.serialHex);
 
@@ -254,13 +254,13 @@ class Parser {
         if (o_.serialHex && !o_.serial) {
             return Error("--serial-hex says how to read --serial N; give --serial too");
         }
-        if (o_.fuse && c != CommandKind::Program && c != CommandKind::Download) {
+        if (o_.burnFuse && c != CommandKind::Program && c != CommandKind::Download) {
             return Error("--fuse belongs to the program and download commands");
         }
         if (o_.allowOutside && c != CommandKind::Program && c != CommandKind::Download) {
             return Error("--allow-outside belongs to the program and download commands");
         }
-        if (o_.protectInfo.value_or(false) && o_.productInfo.value_or(false)) {
+        if (o_.protectInfo.value_or(false) && o_.useProductInfo.value_or(false)) {
             return Error(
                 "--protect-info and --product-info exclude each other: product "
                 "information is written into the protected information flash");

@@ -52,15 +52,15 @@ struct CliOptions {
     std::optional<bool> eraseSegA;
     std::optional<bool> program;
     std::optional<bool> verify;
-    bool fuse = false;
+    bool burnFuse = false;
     std::optional<bool> runAfter;
-    std::optional<bool> supply;
+    std::optional<bool> supplyPower;
     std::optional<bool> beep;
 
     // Product information.
-    std::optional<bool> productInfo;
+    std::optional<bool> useProductInfo;
     std::optional<bool> autoIncrement;
-    std::optional<std::string> name;
+    std::optional<std::string> productName;
     std::optional<std::string> serial;  // as typed; decimal unless serialHex
     bool serialHex = false;
     std::optional<std::string> infoAddress;

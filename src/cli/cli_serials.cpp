@@ -78,7 +78,7 @@ int CliSerials::Report(const ops::RunOutcome& outcome, bool hex) {
                      Say(" was not written to the settings file.", " 未写入设置文件。"));
         return 0;
     }
-    if (!outcome.success) {
+    if (outcome.result != ops::Result::Succeeded) {
         const std::string used = ops::SerialText(outcome.usedSerial, hex);
         output_.Warn(
             Say("Serial number " + used +

@@ -31,7 +31,7 @@ public:
     // Appends message 35 and the time since `startTick` ("%d Min " only from 60 s,
     // then "%d Sec\r\n"), then shows and scrolls like AppendMessage.
     virtual void AppendElapsedTime(std::uint32_t startTick) = 0;
-    // Three 3000 Hz beeps when the sound option is on.
+    // Three 3000 Hz beeps when the beep option is on.
     virtual void CompletionBeep() = 0;
     // Asks message n (54, 55 or 56) with OK/Cancel; true for OK.
     virtual bool ConfirmMessage(int n) = 0;

@@ -60,7 +60,7 @@ void TextOutput::AppendElapsedTime(std::uint32_t startTick) {
 }
 
 void TextOutput::CompletionBeep() {
-    if (!soundOn_) {
+    if (!beepOn_) {
         return;
     }
     ++beepCount_;

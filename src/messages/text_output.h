@@ -41,8 +41,8 @@ public:
     const std::string& ShownText() const { return shown_; }
     int RefreshCount() const { return refreshCount_; }
 
-    void SetSoundOn(bool on) { soundOn_ = on; }
-    bool SoundOn() const { return soundOn_; }
+    void SetBeepOn(bool on) { beepOn_ = on; }
+    bool BeepOn() const { return beepOn_; }
     int BeepCount() const { return beepCount_; }
 
     // Without a handler every question is answered Cancel.
@@ -68,7 +68,7 @@ private:
     std::string text_;
     std::string shown_;
     int refreshCount_ = 0;
-    bool soundOn_ = false;
+    bool beepOn_ = false;
     int beepCount_ = 0;
     ConfirmHandler confirm_;
     bool busy_ = false;

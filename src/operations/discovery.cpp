@@ -30,7 +30,7 @@ DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
             std::array<std::uint8_t, link::kVersionReplySize> reply{};
             if (ctx.link.GetVersion(reply) == link::kLinkOk) {
                 // Any answering box counts as found; the operations judge the version.
-                outcome.found = true;
+                outcome.result = Result::Succeeded;
                 outcome.portPath = ctx.link.OpenPath();
                 outcome.firmwareOlder = JudgeVersionReply(reply) == FirmwareVerdict::Older;
                 break;
@@ -47,18 +47,18 @@ DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
     // Only when no firmware answered: a box that an unfinished update left in its loader
     // answers nothing but the sync at 9600. It stays open at the normal speed, like any
     // box; the update finds its loader again.
-    for (std::size_t i = 0; !outcome.found && i < silent.size(); ++i) {
+    for (std::size_t i = 0; outcome.result != Result::Succeeded && i < silent.size(); ++i) {
         const auto& [index, path] = silent[i];
         if (!LoaderAnswers(ctx, path)) continue;
         if (ctx.link.OpenPortPath(path, kNormalBaud, kEvenParity) != link::kLinkOk) continue;
-        outcome.found = true;
+        outcome.result = Result::Succeeded;
         outcome.loaderOnly = true;
         outcome.firmwareOlder = true;
         outcome.portIndex = index;
         outcome.portPath = path;
     }
 
-    if (!outcome.found) {
+    if (outcome.result != Result::Succeeded) {
         outcome.portIndex = kPortCount;
         std::string text(MessageText(kMsgConnectFailed, ctx.out.Language()));
         for (const auto& hint : hints) text += hint;

@@ -309,19 +309,12 @@ UpdateOutcome Update(OperationContext& ctx, const std::string& portPath) {
         ProgrammerFirmwareBytes(), LoaderPatchBytes(), StandInAllowed(), out.Language(), &refusal);
     if (!code) {
         out.ShowText(refusal);
-        outcome.noUsableFirmware = true;
         return outcome;
     }
 
-    switch (StartConfirmedOperation(ctx, kMsgConfirmUpdate)) {
-        case ConfirmedStart::ConnectionLost:
-            outcome.connectionLost = true;
-            return outcome;
-        case ConfirmedStart::Cancelled:
-            outcome.cancelled = true;
-            return outcome;
-        case ConfirmedStart::Go:
-            break;
+    if (const auto stop = StartConfirmedOperation(ctx, kMsgConfirmUpdate)) {
+        outcome.result = *stop;
+        return outcome;
     }
 
     std::array<std::uint8_t, link::kVersionReplySize> versionReply{};
@@ -342,7 +335,7 @@ UpdateOutcome Update(OperationContext& ctx, const std::string& portPath) {
         case FirmwareVerdict::Current:
         case FirmwareVerdict::Newer:
             out.AppendMessage(kMsgUpToDate);
-            outcome.upToDate = true;
+            outcome.result = Result::UpToDate;
             return outcome;
         case FirmwareVerdict::Older:
             break;
@@ -357,7 +350,7 @@ UpdateOutcome Update(OperationContext& ctx, const std::string& portPath) {
         BusyScope busy(out);
         if (!RunLoaderSession(ctx, *code, portPath)) return outcome;
     }
-    outcome.success = true;
+    outcome.result = Result::Succeeded;
 
     ctx.link.ResetProgrammer();
     ctx.link.ClosePort();
@@ -367,7 +360,6 @@ UpdateOutcome Update(OperationContext& ctx, const std::string& portPath) {
         out.ShowMessage(PortFailureMessage(ctx));
     }
     out.CompletionBeep();
-    outcome.disableUpdateButton = true;
     return outcome;
 }
 
@@ -376,11 +368,10 @@ UpdateOutcome Update(OperationContext& ctx, const std::string& portPath) {
 UpdateOutcome UpdateFirmware(OperationContext& ctx, const OperationInputs& /*in*/,
                              const std::string& portPath) {
     UpdateOutcome outcome = Update(ctx, portPath);
-    // A box pulled mid-update: the step's message stays, and the caller learns that the
-    // link is gone rather than that one command failed.
-    if (!outcome.success && !outcome.cancelled && !outcome.connectionLost) {
-        outcome.connectionLost = !ctx.link.IsPortAlive();
-    }
+    // A box pulled mid-update (or just after it said it needs none): the step's message
+    // stays, and the caller learns that the link is gone rather than that one command failed.
+    const bool stopped = outcome.result == Result::Failed || outcome.result == Result::UpToDate;
+    if (stopped && !ctx.link.IsPortAlive()) outcome.result = Result::ConnectionLost;
     return outcome;
 }
 

@@ -13,6 +13,7 @@
 #include "operations/product_info.h"
 #include "operations/target_options.h"
 #include "operations/version_check.h"
+#include "settings/settings_text.h"
 
 namespace kx::ops {
 namespace {
@@ -70,32 +71,22 @@ bool FillStore(OperationContext& ctx, const OfflineSetupRecord& record,
     return true;
 }
 
-DownloadOutcome Download(OperationContext& ctx, const OperationInputs& in) {
-    DownloadOutcome outcome;
+Result Download(OperationContext& ctx, const OperationInputs& in) {
     Output& out = ctx.out;
     const std::uint32_t startTick = ctx.clock.NowMs();
 
-    switch (StartConfirmedOperation(ctx, kMsgConfirmDownload)) {
-        case ConfirmedStart::ConnectionLost:
-            outcome.connectionLost = true;
-            return outcome;
-        case ConfirmedStart::Cancelled:
-            outcome.cancelled = true;
-            return outcome;
-        case ConfirmedStart::Go:
-            break;
-    }
+    if (const auto stop = StartConfirmedOperation(ctx, kMsgConfirmDownload)) return *stop;
 
     // The setup record counts blocks in one byte: refuse before anything reaches the box.
     const devices::DeviceRecord& device = devices::DeviceAt(in.deviceRow);
     const OfflineStoreImage store = PackOfflineStore(ctx.image, devices::ImageEnd(device));
     if (store.blockCount > kMaxStoreBlocks) {
         out.AppendShownText(TooManyBlocksText(store.blockCount, out.Language()));
-        return outcome;
+        return Result::Failed;
     }
     image::ShowOutsideData(out, ctx.image, device);
 
-    if (!FirmwareAccepted(ctx)) return outcome;
+    if (!FirmwareAccepted(ctx)) return Result::Failed;
 
     const std::uint16_t options = DownloadTargetOptions(in);
     if (in.useProductInfo) {
@@ -103,7 +94,7 @@ DownloadOutcome Download(OperationContext& ctx, const OperationInputs& in) {
             CheckInfoAddressField(ctx.image, in.infoAddressText, (options & kOptInfoAt1800) != 0);
         if (message != 0) {
             out.AppendMessage(message);
-            return outcome;
+            return Result::Failed;
         }
     }
 
@@ -114,26 +105,23 @@ DownloadOutcome Download(OperationContext& ctx, const OperationInputs& in) {
     setup.autoIncrement = in.autoIncrement;
     setup.password = image::PasswordBytes(ctx.words.bslPassword);
     // Unused by the box unless the options ask for product information.
-    setup.infoAddress = InfoAddressValue(in.infoAddressText).value_or(0);
+    setup.infoAddress = settings::InfoAddressFromText(in.infoAddressText).value_or(0);
     setup.productInfo = ProductInfoRecord(in.productName, in.serial);
     setup.countLimit = CountLimitValue(in.countLimitText);
-    if (!FillStore(ctx, BuildOfflineSetupRecord(setup), store.bytes)) return outcome;
-    outcome.success = true;
+    if (!FillStore(ctx, BuildOfflineSetupRecord(setup), store.bytes)) return Result::Failed;
     out.AppendElapsedTime(startTick);
     out.CompletionBeep();
-    return outcome;
+    return Result::Succeeded;
 }
 
 }  // namespace
 
-DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in) {
-    DownloadOutcome outcome = Download(ctx, in);
+Result DownloadOffline(OperationContext& ctx, const OperationInputs& in) {
+    const Result result = Download(ctx, in);
     // A box pulled mid-download: the step's message stays, and the caller learns that the
     // link is gone rather than that one command failed.
-    if (!outcome.success && !outcome.cancelled && !outcome.connectionLost) {
-        outcome.connectionLost = !ctx.link.IsPortAlive();
-    }
-    return outcome;
+    if (result == Result::Failed && !ctx.link.IsPortAlive()) return Result::ConnectionLost;
+    return result;
 }
 
 }  // namespace kx::ops

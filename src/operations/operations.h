@@ -12,9 +12,19 @@
 
 namespace kx::ops {
 
+// How an operation ended; the window and the command line switch on it. What else an
+// operation reports (port, target status, serial numbers, ...) sits beside it.
+enum class Result : std::uint8_t {
+    Succeeded,
+    Failed,          // stopped after saying why
+    Cancelled,       // a confirmation was answered No; nothing was sent
+    ConnectionLost,  // the port is gone (before or during): go to the searching state
+    UpToDate,        // nothing to do: the box's firmware needs no update (message 50)
+};
+
 // --- discovery -----------------------------------------------------------------------
 struct DiscoveryOutcome {
-    bool found = false;
+    Result result = Result::Failed;  // Succeeded: a box (or only its loader) answered
     unsigned portIndex = 8;          // index the scan stopped on; 8 when nothing answered
     std::string portPath;            // the port's device path: later reopenings use this
     bool firmwareOlder = false;      // enable the firmware-update button
@@ -32,9 +42,7 @@ bool CheckConnection(OperationContext& ctx);
 
 // --- programming run ---------------------------------------------------------------------
 struct RunOutcome {
-    bool success = false;
-    bool connectionLost = false;  // the port is gone (before or during the run): go to the
-                                  // searching state
+    Result result = Result::Failed;  // never Cancelled or UpToDate
     std::uint16_t targetStatus = 0;
     std::uint16_t targetChipId = 0;
     // The counter advanced: the record with usedSerial went out (or, with the information
@@ -49,9 +57,9 @@ RunOutcome RunProgramming(OperationContext& ctx, const OperationInputs& in);
 
 // --- target read ---------------------------------------------------------------------------
 struct ReadOutcome {
-    bool success = false;         // image holds the read data: re-render the view, set the
-                                  // title "Code1.txt - <identification>", enable Run/Save
-    bool connectionLost = false;  // the port is gone (before or during the read)
+    Result result = Result::Failed;  // Succeeded: the image holds the read data, so re-render
+                                     // the view, set the title "Code1.txt - <identification>",
+                                     // enable Run/Save
     std::uint16_t targetStatus = 0;
     std::uint16_t targetChipId = 0;
     std::uint32_t blocks = 0;   // blocks taken into the image
@@ -62,22 +70,14 @@ struct ReadOutcome {
 ReadOutcome ReadTarget(OperationContext& ctx, const OperationInputs& in);
 
 // --- offline download ------------------------------------------------------------------------
-struct DownloadOutcome {
-    bool success = false;
-    bool cancelled = false;
-    bool connectionLost = false;  // the port is gone (before or during the download)
-};
-DownloadOutcome DownloadOffline(OperationContext& ctx, const OperationInputs& in);
+Result DownloadOffline(OperationContext& ctx, const OperationInputs& in);
 
 // --- firmware update ---------------------------------------------------------------------------
 struct UpdateOutcome {
-    bool success = false;
-    bool cancelled = false;
-    bool connectionLost = false;       // the port is gone (before or during the update)
-    bool disableUpdateButton = false;  // the update ran to its end
-    bool portReopened = false;         // the port is open again at 115200
-    bool upToDate = false;             // the box's firmware needs no update (message 50)
-    bool noUsableFirmware = false;     // this build carries nothing it may write; nothing sent
+    Result result = Result::Failed;  // also Failed when this build carries nothing it may
+                                     // write (nothing sent); Succeeded: the update ran to its
+                                     // end, so the update button goes off
+    bool portReopened = false;       // the port is open again at 115200
 };
 // Reopens the port by `portPath` (the path discovery found) at 9600 and back. A box that
 // answers only its loader is updated from there.
@@ -93,7 +93,7 @@ std::string CarriedFirmwareRefusal(std::span<const std::uint8_t> firmware,
 std::string CarriedFirmwareRefusal(UiLanguage language);
 
 // --- VPP test ------------------------------------------------------------------------------------
-// Returns true when the box acknowledged.
-bool VppTest(OperationContext& ctx);
+// Succeeded when the box acknowledged; otherwise Failed.
+Result VppTest(OperationContext& ctx);
 
 }  // namespace kx::ops

@@ -103,10 +103,6 @@ std::uint32_t HexFieldValue(std::string_view text) {
     return static_cast<std::uint32_t>(value);
 }
 
-std::optional<std::uint16_t> InfoAddressValue(std::string_view text) {
-    return settings::InfoAddrFromText(text);
-}
-
 int CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address, bool infoAt1800) {
     // The loaded code must leave the record's place empty, whatever the address.
     if (!image.IsBlockEmpty(address, kProductInfoSize)) return kMsgInfoOccupied;
@@ -120,7 +116,7 @@ int CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address
 }
 
 int CheckInfoAddressField(const image::CodeImage& image, std::string_view text, bool infoAt1800) {
-    const std::optional<std::uint16_t> address = InfoAddressValue(text);
+    const std::optional<std::uint16_t> address = settings::InfoAddressFromText(text);
     if (!address) return infoAt1800 ? kMsgInfoRange1800 : kMsgInfoRange1000;
     return CheckProductInfoAddress(image, *address, infoAt1800);
 }

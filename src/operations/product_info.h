@@ -32,9 +32,6 @@ std::optional<std::string> FilterHexField(std::string_view text, std::size_t max
 // Value of a hexadecimal field (empty → 0). Reading stops at the first character that is
 // not a hex digit; a value past 32 bits saturates at 0xFFFFFFFF.
 std::uint32_t HexFieldValue(std::string_view text);
-// The information address of a field text: nullopt when the text is not 1..4 hex digits
-// (empty gives 0), so a value that cannot be a 16-bit address is never cut down to one.
-std::optional<std::uint16_t> InfoAddressValue(std::string_view text);
 
 // The product name as it goes into the record: GBK, at most 19 bytes, cut between
 // characters. A character GBK cannot hold becomes '?'.

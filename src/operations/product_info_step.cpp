@@ -7,6 +7,7 @@
 #include "operations/product_info.h"
 #include "operations/run_steps.h"
 #include "operations/target_options.h"
+#include "settings/settings_text.h"
 
 namespace kx::ops {
 namespace {
@@ -63,7 +64,7 @@ bool WriteProductInfo(RunState& run) {
         }
     }
     // Checked before the target was touched, so the text is a valid address here.
-    const std::uint16_t address = InfoAddressValue(run.in.infoAddressText).value_or(0);
+    const std::uint16_t address = settings::InfoAddressFromText(run.in.infoAddressText).value_or(0);
     const auto record = ProductInfoRecord(run.in.productName, run.serial);
     // From here the chip may hold the number, whatever the box answers.
     run.serialUsed = true;

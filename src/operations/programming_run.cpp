@@ -117,7 +117,7 @@ void ProgrammingRun::SettleSerial() {
 
 RunOutcome ProgrammingRun::Steps() {
     if (!CheckConnection(ctx_)) {
-        outcome_.connectionLost = true;
+        outcome_.result = Result::ConnectionLost;
         return outcome_;
     }
     Out().ClearOutput();
@@ -152,7 +152,7 @@ RunOutcome ProgrammingRun::Steps() {
     }
     Out().AppendElapsedTime(startTick);
     if (in_.beep) Out().CompletionBeep();
-    outcome_.success = true;
+    outcome_.result = Result::Succeeded;
     return outcome_;
 }
 
@@ -296,8 +296,8 @@ RunOutcome RunProgramming(OperationContext& ctx, const OperationInputs& in) {
     RunOutcome outcome = run.Execute();
     // A box pulled mid-run: the step's message stays, and the caller goes back to searching
     // instead of waiting for the next command to find out.
-    if (!outcome.success && !outcome.connectionLost)
-        outcome.connectionLost = !ctx.link.IsPortAlive();
+    if (outcome.result == Result::Failed && !ctx.link.IsPortAlive())
+        outcome.result = Result::ConnectionLost;
     return outcome;
 }
 

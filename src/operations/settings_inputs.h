@@ -13,20 +13,20 @@ namespace kx::ops {
 // the rest keeps the defaults of OperationInputs.
 inline OperationInputs InputsFromSettings(const settings::Settings& s) {
     OperationInputs in;
-    in.deviceRow = s.device >= 0 && s.device < devices::kDeviceCount ? s.device : 0;
-    in.supplyPower = s.supplyVcc;
+    in.deviceRow = s.deviceRow >= 0 && s.deviceRow < devices::kDeviceCount ? s.deviceRow : 0;
+    in.supplyPower = s.supplyPower;
     in.erase = s.erase;
-    in.protectInfo = s.saveInfoFlash;
-    in.program = s.prog;
+    in.protectInfo = s.protectInfo;
+    in.program = s.program;
     in.verify = s.verify;
-    in.useProductInfo = s.productId;
-    in.runAfter = s.run;
-    in.autoIncrement = s.idIncrease;
+    in.useProductInfo = s.useProductInfo;
+    in.runAfter = s.runAfter;
+    in.autoIncrement = s.autoIncrement;
     in.beep = s.beep;
     in.productName = s.productName;
-    in.serial = s.productNum;
-    in.serialHex = s.productNumStyle == settings::SerialStyle::Hex;
-    in.infoAddressText = settings::InfoAddrDisplayText(s.infoAddr);
+    in.serial = s.serial;
+    in.serialHex = s.serialStyle == settings::SerialStyle::Hex;
+    in.infoAddressText = settings::InfoAddressDisplayText(s.infoAddress);
     in.readByDevice = s.readStyle == settings::ReadStyle::ByDevice;
     return in;
 }

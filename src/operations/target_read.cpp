@@ -129,7 +129,7 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
     const devices::DeviceRecord& device = devices::DeviceAt(in.deviceRow);
 
     if (!CheckConnection(ctx)) {
-        outcome.connectionLost = true;
+        outcome.result = Result::ConnectionLost;
         return outcome;
     }
     const std::uint32_t startTick = ctx.clock.NowMs();
@@ -206,7 +206,7 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
         out.SetProgressPos(done);
     }
     ctx.image = *fresh;
-    outcome.success = true;
+    outcome.result = Result::Succeeded;
     outcome.blocks = reader.Blocks();
     outcome.rereads = reader.Rereads();
     out.AppendMessage(kMsgReadDone);
@@ -221,8 +221,8 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
 ReadOutcome ReadTarget(OperationContext& ctx, const OperationInputs& in) {
     ReadOutcome outcome = Read(ctx, in);
     // A box pulled mid-read: the step's message stays, and the caller goes back to searching.
-    if (!outcome.success && !outcome.connectionLost) {
-        outcome.connectionLost = !ctx.link.IsPortAlive();
+    if (outcome.result == Result::Failed && !ctx.link.IsPortAlive()) {
+        outcome.result = Result::ConnectionLost;
     }
     return outcome;
 }

@@ -12,17 +12,17 @@ constexpr std::string_view kTestFailed = "Test Failed!\r\n";
 
 }  // namespace
 
-bool VppTest(OperationContext& ctx) {
+Result VppTest(OperationContext& ctx) {
     if (!ctx.link.IsOpen()) {
         // Keep what the pane held: the user may still need it.
         ctx.out.AppendMessage(kMsgOpenFailed);
-        return false;
+        return Result::Failed;
     }
     ctx.out.ClearOutput();
     const bool ok = ctx.link.VppTest() == link::kLinkOk;
     // The pane was just emptied, so replacing it shows the verdict alone without a scroll.
     ctx.out.ShowText(ok ? kTestOk : kTestFailed);
-    return ok;
+    return ok ? Result::Succeeded : Result::Failed;
 }
 
 }  // namespace kx::ops

@@ -184,8 +184,7 @@ bool SaveSettingsUnderLock(const std::string& path, const Settings& s, bool writ
     }
     *before = fresh.loaded.counter;
     Settings toWrite = s;
-    if (!writeCounter && before->state == CounterState::Readable)
-        toWrite.productNum = before->value;
+    if (!writeCounter && before->state == CounterState::Readable) toWrite.serial = before->value;
     IniDocument& doc = fresh.loaded.document;
     WriteSettings(toWrite, doc);
     // An unreadable counter nobody replaced stays unreadable, for the next start to refuse.

@@ -22,7 +22,7 @@ enum class CounterState : std::uint8_t {
 
 struct CounterReading {
     CounterState state = CounterState::Missing;
-    std::uint32_t value = Settings{}.productNum;  // meaningful unless Unreadable
+    std::uint32_t value = Settings{}.serial;  // meaningful unless Unreadable
     bool keyFound = false;
     std::string raw;  // the stored text, for messages
 };

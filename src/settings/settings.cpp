@@ -55,48 +55,47 @@ std::string StorableProductName(std::string_view name) {
 Settings SettingsFromDocument(const IniDocument& doc) {
     const Settings defaults;
     Settings s;
-    s.idIncrease = ReadFlag(doc, "id_increase", defaults.idIncrease);
-    s.supplyVcc = ReadFlag(doc, "supply_vcc", defaults.supplyVcc);
-    s.saveInfoFlash = ReadFlag(doc, "save_info_flash", defaults.saveInfoFlash);
+    s.autoIncrement = ReadFlag(doc, "id_increase", defaults.autoIncrement);
+    s.supplyPower = ReadFlag(doc, "supply_vcc", defaults.supplyPower);
+    s.protectInfo = ReadFlag(doc, "save_info_flash", defaults.protectInfo);
     s.erase = ReadFlag(doc, "erase", defaults.erase);
-    s.prog = ReadFlag(doc, "prog", defaults.prog);
+    s.program = ReadFlag(doc, "prog", defaults.program);
     s.verify = ReadFlag(doc, "verify", defaults.verify);
-    s.productId = ReadFlag(doc, "product_id", defaults.productId);
-    s.run = ReadFlag(doc, "run", defaults.run);
+    s.useProductInfo = ReadFlag(doc, "product_id", defaults.useProductInfo);
+    s.runAfter = ReadFlag(doc, "run", defaults.runAfter);
     s.beep = ReadFlag(doc, "Beep", defaults.beep);
 
     s.productName =
         StorableProductName(doc.Get(kString, "product_name").value_or(defaults.productName));
-    s.productNum = ReadProfileInt(doc, kNumber, "product_num", defaults.productNum);
-    s.infoAddr =
-        static_cast<std::uint16_t>(ReadProfileInt(doc, kNumber, "info_addr", defaults.infoAddr));
+    s.serial = ReadProfileInt(doc, kNumber, "product_num", defaults.serial);
+    s.infoAddress =
+        static_cast<std::uint16_t>(ReadProfileInt(doc, kNumber, "info_addr", defaults.infoAddress));
 
-    s.productNumStyle =
-        ReadFlag(doc, "product_num_style", false) ? SerialStyle::Hex : SerialStyle::Dec;
+    s.serialStyle = ReadFlag(doc, "product_num_style", false) ? SerialStyle::Hex : SerialStyle::Dec;
     s.readStyle = ReadFlag(doc, "read_style", false) ? ReadStyle::ByDevice : ReadStyle::ByAddress;
 
     // Stored as the platform's signed integer: -1 and 100 alike fall back to the first row.
     const auto device = static_cast<std::int32_t>(ReadProfileInt(doc, kNumber, "device", 0));
-    s.device = device >= 0 && device < kDeviceRows ? device : 0;
+    s.deviceRow = device >= 0 && device < kDeviceRows ? device : 0;
     return s;
 }
 
 void WriteSettings(const Settings& s, IniDocument& doc) {
-    WriteFlag(doc, "id_increase", s.idIncrease);
-    WriteFlag(doc, "supply_vcc", s.supplyVcc);
-    WriteFlag(doc, "save_info_flash", s.saveInfoFlash);
+    WriteFlag(doc, "id_increase", s.autoIncrement);
+    WriteFlag(doc, "supply_vcc", s.supplyPower);
+    WriteFlag(doc, "save_info_flash", s.protectInfo);
     WriteFlag(doc, "erase", s.erase);
-    WriteFlag(doc, "prog", s.prog);
+    WriteFlag(doc, "prog", s.program);
     WriteFlag(doc, "verify", s.verify);
-    WriteFlag(doc, "product_id", s.productId);
-    WriteFlag(doc, "run", s.run);
+    WriteFlag(doc, "product_id", s.useProductInfo);
+    WriteFlag(doc, "run", s.runAfter);
     WriteFlag(doc, "Beep", s.beep);
     doc.Set(kString, "product_name", StorableProductName(s.productName));
-    doc.Set(kNumber, "product_num", std::to_string(s.productNum));
-    doc.Set(kNumber, "info_addr", std::to_string(s.infoAddr));
-    WriteFlag(doc, "product_num_style", s.productNumStyle != SerialStyle::Dec);
+    doc.Set(kNumber, "product_num", std::to_string(s.serial));
+    doc.Set(kNumber, "info_addr", std::to_string(s.infoAddress));
+    WriteFlag(doc, "product_num_style", s.serialStyle != SerialStyle::Dec);
     WriteFlag(doc, "read_style", s.readStyle != ReadStyle::ByAddress);
-    doc.Set(kNumber, "device", std::to_string(s.device));
+    doc.Set(kNumber, "device", std::to_string(s.deviceRow));
 }
 
 }  // namespace kx::settings

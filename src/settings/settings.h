@@ -17,21 +17,22 @@ enum class SerialStyle : std::uint8_t { Dec = 0, Hex = 1 };           // radios 
 enum class ReadStyle : std::uint8_t { ByAddress = 0, ByDevice = 1 };  // radios 1027 / 1026
 
 struct Settings {
-    bool idIncrease = false;                 // 1023
-    bool supplyVcc = true;                   // 1024
-    bool saveInfoFlash = false;              // 1013
-    bool erase = true;                       // 1015
-    bool prog = true;                        // 1016
-    bool verify = true;                      // 1017
-    bool productId = false;                  // 1019, also enables the product-information controls
-    bool run = true;                         // 1025
-    bool beep = false;                       // 1031
+    // Named as the operation inputs they become; the INI keys keep their own names.
+    bool autoIncrement = false;   // 1023, id_increase
+    bool supplyPower = true;      // 1024, supply_vcc
+    bool protectInfo = false;     // 1013, save_info_flash
+    bool erase = true;            // 1015
+    bool program = true;          // 1016, prog
+    bool verify = true;           // 1017
+    bool useProductInfo = false;  // 1019, product_id; also enables the product-information controls
+    bool runAfter = true;         // 1025, run
+    bool beep = false;            // 1031, Beep
     std::string productName = "KX_VELDRAN";  // UTF-8, at most 19 bytes once in GBK
-    std::uint32_t productNum = 12345;
-    std::uint16_t infoAddr = 0x1000;
-    SerialStyle productNumStyle = SerialStyle::Dec;
+    std::uint32_t serial = 12345;            // product_num, the serial counter
+    std::uint16_t infoAddress = 0x1000;      // info_addr
+    SerialStyle serialStyle = SerialStyle::Dec;  // product_num_style
     ReadStyle readStyle = ReadStyle::ByAddress;
-    int device = 0;  // row of the device catalogue, 0..99
+    int deviceRow = 0;  // device: row of the device catalogue, 0..99
 
     bool operator==(const Settings&) const = default;
 };

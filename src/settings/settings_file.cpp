@@ -125,7 +125,7 @@ bool SaveSettingsFile(const std::string& path, IniDocument& document, const Sett
     Set(error, "The settings were not saved to " + path + " (" + why +
                    "). Make the folder writable or set KX_VELDRAN_SETTINGS to another file, and "
                    "note the serial number " +
-                   std::to_string(settings.productNum) + ": the next start will not know it.");
+                   std::to_string(settings.serial) + ": the next start will not know it.");
     return false;
 }
 

@@ -17,13 +17,13 @@ std::size_t SerialFieldLimit(SerialStyle style) {
     return style == SerialStyle::Hex ? 8 : 10;
 }
 
-std::string InfoAddrDisplayText(std::uint16_t address) {
+std::string InfoAddressDisplayText(std::uint16_t address) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%x", static_cast<unsigned>(address));
     return buf;
 }
 
-std::optional<std::uint16_t> InfoAddrFromText(std::string_view text) {
+std::optional<std::uint16_t> InfoAddressFromText(std::string_view text) {
     const auto value = text.size() <= 4 ? HexTextValue(text) : std::nullopt;
     if (!value) return std::nullopt;
     return static_cast<std::uint16_t>(*value);

@@ -17,9 +17,9 @@ std::string SerialDisplayText(std::uint32_t value, SerialStyle style);
 std::size_t SerialFieldLimit(SerialStyle style);
 
 // Information-address field text: lower-case hexadecimal without leading zeros ("%x").
-std::string InfoAddrDisplayText(std::uint16_t address);
+std::string InfoAddressDisplayText(std::uint16_t address);
 // The field read back as hexadecimal, either case; empty gives 0. nullopt for anything but
-// hex digits or more than four of them.
-std::optional<std::uint16_t> InfoAddrFromText(std::string_view text);
+// hex digits or more than four of them, so no value is ever cut down to 16 bits.
+std::optional<std::uint16_t> InfoAddressFromText(std::string_view text);
 
 }  // namespace kx::settings

@@ -88,7 +88,7 @@ class SessionTest : public QObject {
         b.Click("autoIncrementCheck");
         b.Click("runButton");
         QCOMPARE(b.Text("serialEdit"), QStringLiteral("12346"));
-        QCOMPARE(b.Stored().productNum, 12346u);  // on disk before any close
+        QCOMPARE(b.Stored().serial, 12346u);  // on disk before any close
         QCOMPARE(box->Target()->ByteAt(0x1014), 12345 & 0xFF);
         // Other programs take numbers from the same file while the window is open: the next
         // chip gets the file's number, and the pane says why it is not the one shown.
@@ -98,7 +98,7 @@ class SessionTest : public QObject {
         QCOMPARE(box->Target()->ByteAt(0x1014), 12349 & 0xFF);
         QVERIFY(b.Pane().contains(QStringLiteral("moved from 12346 to 12349")));
         QCOMPARE(b.Text("serialEdit"), QStringLiteral("12350"));
-        QCOMPARE(b.Stored().productNum, 12350u);
+        QCOMPARE(b.Stored().serial, 12350u);
         QVERIFY(settings::ReserveSerial(path, std::nullopt).ok);  // and once more after that
 
         // A close asked for during an operation waits for its end, and still saves.
@@ -110,7 +110,7 @@ class SessionTest : public QObject {
         QVERIFY(box->SetupRecord().has_value());
         QVERIFY(!b.Window().isVisible());
         QVERIFY(!b.Stored().erase);
-        QCOMPARE(b.Stored().productNum, 12351u);  // the window's 12350 would be stale
+        QCOMPARE(b.Stored().serial, 12351u);  // the window's 12350 would be stale
     }
 
     void counterThatCannotBeKeptRefusesTheRunBeforeTheBox() {
@@ -147,7 +147,7 @@ class SessionTest : public QObject {
         b.Retype("serialEdit", "77");
         b.Click("runButton");
         QCOMPARE(box.Target()->ByteAt(0x1014), 77);
-        QCOMPARE(b.Stored().productNum, 78u);
+        QCOMPARE(b.Stored().serial, 78u);
     }
 
     void unpluggedBoxReturnsToSearching() {
@@ -167,7 +167,7 @@ class SessionTest : public QObject {
     void defaultsThenChoicesSurviveEscapeEnterAndRestart() {
         WindowBench b;
         QVERIFY(b.Open());
-        QVERIFY(b.On("eraseCheck") && !b.On("soundCheck"));
+        QVERIFY(b.On("eraseCheck") && !b.On("beepCheck"));
         QCOMPARE(b.Text("serialEdit"), QStringLiteral("12345"));
         QCOMPARE(b.Text("infoAddressEdit"), QStringLiteral("1000"));
         b.Close();
@@ -177,7 +177,7 @@ class SessionTest : public QObject {
         QVERIFY(b.Open());
         QCOMPARE(b.Text("infoAddressEdit"), QStringLiteral("10e8"));
         for (const char* name :
-             {"eraseCheck", "soundCheck", "useProductInfoCheck", "hexRadio", "readByDeviceRadio"})
+             {"eraseCheck", "beepCheck", "useProductInfoCheck", "hexRadio", "readByDeviceRadio"})
             b.Click(name);
         b.Retype("serialEdit", "ff");
         b.Find<QLineEdit>("productNameEdit")->setText(QString::fromUtf8("ABC中文"));
@@ -185,8 +185,8 @@ class SessionTest : public QObject {
         QTest::keyClick(&b.Window(), Qt::Key_Escape);
         QVERIFY(!b.Window().isVisible());
         const settings::Settings s = b.Stored();
-        QVERIFY(!s.erase && s.beep && s.productId);
-        QCOMPARE(s.infoAddr, 0x10E8);
+        QVERIFY(!s.erase && s.beep && s.useProductInfo);
+        QCOMPARE(s.infoAddress, 0x10E8);
         QCOMPARE(s.productName, std::string("ABC中文"));
 
         b.Close();
@@ -195,12 +195,12 @@ class SessionTest : public QObject {
         QVERIFY(!b.Enabled("readAddressEdit"));
         QCOMPARE(b.Find<QComboBox>("deviceList")->currentIndex(), 99);
         QCOMPARE(b.Text("productNameEdit"), QString::fromUtf8("ABC中文"));
-        QVERIFY(b.Window().Output().SoundOn());
+        QVERIFY(b.Window().Output().BeepOn());
         // Enter ends the window too, and saves.
         b.Retype("serialEdit", "1a");
         QTest::keyClick(b.Find("serialEdit"), Qt::Key_Return);
         QCOMPARE(b.Window().result(), int(QDialog::Accepted));
-        QCOMPARE(b.Stored().productNum, 0x1Au);
+        QCOMPARE(b.Stored().serial, 0x1Au);
     }
 
     void unwritableSettingsAreReported() {

@@ -69,10 +69,10 @@ class CliInputs : public ::testing::Test {
         return BuildInputs(r.options, s_, &error_);
     }
     settings::Settings s_{.erase = false,
-                          .productNum = 777,
-                          .infoAddr = 0x10E8,
+                          .serial = 777,
+                          .infoAddress = 0x10E8,
                           .readStyle = settings::ReadStyle::ByDevice,
-                          .device = 13};  // F149: JTAG and BSL
+                          .deviceRow = 13};  // F149: JTAG and BSL
     std::string error_;
 };
 
@@ -103,7 +103,7 @@ TEST_F(CliInputs, SettingsGiveDefaultsAndOptionsOverride) {
     EXPECT_EQ(r->inputs.readAddressText, "FC10");
 
     // Product information and protection exclude each other, as the window's boxes do.
-    s_.saveInfoFlash = true;
+    s_.protectInfo = true;
     r = Inputs({"program", "f", "--product-info"});
     ASSERT_TRUE(r);
     EXPECT_FALSE(r->inputs.protectInfo);

@@ -66,7 +66,7 @@ TEST(TextOutput, ShowReplacesAppendScrollsAppendTextWaits) {
 TEST(TextOutput, BeepBusyConfirm) {
     RecordingOutput out(UiLanguage::Chinese);
     out.CompletionBeep();  // sound off: silent
-    out.SetSoundOn(true);
+    out.SetBeepOn(true);
     out.CompletionBeep();
     { BusyScope busy(out); }
     EXPECT_EQ(out.events, (std::vector<std::string>{"beep", "busy", "idle"}));

@@ -11,8 +11,8 @@ TEST(Discovery, StopsOnTheFirstAnsweringPortAndNoticesWhenItVanishes) {
     b.ports.sim.AddSilentPort(0);  // another device; index 1 has none
     b.ports.sim.AddBox(2, {});
     const DiscoveryOutcome found = FindProgrammer(b.ctx);
-    EXPECT_EQ(std::tuple(found.found, found.portIndex, b.link.OpenIndex()),
-              std::tuple(true, 2u, 2u));
+    EXPECT_EQ(std::tuple(found.result, found.portIndex, b.link.OpenIndex()),
+              std::tuple(Result::Succeeded, 2u, 2u));
     EXPECT_GE(b.ElapsedMs(), 500u);  // the silent port's time-out
     EXPECT_TRUE(CheckConnection(b.ctx));
     EXPECT_EQ(b.out.ShownText(), Msg(10));
@@ -26,8 +26,8 @@ TEST(Discovery, NothingAnsweringShowsMessage9AndPermissionHints) {
     b.ports.denied = {0, 3};
     b.ports.sim.AddSilentPort(7);  // the last port tried is closed as well
     const DiscoveryOutcome none = FindProgrammer(b.ctx);
-    EXPECT_EQ(std::tuple(none.found, none.portIndex, b.link.IsOpen()),
-              std::tuple(false, 8u, false));
+    EXPECT_EQ(std::tuple(none.result, none.portIndex, b.link.IsOpen()),
+              std::tuple(Result::Failed, 8u, false));
     ASSERT_EQ(none.hints.size(), 2u);
     EXPECT_NE(none.hints[0].find("/dev/ttyS0"), std::string::npos);
     EXPECT_NE(none.hints[1].find("dialout"), std::string::npos);
@@ -47,8 +47,10 @@ TEST(VersionCheck, DiscoveryFlagsOlderFirmwareAndTheRunRefusesOthers) {
         config.identification = id;
         b.ports.sim.AddBox(0, config);
         const DiscoveryOutcome found = FindProgrammer(b.ctx);
-        EXPECT_EQ(std::tuple(found.found, found.firmwareOlder), std::tuple(true, msg == 8)) << id;
-        EXPECT_EQ(RunProgramming(b.ctx, b.in).success, msg == 0) << id;
+        EXPECT_EQ(std::tuple(found.result, found.firmwareOlder),
+                  std::tuple(Result::Succeeded, msg == 8))
+            << id;
+        EXPECT_EQ(RunProgramming(b.ctx, b.in).result == Result::Succeeded, msg == 0) << id;
         EXPECT_TRUE(msg ? b.out.ShownText() == Msg(msg) : b.Shows(27)) << id;
     }
     EXPECT_EQ(JudgeIdentificationText("KX_VELDRAN V02.7"), FirmwareVerdict::Older);  // NUL-padded
@@ -59,13 +61,13 @@ TEST(VppTest, VerdictAloneInTheClearedPane) {
         Bench b(UiLanguage::Chinese);  // the texts do not change with the language
         b.AddBox(0, 0, [&](auto& c) { c.vppFails = fails; });
         b.out.ShowText("old\r\n");
-        EXPECT_EQ(VppTest(b.ctx), !fails);
+        EXPECT_EQ(VppTest(b.ctx), fails ? Result::Failed : Result::Succeeded);
         EXPECT_EQ(b.out.ShownText(), fails ? "Test Failed!\r\n" : "Test OK!\r\n");
         EXPECT_EQ(b.Walk(), "VPP_TEST ");
     }
     Bench none;  // no port open: what the pane held stays
     none.out.ShowText("previous\r\n");
-    EXPECT_FALSE(VppTest(none.ctx));
+    EXPECT_EQ(VppTest(none.ctx), Result::Failed);
     EXPECT_EQ(none.out.ShownText(), "previous\r\n" + Msg(5));
 }
 

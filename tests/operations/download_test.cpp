@@ -19,7 +19,7 @@ struct Download : Bench {
     explicit Download(std::string id = "KX_VELDRAN V02.73A") {
         AddBox(13, 0, [&](auto& c) { c.identification = id; });
     }
-    bool Run() { return DownloadOffline(ctx, in).success; }
+    bool Run() { return DownloadOffline(ctx, in) == Result::Succeeded; }
     const std::uint8_t* Record() { return Box().SetupRecord()->data(); }
 };
 

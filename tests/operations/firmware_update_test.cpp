@@ -80,8 +80,8 @@ constexpr const char* kReadBackLine =
 TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
     Update b([](auto& c) { c.timing = true; });
     const auto outcome = b.Run();
-    ASSERT_TRUE(outcome.success) << b.out.Text();
-    EXPECT_TRUE(outcome.disableUpdateButton && outcome.portReopened);
+    ASSERT_EQ(outcome.result, Result::Succeeded) << b.out.Text();
+    EXPECT_TRUE(outcome.portReopened);
     // The bar covers the write and the read-back; the read-back has its own line.
     EXPECT_EQ(b.out.ShownText(), Msg(51) + kReadBackLine + Msg(53));
     EXPECT_TRUE(b.out.Balanced());
@@ -102,7 +102,7 @@ TEST(FirmwareUpdateTest, UpdatesOldBoxesWithAndWithoutThePatch) {
     EXPECT_LE(reads.back() - reads[1], wire * 1.25);
 
     Update old([](auto& c) { c.loaderVersion = 0x0110; });
-    ASSERT_TRUE(old.Run().success) << old.out.Text();
+    ASSERT_EQ(old.Run().result, Result::Succeeded) << old.out.Text();
     EXPECT_EQ(old.Talk(), ExpectedTalk(true));
     const auto jumps = old.At('J');
     EXPECT_EQ(std::count(jumps.begin(), jumps.end(), 0x0C22u), 1);
@@ -113,7 +113,7 @@ TEST(FirmwareUpdateTest, VersionJudgement) {
     for (auto id : {"KX_VELDRAN V02.73", "KX_VELDRAN V02.80A"}) {  // current, newer
         Update b([&](auto& c) { c.identification = id; });
         const auto outcome = b.Run();
-        EXPECT_TRUE(outcome.upToDate && !outcome.disableUpdateButton);
+        EXPECT_EQ(outcome.result, Result::UpToDate);
         EXPECT_EQ(b.out.ShownText(), Msg(50)) << id;
         EXPECT_EQ(b.Walk(), "GET_VERSION ");
     }
@@ -146,7 +146,7 @@ TEST(FirmwareUpdateTest, OnlyRealOrAllowedFirmwareIsWritten) {
     b.out.SetConfirmHandler([&](int, std::string_view) { return ++questions > 0; });
     const auto outcome = b.Run();
     setenv("KX_ALLOW_STANDIN_FIRMWARE", allowed.c_str(), 1);
-    EXPECT_TRUE(outcome.noUsableFirmware && !outcome.success);
+    EXPECT_EQ(outcome.result, Result::Failed);
     EXPECT_EQ(b.out.ShownText(),
               CarriedFirmwareRefusal(standIn, standInPatch, false, UiLanguage::English));
     EXPECT_EQ(std::tuple(b.Walk(), questions), std::tuple("", 0));
@@ -157,14 +157,14 @@ TEST(FirmwareUpdateTest, ResetVectorReadFailureAndLostPortStillReportTheWrite) {
     // Loader version + 94 read-back blocks, then the reset vector: occurrence 96.
     Update b([](auto& c) { c.faults = {{0x14, 96, sim::FaultAction::NoReply}}; });
     const auto outcome = b.Run();
-    EXPECT_TRUE(outcome.success && outcome.portReopened);
+    EXPECT_TRUE(outcome.result == Result::Succeeded && outcome.portReopened);
     EXPECT_EQ(b.out.ShownText(), Msg(51) + kReadBackLine + Msg(53));
     EXPECT_TRUE(b.Talk().ends_with("TST"));                     // no jump
     EXPECT_EQ(b.Box().Identification(), "KX_VELDRAN V02.73A");  // the pulse restarts it
 
     Update gone([](auto& c) { c.faults = {{0x1A, 1, sim::FaultAction::Vanish}}; });
     const auto lost = gone.Run();
-    EXPECT_TRUE(lost.success && lost.disableUpdateButton && !lost.portReopened);
+    EXPECT_TRUE(lost.result == Result::Succeeded && !lost.portReopened);
     EXPECT_EQ(gone.out.ShownText(), Msg(5));
 }
 
@@ -174,14 +174,14 @@ TEST(FirmwareUpdateTest, ReopensThePathDiscoveryFound) {
     for (const bool gone : {false, true}) {
         Update b;
         const DiscoveryOutcome found = FindProgrammer(b.ctx);
-        ASSERT_TRUE(found.found && found.firmwareOlder);
+        ASSERT_TRUE(found.result == Result::Succeeded && found.firmwareOlder);
         b.ports.sim.MovePort(kPort, kPort + 1);
         b.boxIndex = kPort + 1;
         b.ports.sim.AddSilentPort(kPort);
         if (gone) b.ports.sim.RemovePort(kPort + 1);  // the link still holds it open
         const UpdateOutcome outcome = b.Run(found.portPath);
-        EXPECT_EQ(std::tuple(outcome.success, outcome.portReopened, outcome.connectionLost),
-                  std::tuple(!gone, !gone, gone));
+        EXPECT_EQ(std::tuple(outcome.result, outcome.portReopened),
+                  std::tuple(gone ? Result::ConnectionLost : Result::Succeeded, !gone));
         EXPECT_EQ(b.out.ShownText(), Msg(51) + (gone ? Msg(9) : kReadBackLine + Msg(53)));
         if (!gone) {
             EXPECT_EQ(b.Box().Identification(), "KX_VELDRAN V02.73A");
@@ -205,20 +205,21 @@ TEST(FirmwareUpdateTest, AnUnfinishedUpdateIsFinishedFromTheLoader) {
                                          ? kReadBackLine
                                          : "固件已写入，正在读回校验（约16秒），请勿中断...\r\n";
         const bool failsInReadBack = fault.action == sim::FaultAction::Corrupt;
-        EXPECT_FALSE(b.Run().disableUpdateButton);
+        EXPECT_NE(b.Run().result, Result::Succeeded);
         EXPECT_EQ(b.out.ShownText(),
                   Msg(51, language) + (failsInReadBack ? readBack : "") + Msg(52, language));
         ASSERT_EQ(b.Box().Mode(), sim::BoxMode::Loader);
 
         if (language == UiLanguage::English) {
             const DiscoveryOutcome found = FindProgrammer(b.ctx);
-            EXPECT_TRUE(found.found && found.loaderOnly && found.firmwareOlder);
+            EXPECT_TRUE(found.result == Result::Succeeded && found.loaderOnly &&
+                        found.firmwareOlder);
             EXPECT_EQ(std::tuple(found.portPath, b.link.OpenPath()),
                       std::tuple("sim:COM3", "sim:COM3"));
             EXPECT_EQ(b.out.ShownText(), LoaderOnlyText(language, false));
         }
         const UpdateOutcome again = b.Run();
-        ASSERT_TRUE(again.success && again.portReopened) << b.out.Text();
+        ASSERT_TRUE(again.result == Result::Succeeded && again.portReopened) << b.out.Text();
         EXPECT_EQ(b.out.ShownText(), LoaderOnlyText(language, true) + Msg(51, language) + readBack +
                                          Msg(53, language));
         const std::string talk = b.Talk();

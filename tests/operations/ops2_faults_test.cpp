@@ -51,8 +51,7 @@ TEST_P(Ops2FaultTest, EndsWithItsMessageInTime) {
     const std::string op = c.op;
     Bench b;
     const auto withFault = [&](sim::BoxConfig& k) { k.faults = {{c.code, 1, kFaults[fault]}}; };
-    bool success = false;
-    bool lost = false;
+    Result result = Result::Failed;
     if (op == "Read") {
         b.AddBox(49, 0, withFault);  // F2619: two blocks each side of 0x10000
         auto chip = std::make_unique<image::CodeImage>();
@@ -63,40 +62,33 @@ TEST_P(Ops2FaultTest, EndsWithItsMessageInTime) {
         const auto before = std::make_unique<image::CodeImage>(*b.image);
         b.in.readAddressText = "0FF00";
         b.in.readLengthText = "00200";
-        const ReadOutcome r = ReadTarget(b.ctx, b.in);
-        success = r.success;
-        EXPECT_EQ(r.connectionLost, kFaults[fault] == FaultAction::Vanish);
-        const auto& expected = success ? chip : before;
+        result = ReadTarget(b.ctx, b.in).result;
+        const auto& expected = result == Result::Succeeded ? chip : before;
         EXPECT_EQ(std::memcmp(b.image->Data(), expected->Data(), image::kImageSize), 0);
     } else if (op == "Download") {
         b.AddBox(13, 0, withFault);
         FillImage(*b.image, 0x2000, 0x2090);
         FillImage(*b.image, 0x3000, 0x3090);  // three chunks
-        const DownloadOutcome outcome = DownloadOffline(b.ctx, b.in);
-        success = outcome.success;
-        lost = outcome.connectionLost;
+        result = DownloadOffline(b.ctx, b.in);
     } else {
         b.AddBox(13, 0, [&](auto& k) {
             withFault(k);
             k.identification = "KX_VELDRAN V02.72A";
             k.loaderVersion = 0x0110;
         });
-        const UpdateOutcome outcome = UpdateFirmware(b.ctx, b.in, b.ports.PortName(0));
-        success = outcome.success;
-        lost = outcome.connectionLost;
+        result = UpdateFirmware(b.ctx, b.in, b.ports.PortName(0)).result;
     }
 
     const int expected = c.message[fault];
     const bool good = expected == 42 || expected == 53;
     const std::string& pane = b.out.ShownText();
     EXPECT_TRUE(good ? b.Shows(expected) : pane.ends_with(Msg(expected))) << pane;
-    EXPECT_EQ(std::tuple(success, b.out.BeepCount()), std::tuple(good, good ? 1 : 0));
+    EXPECT_EQ(std::tuple(result == Result::Succeeded, b.out.BeepCount()),
+              std::tuple(good, good ? 1 : 0));
     EXPECT_TRUE(b.out.Balanced());
     EXPECT_LE(b.ElapsedMs(), 5000U);
     // A box gone mid-operation is a lost connection (the command line's exit 3).
-    if (op != "Read") {
-        EXPECT_EQ(lost, kFaults[fault] == FaultAction::Vanish);
-    }
+    EXPECT_EQ(result == Result::ConnectionLost, kFaults[fault] == FaultAction::Vanish);
 }
 
 // An adapter pulled while the question is open: the operation notices before it sends
@@ -109,9 +101,9 @@ TEST(ConfirmedStartTest, BoxPulledDuringTheQuestionIsALostConnection) {
             b.Box().Vanish(0);
             return true;
         });
-        const bool lost = update ? UpdateFirmware(b.ctx, b.in, b.ports.PortName(0)).connectionLost
-                                 : DownloadOffline(b.ctx, b.in).connectionLost;
-        EXPECT_TRUE(lost);
+        const Result result = update ? UpdateFirmware(b.ctx, b.in, b.ports.PortName(0)).result
+                                     : DownloadOffline(b.ctx, b.in);
+        EXPECT_EQ(result, Result::ConnectionLost);
         EXPECT_EQ(b.out.ShownText(), Msg(5));
         EXPECT_EQ(b.Walk(), "");
     }

@@ -7,7 +7,7 @@
 namespace kx::ops::testing {
 
 Bench::Bench(UiLanguage language) : out(language, clock) {
-    out.SetSoundOn(true);
+    out.SetBeepOn(true);
     out.SetConfirmHandler([](int, std::string_view) { return true; });
 }
 

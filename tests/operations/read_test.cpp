@@ -13,7 +13,7 @@ bool Read(Bench& b, const char* address = nullptr, const char* length = nullptr)
     b.in.readByDevice = address == nullptr;
     b.in.readAddressText = address ? address : "";
     b.in.readLengthText = length ? length : "";
-    return ReadTarget(b.ctx, b.in).success;
+    return ReadTarget(b.ctx, b.in).result == Result::Succeeded;
 }
 
 TEST(TargetReadTest, ByAddress) {

@@ -61,8 +61,10 @@ TEST_P(RunFaults, StopWithTheStepMessageInTime) {
     const bool completes = action == FaultAction::Corrupt && cell.code == 0x70;
     // Once the record went out the number is used up, even when a later step fails.
     const bool used = completes || cell.recordSent;
-    EXPECT_EQ(std::tuple(r.success, r.serialAdvanced, r.connectionLost),
-              std::tuple(completes, used, action == FaultAction::Vanish));
+    const Result want = completes                       ? Result::Succeeded
+                        : action == FaultAction::Vanish ? Result::ConnectionLost
+                                                        : Result::Failed;
+    EXPECT_EQ(std::tuple(r.result, r.serialAdvanced), std::tuple(want, used));
     EXPECT_EQ(r.newSerial, used ? 501u : b.in.serial);
     EXPECT_EQ(std::tuple(taken, givenBack),
               std::tuple(int(completes || cell.numberTaken),

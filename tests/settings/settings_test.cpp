@@ -55,7 +55,7 @@ TEST(IniDocument, FindsAndSetsKeysKeepingEverythingElse) {
 
 TEST(Settings, NumbersFollowTheProfileRules) {
     // supply_vcc is not a number: 0.
-    const Settings want{.supplyVcc = false, .prog = false, .productNumStyle = SerialStyle::Hex};
+    const Settings want{.supplyPower = false, .program = false, .serialStyle = SerialStyle::Hex};
     EXPECT_EQ(Read("[BOOL]\nerase=2\nsupply_vcc=abc\nverify=\nrun=-1\nprog= 0 \n"
                    "product_num_style=7\n"),
               want);
@@ -67,9 +67,9 @@ TEST(Settings, NumbersFollowTheProfileRules) {
         {"99", 99, 99},          {"100", 100, 0}, {"-1", kTop, 0},
         {"4294967295", kTop, 0}, {"abc", 0, 0},   {"4294967395", kTop, 0},
         {"12abc", 12, 12},       {"+7", 7, 7},    {"", 12345, 0}};
-    for (const auto& [text, productNum, device] : rows) {
+    for (const auto& [text, serial, row] : rows) {
         const Settings s = Read("[number]\nproduct_num=" + text + "\ndevice=" + text + "\n");
-        EXPECT_EQ(std::tie(s.productNum, s.device), std::tie(productNum, device)) << text;
+        EXPECT_EQ(std::tie(s.serial, s.deviceRow), std::tie(serial, row)) << text;
     }
 }
 
@@ -88,13 +88,13 @@ TEST(Settings, ProductNameIsCutToWhatTheBoxHolds) {
 
 TEST(Settings, DisplayForms) {
     // 0x110E8: the stored address keeps its low 16 bits.
-    EXPECT_EQ(InfoAddrDisplayText(Read("[number]\ninfo_addr=69864\n").infoAddr), "10e8");
-    EXPECT_EQ(InfoAddrFromText("10E8"), 4328);
-    EXPECT_EQ(InfoAddrFromText(""), 0);
-    EXPECT_FALSE(InfoAddrFromText("10000"));
-    EXPECT_FALSE(InfoAddrFromText("10g8"));
+    EXPECT_EQ(InfoAddressDisplayText(Read("[number]\ninfo_addr=69864\n").infoAddress), "10e8");
+    EXPECT_EQ(InfoAddressFromText("10E8"), 4328);
+    EXPECT_EQ(InfoAddressFromText(""), 0);
+    EXPECT_FALSE(InfoAddressFromText("10000"));
+    EXPECT_FALSE(InfoAddressFromText("10g8"));
     const Settings s = Read("[BOOL]\nproduct_num_style=1\n[number]\nproduct_num=255\n");
-    EXPECT_EQ(SerialDisplayText(s.productNum, s.productNumStyle), "FF");
+    EXPECT_EQ(SerialDisplayText(s.serial, s.serialStyle), "FF");
 }
 
 std::string Slurp(const std::string& path) {
@@ -136,11 +136,11 @@ TEST_F(SettingsFile, WindowsFileIsReadAndItsUnknownContentKept) {
     ASSERT_TRUE(loaded.fileFound);
     Settings s = loaded.settings;
     EXPECT_EQ(
-        std::tie(s.idIncrease, s.erase, s.beep, s.prog, s.productName, s.productNum,
-                 s.productNumStyle, s.infoAddr, s.device),
+        std::tie(s.autoIncrement, s.erase, s.beep, s.program, s.productName, s.serial,
+                 s.serialStyle, s.infoAddress, s.deviceRow),
         std::make_tuple(true, true, true, false, "测试产品ABC", 255u, SerialStyle::Hex, 4328, 99));
 
-    s.productNum = 256;
+    s.serial = 256;
     ASSERT_TRUE(SaveSettingsFile(path, loaded.document, s));
     const std::string text = Slurp(path);
     for (const char* kept : {"; written by the programmer on a Chinese system\r\n[bool]\r\n",
@@ -155,7 +155,7 @@ TEST_F(SettingsFile, WindowsFileIsReadAndItsUnknownContentKept) {
 TEST_F(SettingsFile, FailedWritesReportAndLeaveTheOldFile) {
     const std::string path = PathOf("KX_VELDRAN.ini");
     ASSERT_TRUE(WriteFileAtomically(path, "[number]\nproduct_num=77\n"));
-    const Settings s{.productNum = 4242};
+    const Settings s{.serial = 4242};
     IniDocument doc;
     std::string error;
 
@@ -208,7 +208,7 @@ TEST_F(SettingsFile, CounterIsTakenGivenBackAndReadOnlyAsAPlainNumber) {
         return r.number;
     };
     EXPECT_EQ(take(std::nullopt), 100u);
-    EXPECT_EQ(LoadSettingsFile(path).settings.productNum, 101u);
+    EXPECT_EQ(LoadSettingsFile(path).settings.serial, 101u);
     EXPECT_EQ(take(4000000000u), 4000000000u);  // a typed number wins
     EXPECT_TRUE(ReleaseSerial(path, 4000000000u));
     EXPECT_EQ(take(std::nullopt), 4000000000u);  // given back, so taken again
@@ -243,17 +243,17 @@ TEST_F(SettingsFile, CounterIsTakenGivenBackAndReadOnlyAsAPlainNumber) {
 TEST_F(SettingsFile, WindowSaveKeepsTheFilesCounterUnlessANumberWasTyped) {
     const std::string path = PathOf("KX_VELDRAN.ini");
     ASSERT_TRUE(WriteFileAtomically(path, "[number]\nproduct_num=103\n[line]\nstation=7\n"));
-    const Settings window{.erase = false, .productNum = 100};  // opened when the file said 100
+    const Settings window{.erase = false, .serial = 100};  // opened when the file said 100
     CounterReading before;
     std::string error;
     ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, &before, &error)) << error;
     EXPECT_EQ(before.value, 103u);
     LoadedSettings now = LoadSettingsFile(path);
-    EXPECT_EQ(now.settings, (Settings{.erase = false, .productNum = 103}));
+    EXPECT_EQ(now.settings, (Settings{.erase = false, .serial = 103}));
     EXPECT_EQ(now.document.Get("line", "station"), "7");  // written into the file as it is now
 
     ASSERT_TRUE(SaveSettingsUnderLock(path, window, true, &before, &error)) << error;
-    EXPECT_EQ(LoadSettingsFile(path).settings.productNum, 100u);
+    EXPECT_EQ(LoadSettingsFile(path).settings.serial, 100u);
 
     ASSERT_TRUE(WriteFileAtomically(path, "[number]\nproduct_num=junk\n"));
     ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, &before, &error)) << error;
