@@ -26,10 +26,20 @@ ProgrammerLink::~ProgrammerLink() {
 }
 
 int ProgrammerLink::OpenPort(unsigned index, std::uint32_t baud, int parity) {
-    ClosePort();
     const unsigned clamped = std::min(index, kLastPortIndex);
     openIndex_ = clamped;
-    openPath_ = ports_.PortName(clamped);
+    return OpenWith(ports_.PortName(clamped), parity,
+                    [&](OpenFailure& why) { return ports_.Open(clamped, baud, why); });
+}
+
+int ProgrammerLink::OpenPortPath(const std::string& path, std::uint32_t baud, int parity) {
+    return OpenWith(path, parity,
+                    [&](OpenFailure& why) { return ports_.OpenPath(path, baud, why); });
+}
+
+int ProgrammerLink::OpenWith(std::string path, int parity, const DeviceOpener& open) {
+    ClosePort();
+    openPath_ = std::move(path);
     lastOpenFailure_ = OpenFailure::None;
     // The transport only knows 8E1; anything else cannot be honoured.
     if (parity != kEvenParity) {
@@ -37,24 +47,7 @@ int ProgrammerLink::OpenPort(unsigned index, std::uint32_t baud, int parity) {
         return kLinkOpenFailed;
     }
     OpenFailure why = OpenFailure::None;
-    std::unique_ptr<SerialDevice> device = ports_.Open(clamped, baud, why);
-    return TakeOpened(std::move(device), why);
-}
-
-int ProgrammerLink::OpenPortPath(const std::string& path, std::uint32_t baud, int parity) {
-    ClosePort();
-    openPath_ = path;
-    lastOpenFailure_ = OpenFailure::None;
-    if (parity != kEvenParity) {
-        lastOpenFailure_ = OpenFailure::ConfigureFailed;
-        return kLinkOpenFailed;
-    }
-    OpenFailure why = OpenFailure::None;
-    std::unique_ptr<SerialDevice> device = ports_.OpenPath(path, baud, why);
-    return TakeOpened(std::move(device), why);
-}
-
-int ProgrammerLink::TakeOpened(std::unique_ptr<SerialDevice> device, OpenFailure why) {
+    std::unique_ptr<SerialDevice> device = open(why);
     if (!device) {
         lastOpenFailure_ = why == OpenFailure::None ? OpenFailure::NoSuchPort : why;
         return kLinkOpenFailed;

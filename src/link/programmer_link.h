@@ -15,7 +15,7 @@
 namespace kx::link {
 
 class ProgrammerLink {
-public:
+  public:
     ProgrammerLink(PortProvider& ports, Clock& clock);
     ~ProgrammerLink();
     ProgrammerLink(const ProgrammerLink&) = delete;
@@ -91,7 +91,7 @@ public:
     int EnterLoader();
     int VppTest();
 
-private:
+  private:
     PortProvider& ports_;
     Clock& clock_;
     std::unique_ptr<SerialDevice> device_;
@@ -100,7 +100,9 @@ private:
     OpenFailure lastOpenFailure_ = OpenFailure::None;
     std::function<void()> idleHook_;
 
-    int TakeOpened(std::unique_ptr<SerialDevice> device, OpenFailure why);
+    using DeviceOpener = std::function<std::unique_ptr<SerialDevice>(OpenFailure& why)>;
+    // Closes what is open, then opens through `open` and keeps the device as `path`.
+    int OpenWith(std::string path, int parity, const DeviceOpener& open);
 };
 
 // Identification text of a GET_VERSION reply (bytes from offset 4 up to the first NUL).
