@@ -28,7 +28,6 @@
 namespace kx::app {
 namespace {
 
-constexpr int kMsgCountLimitHint = 61;
 // Room for one rendered TI-TXT data line (47 characters) in the code view.
 constexpr int kCodeViewColumns = 50;
 constexpr int kCodeViewLines = 26;
@@ -146,7 +145,7 @@ void MainDialog::BuildWidgets() {
     ui_->vppButton->setVisible(false);
     ui_->vppButton->setEnabled(false);
 
-    SetStatusCaption(44, false);
+    SetStatusCaption(Message::Ready, false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -222,7 +221,7 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui_->countLimitEdit && event->type() == QEvent::FocusIn) {
         // The hint comes each time the field is entered, not when a popup menu closes.
         if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-            output_->ShowMessage(kMsgCountLimitHint);
+            output_->ShowMessage(Message::CountLimitHint);
         }
     }
     return QDialog::eventFilter(watched, event);

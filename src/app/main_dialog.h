@@ -121,7 +121,7 @@ class MainDialog final : public QDialog {
     devices::DeviceControls CurrentDeviceControls() const;
     void ApplyDeviceControls(const devices::DeviceControls& c);
     void ShowSerial();
-    void SetStatusCaption(int message, bool enabled);
+    void SetStatusCaption(Message message, bool enabled);
     const devices::DeviceRecord& SelectedDevice() const;
 
     // --- commands (main_dialog_commands.cpp) ------------------------------------------

@@ -26,8 +26,6 @@
 namespace kx::app {
 namespace {
 
-constexpr int kMsgSearching = 43;
-constexpr int kMsgReady = 44;
 constexpr const char* kManualName = "KX_VELDRAN.pdf";
 constexpr const char* kReadTitlePrefix = "Code1.txt - ";
 
@@ -55,7 +53,7 @@ void MainDialog::CodeImageReady() {
 }
 
 void MainDialog::EnterSearchingState() {
-    SetStatusCaption(kMsgSearching, true);
+    SetStatusCaption(Message::Searching, true);
 }
 
 void MainDialog::ApplyDiscovery(const ops::DiscoveryOutcome& outcome) {
@@ -75,7 +73,7 @@ void MainDialog::ApplyDiscovery(const ops::DiscoveryOutcome& outcome) {
         }
         return;
     }
-    SetStatusCaption(kMsgReady, false);
+    SetStatusCaption(Message::Ready, false);
     ui_->downloadButton->setEnabled(true);
     if (outcome.firmwareOlder) ui_->updateFirmwareButton->setEnabled(true);
 }

@@ -12,8 +12,6 @@
 namespace kx::app {
 namespace {
 
-constexpr int kMsgBslWarning = 59;
-constexpr int kMsgConfirmFuse = 54;
 
 devices::RadioChoice RadioState(const QRadioButton& radio) {
     return {.enabled = radio.isEnabled(), .selected = radio.isChecked()};
@@ -44,7 +42,7 @@ void MainDialog::OnBslClicked() {
     // The loader cannot burn the fuse, and a wrong password may erase the whole chip.
     ui_->burnFuseCheck->setChecked(false);
     ui_->burnFuseCheck->setEnabled(false);
-    output_->ShowMessage(kMsgBslWarning);
+    output_->ShowMessage(Message::BslEraseWarning);
 }
 
 void MainDialog::OnProtectClicked(bool ticked) {
@@ -88,7 +86,7 @@ void MainDialog::SetProductInfoControlsEnabled(bool on) {
 }
 
 void MainDialog::OnBurnFuseClicked(bool ticked) {
-    if (ticked && !output_->ConfirmMessage(kMsgConfirmFuse)) {
+    if (ticked && !output_->ConfirmMessage(Message::ConfirmFuse)) {
         ui_->burnFuseCheck->setChecked(false);
     }
 }
@@ -158,7 +156,7 @@ void MainDialog::SelectDevice(int row) {
     imageEnd_ = selection.imageEnd;
 }
 
-void MainDialog::SetStatusCaption(int message, bool enabled) {
+void MainDialog::SetStatusCaption(Message message, bool enabled) {
     ui_->statusButton->setText(FromUtf8(MessageText(message, services_.language)));
     ui_->statusButton->setEnabled(enabled);
 }

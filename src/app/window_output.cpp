@@ -16,8 +16,6 @@
 namespace kx::app {
 namespace {
 
-constexpr int kMsgConfirmFuse = 54;
-constexpr int kMsgConfirmUpdate = 56;
 constexpr int kBeepCount = 3;
 constexpr unsigned long kBeepPauseMs = 50;
 
@@ -26,12 +24,12 @@ constexpr unsigned long kBeepPauseMs = 50;
 WindowOutput::WindowOutput(UiLanguage language, Clock& clock, QPlainTextEdit& pane,
                            QProgressBar& progress, UserDialogs& dialogs, QWidget& window)
     : TextOutput(language, clock), pane_(pane), progress_(progress) {
-    SetConfirmHandler([&dialogs, &window](int msg, std::string_view text) {
+    SetConfirmHandler([&dialogs, &window](Message msg, std::string_view text) {
         // Only the fuse question carries the exclamation icon. A burnt fuse and a half
         // written programmer cannot be undone, so a stray Enter must not say OK to them.
         const QuestionLook look{
-            .exclamation = msg == kMsgConfirmFuse,
-            .cancelIsDefault = msg == kMsgConfirmFuse || msg == kMsgConfirmUpdate};
+            .exclamation = msg == Message::ConfirmFuse,
+            .cancelIsDefault = msg == Message::ConfirmFuse || msg == Message::ConfirmUpdate};
         return dialogs.AskOkCancel(&window, ViewText(text), look);
     });
 }

@@ -34,8 +34,6 @@ namespace kx::cli {
 namespace {
 
 constexpr std::uint32_t kNormalBaud = 115200;
-constexpr int kMsgConfirmFuse = 54;
-constexpr int kMsgVersionFailed = 6;
 constexpr std::string_view kOwnPrefix = "kxveldran-cli: ";
 
 // Lines of the command line's own, in the language of the messages.
@@ -236,7 +234,7 @@ int Session::Find() {
     }
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
     if (link_.GetVersion(reply) != link::kLinkOk) {
-        output_.AppendMessage(kMsgVersionFailed);
+        output_.AppendMessage(Message::VersionReadFailed);
         return kExitFailed;
     }
     const std::string identification = link::VersionText(reply);
@@ -338,7 +336,7 @@ int Session::Download() {
 }
 
 int Session::Update() {
-    // Signals are held while the box is in its loader, from message 51 to 52 or 53.
+    // Signals are held while the box is in its loader, from UpdateStart to UpdateFailed or UpdateDone.
     UpdateHold hold(language_, kExitFailed);
     output_.SetWatch(
         {[&hold](bool busy) { hold.Busy(busy); },
@@ -383,7 +381,7 @@ int Session::Run() {
     if (!LoadPassword()) return Finish(kExitFailed);
 
     // The window asks when the fuse box is ticked, before anything is started.
-    if (resolved_.inputs.burnFuse && !output_.ConfirmMessage(kMsgConfirmFuse)) {
+    if (resolved_.inputs.burnFuse && !output_.ConfirmMessage(Message::ConfirmFuse)) {
         output_.Warn(Say(language_, "Fuse not confirmed: nothing was done.",
                          "未确认烧熔丝：未进行任何操作。"));
         return Finish(kExitCancelled);

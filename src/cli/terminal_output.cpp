@@ -128,7 +128,7 @@ bool IsYes(std::string_view answer) {
 
 TerminalOutput::TerminalOutput(UiLanguage language, Clock& clock, Streams streams, bool assumeYes)
     : TextOutput(language, clock), streams_(streams), assumeYes_(assumeYes) {
-    SetConfirmHandler([this](int, std::string_view text) { return Ask(text); });
+    SetConfirmHandler([this](Message, std::string_view text) { return Ask(text); });
 }
 
 void TerminalOutput::ClearProgress() {

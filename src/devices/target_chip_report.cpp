@@ -6,15 +6,8 @@
 #include "messages/text_format.h"
 
 namespace kx::devices {
-namespace {
-
-constexpr int kMsgTargetChip = 15;
-constexpr int kMsgDeviceMismatch = 62;
-
-}  // namespace
-
 void ShowTargetChip(Output& out, std::uint16_t chipId) {
-    out.AppendText(MessageText(kMsgTargetChip, out.Language()));
+    out.AppendText(MessageText(Message::TargetChip, out.Language()));
     std::string line;
     if (const auto family = FamilyName(chipId)) {
         line = *family;
@@ -28,7 +21,7 @@ void ShowTargetChip(Output& out, std::uint16_t chipId) {
 bool CheckDeviceMatch(Output& out, const DeviceRecord& selected, std::uint16_t chipId) {
     const bool match = (selected.chipId & 0xFFFFu) == chipId;
     if (!match) {
-        out.AppendText(MessageText(kMsgDeviceMismatch, out.Language()));
+        out.AppendText(MessageText(Message::DeviceMismatch, out.Language()));
     }
     return match;
 }

@@ -19,17 +19,17 @@ std::string WindowTitle(std::string_view path) {
 
 void ReportLoad(Output& out, std::string_view path, std::size_t byteCount) {
     // One replacement, so that the whole report shows at once without scrolling.
-    std::string report(MessageText(0, out.Language()));
+    std::string report(MessageText(Message::LoadFile, out.Language()));
     report += path;
-    report += MessageText(1, out.Language());
+    report += MessageText(Message::CodeSize, out.Language());
     report += std::to_string(byteCount) + "\r\n";
     out.ShowText(report);
 }
 
 std::string RefusalText(const TiTxtRefusal& refusal, UiLanguage language) {
     const bool chinese = language == UiLanguage::Chinese;
-    if (refusal.message != TiTxtRefusal::kNoMessage) {
-        return std::string(MessageText(refusal.message, language));
+    if (refusal.message) {
+        return std::string(MessageText(*refusal.message, language));
     }
     switch (refusal.problem) {
         case TiTxtProblem::BeyondImage: {
@@ -49,12 +49,12 @@ std::string RefusalText(const TiTxtRefusal& refusal, UiLanguage language) {
         case TiTxtProblem::Format:
             break;
     }
-    return std::string(MessageText(2, language));
+    return std::string(MessageText(Message::FileFormatMismatch, language));
 }
 
 void ReportRefusal(Output& out, const TiTxtRefusal& refusal) {
-    if (refusal.message != TiTxtRefusal::kNoMessage) {
-        out.ShowMessage(refusal.message);
+    if (refusal.message) {
+        out.ShowMessage(*refusal.message);
     } else {
         out.ShowText(RefusalText(refusal, out.Language()));
     }

@@ -14,10 +14,10 @@ namespace kx::image {
 // "KX_VELDRAN V02.73A - " and the file name without its folder ("/" or "\" separated).
 std::string WindowTitle(std::string_view path);
 
-// Replaces the pane with message 0, the path, message 1 and the byte count ("%d\r\n").
+// Replaces the pane with LoadFile, the path, CodeSize and the byte count ("%d\r\n").
 void ReportLoad(Output& out, std::string_view path, std::size_t byteCount);
 
-// The text a refusal shows, in `language`: message 2 for a format refusal, else our own
+// The text a refusal shows, in `language`: FileFormatMismatch for a format refusal, else our own
 // sentence that says what was wrong and that the file was not loaded.
 std::string RefusalText(const TiTxtRefusal& refusal, UiLanguage language);
 

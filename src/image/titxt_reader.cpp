@@ -11,7 +11,6 @@
 namespace kx::image {
 namespace {
 
-constexpr int kFormatMessage = 2;  // "File format not match!"
 // Address values stop growing here: far beyond the image, and no overflow on long digit runs.
 constexpr std::uint32_t kAddressCap = 0x1000000;
 
@@ -55,7 +54,7 @@ bool FrameIsValid(std::string_view text) {
 TiTxtRefusal FormatRefusal(std::size_t line) {
     TiTxtRefusal r;
     r.problem = TiTxtProblem::Format;
-    r.message = kFormatMessage;
+    r.message = Message::FileFormatMismatch;
     r.line = line;
     return r;
 }

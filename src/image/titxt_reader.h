@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <variant>
@@ -15,6 +16,7 @@
 #include "common/atomic_file.h"
 #include "image/code_image.h"
 #include "image/vector_words.h"
+#include "messages/message_catalogue.h"
 
 namespace kx::image {
 
@@ -40,14 +42,12 @@ inline constexpr std::uint64_t kMaxTiTxtFileSize = 8u << 20;
 
 struct TiTxtRefusal {
     TiTxtProblem problem = TiTxtProblem::Format;
-    // Catalogue message to show, or kNoMessage when the text comes from RefusalText.
-    int message = kNoMessage;
+    // Catalogue message to show; none when the text comes from RefusalText.
+    std::optional<Message> message;
     // 1-based line that was refused; 0 when the frame (first byte, end line) was wrong.
     std::size_t line = 0;
     std::uint32_t address = 0;  // BeyondImage: the first address that does not fit
     ReadFailure readFailure;    // Unreadable: why
-
-    static constexpr int kNoMessage = -1;
 };
 
 using TiTxtResult = std::variant<TiTxtLoad, TiTxtRefusal>;

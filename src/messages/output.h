@@ -17,24 +17,24 @@ public:
 
     // Empties the pane.
     virtual void ClearOutput() = 0;
-    // Replaces the pane with message n / with a formatted text (no scrolling).
-    virtual void ShowMessage(int n) = 0;
+    // Replaces the pane with a message / with a formatted text (no scrolling).
+    virtual void ShowMessage(Message message) = 0;
     virtual void ShowText(std::string_view text) = 0;
-    // Appends message n, shows the pane and scrolls to its end.
-    virtual void AppendMessage(int n) = 0;
+    // Appends a message, shows the pane and scrolls to its end.
+    virtual void AppendMessage(Message message) = 0;
     // Appends a formatted text without showing it; the next AppendMessage (or elapsed-time
     // line) shows it.
     virtual void AppendText(std::string_view text) = 0;
     // Appends a formatted text and shows it like AppendMessage: for a report line outside
     // the catalogue that ends an operation, when no later message would show it.
     virtual void AppendShownText(std::string_view text) { AppendText(text); }
-    // Appends message 35 and the time since `startTick` ("%d Min " only from 60 s,
+    // Appends the elapsed-time message and the time since `startTick` ("%d Min " only from 60 s,
     // then "%d Sec\r\n"), then shows and scrolls like AppendMessage.
     virtual void AppendElapsedTime(std::uint32_t startTick) = 0;
     // Three 3000 Hz beeps when the beep option is on.
     virtual void CompletionBeep() = 0;
-    // Asks message n (54, 55 or 56) with OK/Cancel; true for OK.
-    virtual bool ConfirmMessage(int n) = 0;
+    // Asks a Confirm... message with OK/Cancel; true for OK.
+    virtual bool ConfirmMessage(Message message) = 0;
     virtual void BusyCursor(bool on) = 0;
     virtual void SetProgressRange(std::uint32_t upper) = 0;
     virtual void SetProgressPos(std::uint32_t pos) = 0;

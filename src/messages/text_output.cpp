@@ -3,12 +3,6 @@
 #include <string>
 
 namespace kx {
-namespace {
-
-constexpr int kMsgElapsedTime = 35;
-
-}  // namespace
-
 TextOutput::TextOutput(UiLanguage language, Clock& clock) : language_(language), clock_(clock) {}
 
 void TextOutput::Refresh(bool scrollToEnd) {
@@ -22,8 +16,8 @@ void TextOutput::ClearOutput() {
     Refresh(false);
 }
 
-void TextOutput::ShowMessage(int n) {
-    ShowText(MessageText(n, language_));
+void TextOutput::ShowMessage(Message message) {
+    ShowText(MessageText(message, language_));
 }
 
 void TextOutput::ShowText(std::string_view text) {
@@ -31,8 +25,8 @@ void TextOutput::ShowText(std::string_view text) {
     Refresh(false);
 }
 
-void TextOutput::AppendMessage(int n) {
-    text_ += MessageText(n, language_);
+void TextOutput::AppendMessage(Message message) {
+    text_ += MessageText(message, language_);
     Refresh(true);
 }
 
@@ -49,7 +43,7 @@ void TextOutput::AppendElapsedTime(std::uint32_t startTick) {
     // Unsigned subtraction keeps the duration right across a wrap of the tick counter.
     const std::uint32_t elapsedMs = clock_.NowMs() - startTick;
     const std::uint32_t seconds = elapsedMs / 1000;
-    text_ += MessageText(kMsgElapsedTime, language_);
+    text_ += MessageText(Message::ElapsedTime, language_);
     if (seconds >= 60) {
         text_ += std::to_string(seconds / 60);
         text_ += " Min ";
@@ -67,11 +61,11 @@ void TextOutput::CompletionBeep() {
     OnBeep();
 }
 
-bool TextOutput::ConfirmMessage(int n) {
+bool TextOutput::ConfirmMessage(Message message) {
     if (!confirm_) {
         return false;
     }
-    return confirm_(n, MessageText(n, language_));
+    return confirm_(message, MessageText(message, language_));
 }
 
 void TextOutput::BusyCursor(bool on) {

@@ -15,22 +15,22 @@ namespace kx {
 
 class TextOutput : public Output {
 public:
-    // Answers a question (message number and its text); true means OK.
-    using ConfirmHandler = std::function<bool(int msg, std::string_view text)>;
+    // Answers a question (the message and its text); true means OK.
+    using ConfirmHandler = std::function<bool(Message message, std::string_view text)>;
 
     explicit TextOutput(UiLanguage language = UiLanguage::English, Clock& clock = SystemClock());
 
     UiLanguage Language() const override { return language_; }
 
     void ClearOutput() override;
-    void ShowMessage(int n) override;
+    void ShowMessage(Message message) override;
     void ShowText(std::string_view text) override;
-    void AppendMessage(int n) override;
+    void AppendMessage(Message message) override;
     void AppendText(std::string_view text) override;
     void AppendShownText(std::string_view text) override;
     void AppendElapsedTime(std::uint32_t startTick) override;
     void CompletionBeep() override;
-    bool ConfirmMessage(int n) override;
+    bool ConfirmMessage(Message message) override;
     void BusyCursor(bool on) override;
     void SetProgressRange(std::uint32_t upper) override;
     void SetProgressPos(std::uint32_t pos) override;

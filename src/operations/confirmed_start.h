@@ -11,7 +11,7 @@ namespace kx::ops {
 // CheckConnection, then the OK/Cancel question `confirmMessage`, then a cleared pane;
 // nullopt to go on. Otherwise how the operation ends: Cancelled, or ConnectionLost (also
 // when the port went while the question was open, probed as CheckConnection does, after
-// message 5).
-std::optional<Result> StartConfirmedOperation(OperationContext& ctx, int confirmMessage);
+// ProgrammerOpenFailed).
+std::optional<Result> StartConfirmedOperation(OperationContext& ctx, Message confirmMessage);
 
 }  // namespace kx::ops

@@ -15,8 +15,6 @@ namespace {
 constexpr unsigned kPortCount = 8;
 constexpr std::uint32_t kNormalBaud = 115200;
 constexpr int kEvenParity = 2;
-constexpr int kMsgConnectFailed = 9;
-constexpr int kMsgConnected = 10;
 
 }  // namespace
 
@@ -60,7 +58,7 @@ DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
 
     if (outcome.result != Result::Succeeded) {
         outcome.portIndex = kPortCount;
-        std::string text(MessageText(kMsgConnectFailed, ctx.out.Language()));
+        std::string text(MessageText(Message::ConnectFailed, ctx.out.Language()));
         for (const auto& hint : hints) text += hint;
         ctx.out.ShowText(text);
         outcome.hints = std::move(hints);
@@ -69,14 +67,14 @@ DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
     if (outcome.loaderOnly) {
         ctx.out.ShowText(LoaderOnlyText(ctx.out.Language(), false));
     } else {
-        ctx.out.ShowMessage(kMsgConnected);
+        ctx.out.ShowMessage(Message::Connected);
     }
     return outcome;
 }
 
 bool CheckConnection(OperationContext& ctx) {
     if (ctx.link.IsPortAlive()) return true;
-    ctx.out.ShowMessage(kMsgConnectFailed);
+    ctx.out.ShowMessage(Message::ConnectFailed);
     return false;
 }
 

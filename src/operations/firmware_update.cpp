@@ -16,14 +16,6 @@
 namespace kx::ops {
 namespace {
 
-constexpr int kMsgPortGone = 5;
-constexpr int kMsgConnectFailed = 9;
-constexpr int kMsgForeignFirmware = 49;
-constexpr int kMsgUpToDate = 50;
-constexpr int kMsgStartUpdate = 51;
-constexpr int kMsgUpdateFailed = 52;
-constexpr int kMsgUpdated = 53;
-constexpr int kMsgConfirmUpdate = 56;
 
 constexpr std::uint32_t kLoaderBaud = 9600;
 constexpr std::uint32_t kNormalBaud = 115200;
@@ -236,11 +228,11 @@ class LoaderSession {
     PasswordBytes erasedPassword_{};
 };
 
-// A port that is gone from the list is a lost programmer (9); one that is there but will
-// not open, a port that failed (5).
-int PortFailureMessage(const OperationContext& ctx) {
-    return ctx.link.LastOpenFailure() == link::OpenFailure::NoSuchPort ? kMsgConnectFailed
-                                                                       : kMsgPortGone;
+// A port that is gone from the list is a lost programmer; one that is there but will not
+// open, a port that failed.
+Message PortFailureMessage(const OperationContext& ctx) {
+    return ctx.link.LastOpenFailure() == link::OpenFailure::NoSuchPort ? Message::ConnectFailed
+                                                                       : Message::ProgrammerOpenFailed;
 }
 
 // Everything between the switch to the loader and the success message; false after
@@ -253,32 +245,32 @@ bool RunLoaderSession(OperationContext& ctx, const CarriedCode& code, const std:
     }
     LoaderSession loader(ctx);
     if (!loader.MassErase() || !loader.Unlock()) {
-        out.AppendMessage(kMsgUpdateFailed);
+        out.AppendMessage(Message::UpdateFailed);
         return false;
     }
     const std::optional<std::uint16_t> version = loader.LoaderVersion();
     if (!version) {
-        out.AppendMessage(kMsgUpdateFailed);
+        out.AppendMessage(Message::UpdateFailed);
         return false;
     }
     const bool patched = *version <= kLastPatchedLoader;
     if (patched && !loader.InstallPatch(code.patch.segments.front())) {
-        out.AppendMessage(kMsgUpdateFailed);
+        out.AppendMessage(Message::UpdateFailed);
         return false;
     }
     ctx.clock.SleepMs(1);
     ctx.link.SyncLoader();
     if (!loader.WriteFirmware(code.firmware, patched)) {
-        out.AppendMessage(kMsgUpdateFailed);
+        out.AppendMessage(Message::UpdateFailed);
         return false;
     }
     out.AppendShownText(ReadBackText(ReadBackSeconds(code.firmware), out.Language()));
     if (!loader.VerifyFirmware(code.firmware)) {
-        out.AppendMessage(kMsgUpdateFailed);
+        out.AppendMessage(Message::UpdateFailed);
         return false;
     }
     loader.StartFirmware();
-    out.AppendMessage(kMsgUpdated);
+    out.AppendMessage(Message::UpdateDone);
     return true;
 }
 
@@ -312,7 +304,7 @@ UpdateOutcome Update(OperationContext& ctx, const std::string& portPath) {
         return outcome;
     }
 
-    if (const auto stop = StartConfirmedOperation(ctx, kMsgConfirmUpdate)) {
+    if (const auto stop = StartConfirmedOperation(ctx, Message::ConfirmUpdate)) {
         outcome.result = *stop;
         return outcome;
     }
@@ -323,18 +315,18 @@ UpdateOutcome Update(OperationContext& ctx, const std::string& portPath) {
     const bool inLoader = ctx.link.GetVersion(versionReply) != link::kLinkOk;
     if (inLoader && !LoaderAnswers(ctx, portPath)) {
         ctx.link.OpenPortPath(portPath, kNormalBaud);  // as it was, for a box that recovers
-        out.AppendMessage(kMsgConnectFailed);
+        out.AppendMessage(Message::ConnectFailed);
         return outcome;
     }
     if (inLoader) out.AppendShownText(LoaderOnlyText(out.Language(), true));
     // No firmware at all counts as older than the carried one.
     switch (inLoader ? FirmwareVerdict::Older : JudgeVersionReply(versionReply)) {
         case FirmwareVerdict::Foreign:
-            out.AppendMessage(kMsgForeignFirmware);
+            out.AppendMessage(Message::UpdateFirmwareIllegal);
             return outcome;
         case FirmwareVerdict::Current:
         case FirmwareVerdict::Newer:
-            out.AppendMessage(kMsgUpToDate);
+            out.AppendMessage(Message::UpdateUpToDate);
             outcome.result = Result::UpToDate;
             return outcome;
         case FirmwareVerdict::Older:
@@ -342,10 +334,10 @@ UpdateOutcome Update(OperationContext& ctx, const std::string& portPath) {
     }
 
     if (!inLoader && ctx.link.EnterLoader() != link::kLinkOk) {
-        out.AppendMessage(kMsgConnectFailed);
+        out.AppendMessage(Message::ConnectFailed);
         return outcome;
     }
-    out.AppendMessage(kMsgStartUpdate);
+    out.AppendMessage(Message::UpdateStart);
     {
         BusyScope busy(out);
         if (!RunLoaderSession(ctx, *code, portPath)) return outcome;

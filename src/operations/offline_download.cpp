@@ -18,12 +18,6 @@
 namespace kx::ops {
 namespace {
 
-constexpr int kMsgVerifyFailed = 26;
-constexpr int kMsgDownloadFailed = 45;
-constexpr int kMsgStartDownload = 46;
-constexpr int kMsgVerifying = 47;
-constexpr int kMsgDownloaded = 48;
-constexpr int kMsgConfirmDownload = 55;
 
 std::size_t ChunkSize(std::size_t offset, std::size_t total) {
     return std::min(kStoreChunk, total - offset);
@@ -35,24 +29,24 @@ bool FillStore(OperationContext& ctx, const OfflineSetupRecord& record,
     Output& out = ctx.out;
     BusyScope busy(out);
     if (ctx.link.OfflineSetup(record) != link::kLinkOk) {
-        out.AppendMessage(kMsgDownloadFailed);
+        out.AppendMessage(Message::DownloadFailed);
         return false;
     }
 
     const std::size_t total = packed.size();
     out.SetProgressRange(static_cast<std::uint32_t>(total));
-    out.AppendMessage(kMsgStartDownload);
+    out.AppendMessage(Message::DownloadStart);
     for (std::size_t offset = 0; offset < total; offset += kStoreChunk) {
         out.SetProgressPos(static_cast<std::uint32_t>(offset));
         const std::size_t n = ChunkSize(offset, total);
         if (ctx.link.StoreWrite(static_cast<std::uint32_t>(offset), packed.subspan(offset, n)) !=
             link::kLinkOk) {
-            out.AppendMessage(kMsgDownloadFailed);
+            out.AppendMessage(Message::DownloadFailed);
             return false;
         }
     }
 
-    out.AppendMessage(kMsgVerifying);
+    out.AppendMessage(Message::DownloadVerifying);
     std::array<std::uint8_t, kStoreChunk + 6> reply{};
     for (std::size_t offset = 0; offset < total; offset += kStoreChunk) {
         const std::size_t n = ChunkSize(offset, total);
@@ -62,12 +56,12 @@ bool FillStore(OperationContext& ctx, const OfflineSetupRecord& record,
         const auto chunk = packed.subspan(offset, n);
         if (!read ||
             !std::equal(chunk.begin(), chunk.end(), reply.begin() + link::kDataReplyHead)) {
-            out.AppendMessage(kMsgVerifyFailed);
+            out.AppendMessage(Message::VerifyFailed);
             return false;
         }
         out.SetProgressPos(static_cast<std::uint32_t>(std::min(offset + kStoreChunk, total)));
     }
-    out.AppendMessage(kMsgDownloaded);
+    out.AppendMessage(Message::DownloadDone);
     return true;
 }
 
@@ -75,7 +69,7 @@ Result Download(OperationContext& ctx, const OperationInputs& in) {
     Output& out = ctx.out;
     const std::uint32_t startTick = ctx.clock.NowMs();
 
-    if (const auto stop = StartConfirmedOperation(ctx, kMsgConfirmDownload)) return *stop;
+    if (const auto stop = StartConfirmedOperation(ctx, Message::ConfirmDownload)) return *stop;
 
     // The setup record counts blocks in one byte: refuse before anything reaches the box.
     const devices::DeviceRecord& device = devices::DeviceAt(in.deviceRow);
@@ -90,10 +84,9 @@ Result Download(OperationContext& ctx, const OperationInputs& in) {
 
     const std::uint16_t options = DownloadTargetOptions(in);
     if (in.useProductInfo) {
-        const int message =
-            CheckInfoAddressField(ctx.image, in.infoAddressText, (options & kOptInfoAt1800) != 0);
-        if (message != 0) {
-            out.AppendMessage(message);
+        if (const auto refusal = CheckInfoAddressField(ctx.image, in.infoAddressText,
+                                                       (options & kOptInfoAt1800) != 0)) {
+            out.AppendMessage(*refusal);
             return Result::Failed;
         }
     }

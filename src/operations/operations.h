@@ -19,7 +19,7 @@ enum class Result : std::uint8_t {
     Failed,          // stopped after saying why
     Cancelled,       // a confirmation was answered No; nothing was sent
     ConnectionLost,  // the port is gone (before or during): go to the searching state
-    UpToDate,        // nothing to do: the box's firmware needs no update (message 50)
+    UpToDate,        // nothing to do: the box's firmware needs no update (UpdateUpToDate)
 };
 
 // --- discovery -----------------------------------------------------------------------
@@ -33,10 +33,10 @@ struct DiscoveryOutcome {
 };
 // Tries COM1..COM8 in turn; the first port whose box answers GET_VERSION stays open. If
 // none does, the ports that opened are asked for the box's loader at 9600 (loaderOnly;
-// the port stays open at 115200). Shows message 10, the loader line, or message 9
+// the port stays open at 115200). Shows Connected, the loader line, or ConnectFailed
 // (followed by any hints).
 DiscoveryOutcome FindProgrammer(OperationContext& ctx);
-// True when the open port is still usable; otherwise shows message 9 and returns false
+// True when the open port is still usable; otherwise shows ConnectFailed and returns false
 // (the caller returns to its searching state).
 bool CheckConnection(OperationContext& ctx);
 

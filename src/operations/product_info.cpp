@@ -10,10 +10,6 @@
 namespace kx::ops {
 namespace {
 
-constexpr int kMsgInfoRange1000 = 3;
-constexpr int kMsgInfoOdd = 4;
-constexpr int kMsgInfoRange1800 = 57;
-constexpr int kMsgInfoOccupied = 58;
 
 // Last addresses at which the 24-byte record still ends inside the information memory.
 constexpr std::uint32_t kInfoLow1000 = 0x1000;
@@ -103,21 +99,21 @@ std::uint32_t HexFieldValue(std::string_view text) {
     return static_cast<std::uint32_t>(value);
 }
 
-int CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address, bool infoAt1800) {
+std::optional<Message> CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address, bool infoAt1800) {
     // The loaded code must leave the record's place empty, whatever the address.
-    if (!image.IsBlockEmpty(address, kProductInfoSize)) return kMsgInfoOccupied;
+    if (!image.IsBlockEmpty(address, kProductInfoSize)) return Message::InfoOccupied;
     if (infoAt1800) {
-        if (address < kInfoLow1800 || address > kInfoHigh1800) return kMsgInfoRange1800;
+        if (address < kInfoLow1800 || address > kInfoHigh1800) return Message::InfoAddressOutside1800;
     } else if (address < kInfoLow1000 || address > kInfoHigh1000) {
-        return kMsgInfoRange1000;
+        return Message::InfoAddressOutside1000;
     }
-    if ((address & 1u) != 0) return kMsgInfoOdd;
-    return 0;
+    if ((address & 1u) != 0) return Message::InfoAddressOdd;
+    return std::nullopt;
 }
 
-int CheckInfoAddressField(const image::CodeImage& image, std::string_view text, bool infoAt1800) {
+std::optional<Message> CheckInfoAddressField(const image::CodeImage& image, std::string_view text, bool infoAt1800) {
     const std::optional<std::uint16_t> address = settings::InfoAddressFromText(text);
-    if (!address) return infoAt1800 ? kMsgInfoRange1800 : kMsgInfoRange1000;
+    if (!address) return infoAt1800 ? Message::InfoAddressOutside1800 : Message::InfoAddressOutside1000;
     return CheckProductInfoAddress(image, *address, infoAt1800);
 }
 

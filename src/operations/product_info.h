@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "image/code_image.h"
+#include "messages/message_catalogue.h"
 
 namespace kx::ops {
 
@@ -39,11 +40,12 @@ std::string ProductNameBytes(std::string_view nameUtf8);
 // True when the whole name converts to GBK and fits the 19 bytes unchanged.
 bool ProductNameFits(std::string_view nameUtf8);
 
-// Messages 58, 57, 3, 4 in that order; 0 when the address passes.
-int CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address, bool infoAt1800);
+// InfoOccupied, the range for the chosen segment, InfoAddressOdd, in that order; none when
+// the address passes.
+std::optional<Message> CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address, bool infoAt1800);
 // The same for the field text, which the run and the download check before the target is
-// touched: a text that is no 16-bit address cannot lie in the information memory (57 or 3).
-int CheckInfoAddressField(const image::CodeImage& image, std::string_view text, bool infoAt1800);
+// touched: a text that is no 16-bit address cannot lie in the information memory.
+std::optional<Message> CheckInfoAddressField(const image::CodeImage& image, std::string_view text, bool infoAt1800);
 
 // 1..60000 as typed, 0 → 0xFFFF (no limit), above 60000 → 60000.
 std::uint16_t CountLimitValue(std::string_view digits);

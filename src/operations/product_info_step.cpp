@@ -10,16 +10,6 @@
 #include "settings/settings_text.h"
 
 namespace kx::ops {
-namespace {
-
-constexpr int kMsgProgramFailed = 23;
-constexpr int kMsgInfoProtected = 28;
-constexpr int kMsgInfoWriteFailed = 29;
-constexpr int kMsgInfoVerifyFailed = 30;
-constexpr int kMsgInfoDone = 31;
-
-}  // namespace
-
 bool CountsSerials(const OperationInputs& in) {
     return in.autoIncrement && in.useProductInfo;
 }
@@ -39,9 +29,8 @@ bool TakeSerial(RunState& run) {
 
 bool CheckProductInfo(RunState& run) {
     const bool at1800 = (run.options & kOptInfoAt1800) != 0;
-    const int msg = CheckInfoAddressField(run.ctx.image, run.in.infoAddressText, at1800);
-    if (msg != 0) {
-        run.ctx.out.AppendMessage(msg);
+    if (const auto refusal = CheckInfoAddressField(run.ctx.image, run.in.infoAddressText, at1800)) {
+        run.ctx.out.AppendMessage(*refusal);
         return false;
     }
     return true;
@@ -51,7 +40,7 @@ bool WriteProductInfo(RunState& run) {
     auto& out = run.ctx.out;
     auto& link = run.ctx.link;
     if (run.in.protectInfo) {
-        out.AppendMessage(kMsgInfoProtected);
+        out.AppendMessage(Message::InfoFlashProtected);
         return true;
     }
     // The advanced counter is on disk before the chip can hold the number.
@@ -59,7 +48,7 @@ bool WriteProductInfo(RunState& run) {
     if (IsWideDevice(run.options)) {
         run.lastOffset = 0;
         if (link.SetMemOffset(0) != link::kLinkOk) {
-            out.AppendMessage(kMsgProgramFailed);
+            out.AppendMessage(Message::ProgramFailed);
             return false;
         }
     }
@@ -69,7 +58,7 @@ bool WriteProductInfo(RunState& run) {
     // From here the chip may hold the number, whatever the box answers.
     run.serialUsed = true;
     if (link.RxDataBlock(address, record) != link::kLinkOk) {
-        out.AppendMessage(kMsgInfoWriteFailed);
+        out.AppendMessage(Message::InfoWriteFailed);
         return false;
     }
     if (run.in.verify) {
@@ -78,11 +67,11 @@ bool WriteProductInfo(RunState& run) {
                                            reply) == link::kLinkOk;
         if (!read ||
             !std::equal(record.begin(), record.end(), reply.begin() + link::kDataReplyHead)) {
-            out.AppendMessage(kMsgInfoVerifyFailed);
+            out.AppendMessage(Message::InfoVerifyFailed);
             return false;
         }
     }
-    out.AppendMessage(kMsgInfoDone);
+    out.AppendMessage(Message::InfoDone);
     return true;
 }
 

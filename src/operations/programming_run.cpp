@@ -16,23 +16,6 @@
 namespace kx::ops {
 namespace {
 
-constexpr int kMsgConnectFailed = 9;
-constexpr int kMsgConnected = 10;
-constexpr int kMsgFused = 13;
-constexpr int kMsgModeSbw = 16;
-constexpr int kMsgModeJtag = 17;
-constexpr int kMsgModeBsl = 18;
-constexpr int kMsgEraseFailed = 19;
-constexpr int kMsgEraseDone = 20;
-constexpr int kMsgProgramStart = 22;
-constexpr int kMsgProgramFailed = 23;
-constexpr int kMsgProgramDone = 24;
-constexpr int kMsgVerifyStart = 25;
-constexpr int kMsgVerifyFailed = 26;
-constexpr int kMsgVerifyDone = 27;
-constexpr int kMsgFuseFailed = 32;
-constexpr int kMsgFuseDone = 33;
-constexpr int kMsgTargetRunning = 34;
 
 constexpr std::uint32_t kSettleAfterConnectMs = 100;
 constexpr std::uint16_t kMainEraseAddress = 0xFF00;
@@ -142,7 +125,7 @@ RunOutcome ProgrammingRun::Steps() {
     if (in_.runAfter) {
         // The box never answers TARGET_RUN, so there is nothing to judge.
         (void)ctx_.link.TargetRun();
-        Out().AppendMessage(kMsgTargetRunning);
+        Out().AppendMessage(Message::TargetRunning);
     }
     if (CountsSerials(in_) && !state_.serialUsed) {
         // The information flash is protected, so no record went out; the counter still
@@ -160,10 +143,10 @@ bool ProgrammingRun::ConnectTarget() {
     link::TargetReply reply;
     const auto password = image::PasswordBytes(ctx_.words.bslPassword);
     if (!IsOk(ctx_.link.TargetConnect(state_.options, password, reply))) {
-        Out().AppendMessage(kMsgConnectFailed);
+        Out().AppendMessage(Message::ConnectFailed);
         return false;
     }
-    Out().AppendMessage(kMsgConnected);
+    Out().AppendMessage(Message::Connected);
     // The box needs a moment with the target before the next command.
     ctx_.clock.SleepMs(kSettleAfterConnectMs);
     outcome_.targetStatus = reply.status;
@@ -173,18 +156,18 @@ bool ProgrammingRun::ConnectTarget() {
 
 bool ProgrammingRun::CheckTarget() {
     if (!AcceptTarget(Out(), outcome_.targetStatus, outcome_.targetChipId, device_,
-                      Mode() != ProgrammingMode::Bsl, kMsgFused)) {
+                      Mode() != ProgrammingMode::Bsl, Message::TargetFused)) {
         return false;
     }
     switch (Mode()) {
         case ProgrammingMode::Sbw:
-            Out().AppendMessage(kMsgModeSbw);
+            Out().AppendMessage(Message::ModeSbw);
             break;
         case ProgrammingMode::Jtag:
-            Out().AppendMessage(kMsgModeJtag);
+            Out().AppendMessage(Message::ModeJtag);
             break;
         case ProgrammingMode::Bsl:
-            Out().AppendMessage(kMsgModeBsl);
+            Out().AppendMessage(Message::ModeBsl);
             break;
     }
     return true;
@@ -205,10 +188,10 @@ bool ProgrammingRun::Erase() {
         status = ctx_.link.MassErase();
     }
     if (!IsOk(status)) {
-        Out().AppendMessage(kMsgEraseFailed);
+        Out().AppendMessage(Message::EraseFailed);
         return false;
     }
-    Out().AppendMessage(kMsgEraseDone);
+    Out().AppendMessage(Message::EraseDone);
     return true;
 }
 
@@ -224,39 +207,39 @@ bool ProgrammingRun::Program(const std::vector<RunBlock>& blocks) {
     BusyScope busy(Out());
     Out().SetProgressRange(ctx_.image.CountUsedBlocks(imageEnd_));
     Out().SetProgressPos(0);
-    Out().AppendMessage(kMsgProgramStart);
+    Out().AppendMessage(Message::ProgramStart);
     const std::uint8_t* bytes = ctx_.image.Data();
     for (const RunBlock& block : blocks) {
         const bool sent = SendOffsetFor(block.address) &&
                           IsOk(ctx_.link.RxDataBlock(static_cast<std::uint16_t>(block.address),
                                                      {bytes + block.address, block.length}));
         if (!sent) {
-            Out().AppendMessage(kMsgProgramFailed);
+            Out().AppendMessage(Message::ProgramFailed);
             return false;
         }
         Out().SetProgressPos(block.progress);
     }
-    Out().AppendMessage(kMsgProgramDone);
+    Out().AppendMessage(Message::ProgramDone);
     return true;
 }
 
 bool ProgrammingRun::Verify(const std::vector<RunBlock>& blocks) {
     BusyScope busy(Out());
-    Out().AppendMessage(kMsgVerifyStart);
+    Out().AppendMessage(Message::VerifyStart);
     if (!in_.program) Out().SetProgressRange(ctx_.image.CountUsedBlocks(imageEnd_));
     Out().SetProgressPos(0);
     const std::uint8_t* bytes = ctx_.image.Data();
     std::array<std::uint8_t, kMaxRunBlock + 6> reply{};
     for (const RunBlock& block : blocks) {
         if (!SendOffsetFor(block.address)) {
-            Out().AppendMessage(kMsgProgramFailed);
+            Out().AppendMessage(Message::ProgramFailed);
             return false;
         }
         const bool read = IsOk(ctx_.link.TxDataBlock(static_cast<std::uint16_t>(block.address),
                                                      static_cast<std::uint8_t>(block.length),
                                                      {reply.data(), block.length + 6}));
         if (!read) {
-            Out().AppendMessage(kMsgVerifyFailed);
+            Out().AppendMessage(Message::VerifyFailed);
             return false;
         }
         const std::uint8_t* got = reply.data() + link::kDataReplyHead;
@@ -269,23 +252,23 @@ bool ProgrammingRun::Verify(const std::vector<RunBlock>& blocks) {
             }
         }
         if (differ != 0) {
-            Out().AppendMessage(kMsgVerifyFailed);
+            Out().AppendMessage(Message::VerifyFailed);
             Out().AppendShownText(DifferenceLine(Out().Language(), block.address + first,
                                                  bytes[block.address + first], got[first], differ));
             return false;
         }
         Out().SetProgressPos(block.progress);
     }
-    Out().AppendMessage(kMsgVerifyDone);
+    Out().AppendMessage(Message::VerifyDone);
     return true;
 }
 
 bool ProgrammingRun::BurnFuse() {
     if (!IsOk(ctx_.link.BurnFuse())) {
-        Out().AppendMessage(kMsgFuseFailed);
+        Out().AppendMessage(Message::FuseFailed);
         return false;
     }
-    Out().AppendMessage(kMsgFuseDone);
+    Out().AppendMessage(Message::FuseDone);
     return true;
 }
 

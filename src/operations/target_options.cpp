@@ -6,9 +6,6 @@
 namespace kx::ops {
 namespace {
 
-constexpr int kMsgNoTarget = 11;
-constexpr int kMsgPasswordRefused = 12;
-constexpr int kMsgInvalidChip = 14;
 
 std::uint16_t ModeBits(ProgrammingMode mode) {
     switch (mode) {
@@ -67,19 +64,19 @@ std::uint16_t DownloadTargetOptions(const OperationInputs& in) {
 }
 
 bool AcceptTarget(Output& out, std::uint16_t status, std::uint16_t chipId,
-                  const devices::DeviceRecord& device, bool jtagChecks, int fusedMessage) {
-    int refusal = 0;
+                  const devices::DeviceRecord& device, bool jtagChecks, Message fusedMessage) {
+    std::optional<Message> refusal;
     if (status == link::kTargetNone) {
-        refusal = kMsgNoTarget;
+        refusal = Message::TargetNotFound;
     } else if (status == link::kTargetPasswordRefused) {
-        refusal = kMsgPasswordRefused;
+        refusal = Message::PasswordRefused;
     } else if (jtagChecks && status == link::kTargetFused) {
         refusal = fusedMessage;
     } else if (jtagChecks && chipId == 0) {
-        refusal = kMsgInvalidChip;
+        refusal = Message::TargetInvalid;
     }
-    if (refusal != 0) {
-        out.AppendMessage(refusal);
+    if (refusal) {
+        out.AppendMessage(*refusal);
         return false;
     }
     devices::ShowTargetChip(out, chipId);

@@ -32,12 +32,12 @@ std::uint16_t ReadTargetOptions(const OperationInputs& in);
 // Options stored for offline programming: protect alone sets 0x0004, product info 0x0080.
 std::uint16_t DownloadTargetOptions(const OperationInputs& in);
 
-// Shows why the chip cannot be worked on and returns false: no target (11), password
-// refused (12), a blown fuse (`fusedMessage`, the caller's wording) or no chip id (14); the
+// Shows why the chip cannot be worked on and returns false: no target, a password
+// refused, a blown fuse (`fusedMessage`, the caller's wording) or no chip id; the
 // last two only when `jtagChecks`, since fuse and id mean something only over JTAG/SBW.
 // Otherwise shows the chip and whether it matches `device`, and returns true.
 bool AcceptTarget(Output& out, std::uint16_t status, std::uint16_t chipId,
-                  const devices::DeviceRecord& device, bool jtagChecks, int fusedMessage);
+                  const devices::DeviceRecord& device, bool jtagChecks, Message fusedMessage);
 
 // The device needs SET_MEM_OFFSET before 16-bit-address commands.
 inline bool IsWideDevice(std::uint16_t options) {

@@ -17,15 +17,6 @@
 namespace kx::ops {
 namespace {
 
-constexpr int kMsgConnectFailed = 9;
-constexpr int kMsgConnected = 10;
-constexpr int kMsgOddAddress = 36;
-constexpr int kMsgOddLength = 37;
-constexpr int kMsgOverflow = 38;
-constexpr int kMsgFused = 39;
-constexpr int kMsgStartReading = 40;
-constexpr int kMsgReadFailed = 41;
-constexpr int kMsgReadDone = 42;
 
 constexpr std::uint32_t kReadBlock = 128;
 // Replies asked for one block before the read gives up on it.
@@ -140,17 +131,17 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
     if (!in.readByDevice) {
         start = HexFieldValue(in.readAddressText);
         if ((start & 1U) != 0) {
-            out.AppendMessage(kMsgOddAddress);
+            out.AppendMessage(Message::ReadAddressOdd);
             return outcome;
         }
         length = HexFieldValue(in.readLengthText);
         if ((length & 1U) != 0) {
-            out.AppendMessage(kMsgOddLength);
+            out.AppendMessage(Message::ReadLengthOdd);
             return outcome;
         }
         // Summed in 64 bits so that a huge length cannot wrap below ImageEnd.
         if (std::uint64_t{start} + length > devices::ImageEnd(device)) {
-            out.AppendMessage(kMsgOverflow);
+            out.AppendMessage(Message::ReadOverflow);
             return outcome;
         }
     }
@@ -159,15 +150,15 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
     const auto password = image::PasswordBytes(ctx.words.bslPassword);
     link::TargetReply reply;
     if (ctx.link.TargetConnect(options, password, reply) != link::kLinkOk) {
-        out.AppendMessage(kMsgConnectFailed);
+        out.AppendMessage(Message::ConnectFailed);
         return outcome;
     }
-    out.AppendText(MessageText(kMsgConnected, out.Language()));
+    out.AppendText(MessageText(Message::Connected, out.Language()));
     outcome.targetStatus = reply.status;
     outcome.targetChipId = reply.chipId;
     // The read checks the fuse and the chip id in every mode.
-    if (!AcceptTarget(out, reply.status, reply.chipId, device, true, kMsgFused)) return outcome;
-    out.AppendMessage(kMsgStartReading);
+    if (!AcceptTarget(out, reply.status, reply.chipId, device, true, Message::ReadTargetFused)) return outcome;
+    out.AppendMessage(Message::ReadStart);
 
     // Heap, not stack: the image is 279 KiB.
     const auto fresh = std::make_unique<image::CodeImage>();
@@ -178,7 +169,7 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
         if (const auto at = reader.Unconfirmed()) {
             out.AppendText(UnconfirmedLine(out.Language(), *at));
         }
-        out.AppendMessage(kMsgReadFailed);
+        out.AppendMessage(Message::ReadFailed);
         return outcome;
     };
 
@@ -209,7 +200,7 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
     outcome.result = Result::Succeeded;
     outcome.blocks = reader.Blocks();
     outcome.rereads = reader.Rereads();
-    out.AppendMessage(kMsgReadDone);
+    out.AppendMessage(Message::ReadDone);
     out.AppendText(BlockCountLine(out.Language(), outcome.blocks, outcome.rereads));
     out.AppendElapsedTime(startTick);
     out.CompletionBeep();

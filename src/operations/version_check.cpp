@@ -32,26 +32,22 @@ FirmwareVerdict JudgeIdentificationText(std::string_view identification) {
     return JudgeIdentification(bytes);
 }
 
-int VersionRefusal(FirmwareVerdict verdict) {
-    constexpr int kMsgForeignFirmware = 7;
-    constexpr int kMsgFirmwareTooOld = 8;
-    constexpr int kMsgSoftwareTooOld = 60;
-    if (verdict == FirmwareVerdict::Foreign) return kMsgForeignFirmware;
-    if (verdict == FirmwareVerdict::Older) return kMsgFirmwareTooOld;
-    if (verdict == FirmwareVerdict::Newer) return kMsgSoftwareTooOld;
-    return 0;
+std::optional<Message> VersionRefusal(FirmwareVerdict verdict) {
+    if (verdict == FirmwareVerdict::Foreign) return Message::FirmwareVersionIllegal;
+    if (verdict == FirmwareVerdict::Older) return Message::FirmwareTooOld;
+    if (verdict == FirmwareVerdict::Newer) return Message::SoftwareTooOld;
+    return std::nullopt;
 }
 
 bool FirmwareAccepted(OperationContext& ctx) {
-    constexpr int kMsgVersionReadFailed = 6;
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
     if (ctx.link.GetVersion(reply) != link::kLinkOk) {
-        ctx.out.AppendMessage(kMsgVersionReadFailed);
+        ctx.out.AppendMessage(Message::VersionReadFailed);
         return false;
     }
-    const int refusal = VersionRefusal(JudgeVersionReply(reply));
-    if (refusal != 0) ctx.out.AppendMessage(refusal);
-    return refusal == 0;
+    const std::optional<Message> refusal = VersionRefusal(JudgeVersionReply(reply));
+    if (refusal) ctx.out.AppendMessage(*refusal);
+    return !refusal;
 }
 
 }  // namespace kx::ops

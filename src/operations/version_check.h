@@ -5,11 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
 #include "common/identification.h"
 #include "link/link_types.h"
+#include "messages/message_catalogue.h"
 
 namespace kx::ops {
 
@@ -30,13 +32,13 @@ FirmwareVerdict JudgeVersionReply(std::span<const std::uint8_t, link::kVersionRe
 // A text form (e.g. from a log or a test); shorter texts compare as if NUL-padded.
 FirmwareVerdict JudgeIdentificationText(std::string_view identification);
 
-// The message that turns a box away: 7 foreign, 8 older (the box needs a firmware update),
-// 60 newer (this program needs an update); 0 for Current.
-int VersionRefusal(FirmwareVerdict verdict);
+// The message that turns a box away: a foreign firmware, an older one (the box needs a
+// firmware update) or a newer one (this program needs an update); none for Current.
+std::optional<Message> VersionRefusal(FirmwareVerdict verdict);
 
 struct OperationContext;
-// Before a run or a download: asks the box for its identification and shows 6 when it does
-// not answer, else the refusal. True when the box runs the firmware this program speaks.
+// Before a run or a download: asks the box for its identification and shows
+// VersionReadFailed when it does not answer, else the refusal. True when the box runs the firmware this program speaks.
 bool FirmwareAccepted(OperationContext& ctx);
 
 }  // namespace kx::ops

@@ -5,7 +5,6 @@
 namespace kx::ops {
 namespace {
 
-constexpr int kMsgOpenFailed = 5;
 // Fixed texts of this test, the same in both languages.
 constexpr std::string_view kTestOk = "Test OK!\r\n";
 constexpr std::string_view kTestFailed = "Test Failed!\r\n";
@@ -15,7 +14,7 @@ constexpr std::string_view kTestFailed = "Test Failed!\r\n";
 Result VppTest(OperationContext& ctx) {
     if (!ctx.link.IsOpen()) {
         // Keep what the pane held: the user may still need it.
-        ctx.out.AppendMessage(kMsgOpenFailed);
+        ctx.out.AppendMessage(Message::ProgrammerOpenFailed);
         return Result::Failed;
     }
     ctx.out.ClearOutput();

@@ -135,7 +135,7 @@ inline void SaveScreenshot(QWidget& window, const char* fileName) {
 
 // Message n as the pane shows it.
 inline QString Msg(int n, UiLanguage language = UiLanguage::English) {
-    return ViewText(MessageText(n, language));
+    return ViewText(MessageText(static_cast<Message>(n), language));
 }
 
 }  // namespace kx::app::testing

@@ -50,15 +50,15 @@ TEST(TerminalOutput, PaneProgressQuestionsAndLastLine) {
     ManualClock clock;
     TerminalOutput::Streams streams{pane, status, answers, true, true, false};
     TerminalOutput out(UiLanguage::English, clock, streams, false);
-    out.AppendMessage(22);
+    out.AppendMessage(Message::ProgramStart);
     out.SetProgressRange(10);
     out.SetProgressPos(5);
-    out.AppendMessage(24);
+    out.AppendMessage(Message::ProgramDone);
     out.AppendText("pending");
     out.Note("own line");
-    EXPECT_TRUE(out.ConfirmMessage(54));   // "y"
-    EXPECT_FALSE(out.ConfirmMessage(55));  // empty answer: No
-    EXPECT_FALSE(out.ConfirmMessage(56));  // end of input: No
+    EXPECT_TRUE(out.ConfirmMessage(Message::ConfirmFuse));   // "y"
+    EXPECT_FALSE(out.ConfirmMessage(Message::ConfirmDownload));  // empty answer: No
+    EXPECT_FALSE(out.ConfirmMessage(Message::ConfirmUpdate));  // end of input: No
     out.Finish();
     EXPECT_EQ(out.LastPaneLine(), "pending");
     EXPECT_EQ(Contents(pane), "Start programming...\nProgramming successful!\nown line\n");
@@ -68,14 +68,14 @@ TEST(TerminalOutput, PaneProgressQuestionsAndLastLine) {
     EXPECT_NE(st.find("Are you sure to burn the fuse? [y/N] "), std::string::npos);
 
     // --yes answers OK; without a terminal to ask the answer is Cancel.
-    EXPECT_TRUE(TerminalOutput(UiLanguage::English, clock, streams, true).ConfirmMessage(56));
+    EXPECT_TRUE(TerminalOutput(UiLanguage::English, clock, streams, true).ConfirmMessage(Message::ConfirmUpdate));
     streams.canAsk = false;
-    EXPECT_FALSE(TerminalOutput(UiLanguage::English, clock, streams, false).ConfirmMessage(55));
+    EXPECT_FALSE(TerminalOutput(UiLanguage::English, clock, streams, false).ConfirmMessage(Message::ConfirmDownload));
     EXPECT_NE(Contents(status).find("Pass --yes"), std::string::npos);
     // The closing line's reason: whichever came last, a warning or the pane.
     out.Warn("first\nnot saved\n");
     EXPECT_EQ(out.LastReportLine(), "not saved");
-    out.ShowMessage(23);
+    out.ShowMessage(Message::ProgramFailed);
     EXPECT_EQ(out.LastReportLine(), "Failed in programming!");
     for (std::FILE* f : {pane, status, answers}) std::fclose(f);
     EXPECT_EQ(EscapeForTerminal("V1\x1b[2J\\\x7f\xe4"), "V1\\x1B[2J\\x5C\\x7F\\xE4");

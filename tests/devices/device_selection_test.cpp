@@ -65,7 +65,7 @@ TEST(TargetChipReport, FamilyOrHexAndMismatchShownByTheNextMessage) {
     ShowTargetChip(out, 0xF149);
     EXPECT_FALSE(CheckDeviceMatch(out, DeviceAt(0), 0xF149));
     EXPECT_EQ(out.RefreshCount(), 0);
-    out.AppendMessage(17);
+    out.AppendMessage(Message::ModeJtag);
     EXPECT_EQ(out.ShownText(),
               "Target chip:A200\r\nTarget chip:ABC\r\nTarget chip:F13x,F13x1,F14x,F14x1\r\n"
               "Warnning: The target device do not match the one you selected!\r\n"

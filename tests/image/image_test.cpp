@@ -159,7 +159,7 @@ TEST(TiTxtReader, RefusesWhatIsNotTiTxt) {
     for (const auto& [text, line] : cases) {
         const auto refusal = Refuse(text);
         EXPECT_EQ(refusal.problem, TiTxtProblem::Format) << text;
-        EXPECT_EQ(refusal.message, 2) << text;
+        EXPECT_EQ(refusal.message, Message::FileFormatMismatch) << text;
         EXPECT_EQ(refusal.line, line) << text;
     }
 }

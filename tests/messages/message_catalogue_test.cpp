@@ -48,14 +48,13 @@ TEST(MessageCatalogue, EveryTextInBothLanguagesMatchesTheMessageList) {
             if (const auto at = expected.find("{address}"); at != std::string::npos) {
                 expected.replace(at, 9, kDownloadAddress);
             }
-            EXPECT_EQ(MessageText(n, lang), expected)
+            EXPECT_EQ(MessageText(static_cast<Message>(n), lang), expected)
                 << "message " << n << (lang == UiLanguage::Chinese ? " (Chinese)" : " (English)");
         }
         ++count;
     }
     EXPECT_EQ(count, kMessageCount);
-    EXPECT_TRUE(MessageText(-1, UiLanguage::English).empty());
-    EXPECT_TRUE(MessageText(kMessageCount, UiLanguage::Chinese).empty());
+    EXPECT_TRUE(MessageText(static_cast<Message>(kMessageCount), UiLanguage::Chinese).empty());
 }
 
 TEST(UiLanguageChoice, OnlyMainlandChineseIsChinese) {

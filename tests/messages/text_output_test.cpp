@@ -41,16 +41,16 @@ TEST(TextOutput, ElapsedTimeLine) {
 
 TEST(TextOutput, ShowReplacesAppendScrollsAppendTextWaits) {
     RecordingOutput out(UiLanguage::English);
-    out.AppendMessage(22);
-    out.ShowMessage(10);
-    out.AppendMessage(24);
+    out.AppendMessage(Message::ProgramStart);
+    out.ShowMessage(Message::Connected);
+    out.AppendMessage(Message::ProgramDone);
     out.ShowText("MSP430X");
     out.ClearOutput();
     // Message 61 has no line end in English, so appended text joins its line, and shows
     // only with the next message.
-    out.ShowMessage(61);
+    out.ShowMessage(Message::CountLimitHint);
     out.AppendText("C:\\code.txt");
-    out.AppendMessage(1);
+    out.AppendMessage(Message::CodeSize);
     out.AppendShownText("end");
     const std::string limit =
         "Limit times: 1-60000 is valid, or 0 means no limit, it will be fit to 60000 while "
@@ -71,14 +71,14 @@ TEST(TextOutput, BeepBusyConfirm) {
     { BusyScope busy(out); }
     EXPECT_EQ(out.events, (std::vector<std::string>{"beep", "busy", "idle"}));
 
-    EXPECT_FALSE(out.ConfirmMessage(54));  // no handler: Cancel
+    EXPECT_FALSE(out.ConfirmMessage(Message::ConfirmFuse));  // no handler: Cancel
     std::string asked;
-    out.SetConfirmHandler([&asked](int n, std::string_view text) {
-        asked += std::to_string(n) + " " + std::string(text) + "|";
-        return n == 55;
+    out.SetConfirmHandler([&asked](Message n, std::string_view text) {
+        asked += std::to_string(static_cast<int>(n)) + " " + std::string(text) + "|";
+        return n == Message::ConfirmDownload;
     });
-    EXPECT_TRUE(out.ConfirmMessage(55));
-    EXPECT_FALSE(out.ConfirmMessage(54));
+    EXPECT_TRUE(out.ConfirmMessage(Message::ConfirmDownload));
+    EXPECT_FALSE(out.ConfirmMessage(Message::ConfirmFuse));
     EXPECT_EQ(asked, "55 请先设置好离线操作选项!\r\n确认载入代码？|54 确定要烧熔丝？|");
 }
 

@@ -143,7 +143,7 @@ TEST(FirmwareUpdateTest, OnlyRealOrAllowedFirmwareIsWritten) {
     unsetenv("KX_ALLOW_STANDIN_FIRMWARE");
     Update b;
     int questions = 0;
-    b.out.SetConfirmHandler([&](int, std::string_view) { return ++questions > 0; });
+    b.out.SetConfirmHandler([&](Message, std::string_view) { return ++questions > 0; });
     const auto outcome = b.Run();
     setenv("KX_ALLOW_STANDIN_FIRMWARE", allowed.c_str(), 1);
     EXPECT_EQ(outcome.result, Result::Failed);

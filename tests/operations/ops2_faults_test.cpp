@@ -97,7 +97,7 @@ TEST(ConfirmedStartTest, BoxPulledDuringTheQuestionIsALostConnection) {
     for (const bool update : {false, true}) {
         Bench b;
         b.AddBox(13, 0, [](auto& c) { c.identification = "KX_VELDRAN V02.72A"; });
-        b.out.SetConfirmHandler([&b](int, std::string_view) {
+        b.out.SetConfirmHandler([&b](Message, std::string_view) {
             b.Box().Vanish(0);
             return true;
         });

@@ -8,7 +8,7 @@ namespace kx::ops::testing {
 
 Bench::Bench(UiLanguage language) : out(language, clock) {
     out.SetBeepOn(true);
-    out.SetConfirmHandler([](int, std::string_view) { return true; });
+    out.SetConfirmHandler([](Message, std::string_view) { return true; });
 }
 
 sim::Box& Bench::AddBox(int row, unsigned index, const std::function<void(sim::BoxConfig&)>& edit) {
@@ -46,7 +46,7 @@ std::string Bench::Walk() {
 }
 
 std::string Msg(int n, UiLanguage language) {
-    return std::string(MessageText(n, language));
+    return std::string(MessageText(static_cast<Message>(n), language));
 }
 
 void FillImage(image::CodeImage& image, std::uint32_t from, std::uint32_t to) {

@@ -213,8 +213,10 @@ TEST(ProductInfo, AddressChecksOccupiedThenRangeThenEven) {
         {0x10E8, false, 0},  {0x10EA, false, 3}, {0x0FFE, false, 3}, {0x10E7, false, 4},
         {0x1000, true, 57},  {0x19E8, true, 0},  {0x19EA, true, 57}, {0xF000, false, 58},
         {0xF001, false, 58}, {0xF018, false, 3}};
-    for (auto [address, at1800, msg] : cases)
-        EXPECT_EQ(CheckProductInfoAddress(img, address, at1800), msg) << address;
+    for (auto [address, at1800, msg] : cases) {
+        const auto refusal = CheckProductInfoAddress(img, address, at1800);
+        EXPECT_EQ(refusal ? static_cast<int>(*refusal) : 0, msg) << address;
+    }
 }
 
 }  // namespace
