@@ -12,7 +12,6 @@
 namespace kx::app {
 namespace {
 
-
 devices::RadioChoice RadioState(const QRadioButton& radio) {
     return {.enabled = radio.isEnabled(), .selected = radio.isChecked()};
 }

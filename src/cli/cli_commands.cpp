@@ -336,7 +336,8 @@ int Session::Download() {
 }
 
 int Session::Update() {
-    // Signals are held while the box is in its loader, from UpdateStart to UpdateFailed or UpdateDone.
+    // Signals are held while the box is in its loader, from UpdateStart to UpdateFailed or
+    // UpdateDone.
     UpdateHold hold(language_, kExitFailed);
     output_.SetWatch(
         {[&hold](bool busy) { hold.Busy(busy); },

@@ -15,42 +15,42 @@ namespace kx {
 
 class TextOutput : public Output {
 public:
-    // Answers a question (the message and its text); true means OK.
-    using ConfirmHandler = std::function<bool(Message message, std::string_view text)>;
+  // Answers a question (the message and its text); true means OK.
+  using ConfirmHandler = std::function<bool(Message message, std::string_view text)>;
 
-    explicit TextOutput(UiLanguage language = UiLanguage::English, Clock& clock = SystemClock());
+  explicit TextOutput(UiLanguage language = UiLanguage::English, Clock& clock = SystemClock());
 
-    UiLanguage Language() const override { return language_; }
+  UiLanguage Language() const override { return language_; }
 
-    void ClearOutput() override;
-    void ShowMessage(Message message) override;
-    void ShowText(std::string_view text) override;
-    void AppendMessage(Message message) override;
-    void AppendText(std::string_view text) override;
-    void AppendShownText(std::string_view text) override;
-    void AppendElapsedTime(std::uint32_t startTick) override;
-    void CompletionBeep() override;
-    bool ConfirmMessage(Message message) override;
-    void BusyCursor(bool on) override;
-    void SetProgressRange(std::uint32_t upper) override;
-    void SetProgressPos(std::uint32_t pos) override;
+  void ClearOutput() override;
+  void ShowMessage(Message message) override;
+  void ShowText(std::string_view text) override;
+  void AppendMessage(Message message) override;
+  void AppendText(std::string_view text) override;
+  void AppendShownText(std::string_view text) override;
+  void AppendElapsedTime(std::uint32_t startTick) override;
+  void CompletionBeep() override;
+  bool ConfirmMessage(Message message) override;
+  void BusyCursor(bool on) override;
+  void SetProgressRange(std::uint32_t upper) override;
+  void SetProgressPos(std::uint32_t pos) override;
 
-    // Everything in the pane buffer, including text appended since the last refresh.
-    const std::string& Text() const { return text_; }
-    // What the pane showed at its last refresh.
-    const std::string& ShownText() const { return shown_; }
-    int RefreshCount() const { return refreshCount_; }
+  // Everything in the pane buffer, including text appended since the last refresh.
+  const std::string& Text() const { return text_; }
+  // What the pane showed at its last refresh.
+  const std::string& ShownText() const { return shown_; }
+  int RefreshCount() const { return refreshCount_; }
 
-    void SetBeepOn(bool on) { beepOn_ = on; }
-    bool BeepOn() const { return beepOn_; }
-    int BeepCount() const { return beepCount_; }
+  void SetBeepOn(bool on) { beepOn_ = on; }
+  bool BeepOn() const { return beepOn_; }
+  int BeepCount() const { return beepCount_; }
 
-    // Without a handler every question is answered Cancel.
-    void SetConfirmHandler(ConfirmHandler handler) { confirm_ = std::move(handler); }
+  // Without a handler every question is answered Cancel.
+  void SetConfirmHandler(ConfirmHandler handler) { confirm_ = std::move(handler); }
 
-    bool Busy() const { return busy_; }
-    std::uint32_t ProgressUpper() const { return progressUpper_; }
-    std::uint32_t ProgressPos() const { return progressPos_; }
+  bool Busy() const { return busy_; }
+  std::uint32_t ProgressUpper() const { return progressUpper_; }
+  std::uint32_t ProgressPos() const { return progressPos_; }
 
 protected:
     // The pane shows `wholeText`; `scrollToEnd` after appends, not after replacements.

@@ -16,7 +16,6 @@
 namespace kx::ops {
 namespace {
 
-
 constexpr std::uint32_t kLoaderBaud = 9600;
 constexpr std::uint32_t kNormalBaud = 115200;
 constexpr std::uint16_t kPasswordAddress = 0xFFE0;
@@ -231,8 +230,9 @@ class LoaderSession {
 // A port that is gone from the list is a lost programmer; one that is there but will not
 // open, a port that failed.
 Message PortFailureMessage(const OperationContext& ctx) {
-    return ctx.link.LastOpenFailure() == link::OpenFailure::NoSuchPort ? Message::ConnectFailed
-                                                                       : Message::ProgrammerOpenFailed;
+    return ctx.link.LastOpenFailure() == link::OpenFailure::NoSuchPort
+               ? Message::ConnectFailed
+               : Message::ProgrammerOpenFailed;
 }
 
 // Everything between the switch to the loader and the success message; false after

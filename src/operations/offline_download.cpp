@@ -18,7 +18,6 @@
 namespace kx::ops {
 namespace {
 
-
 std::size_t ChunkSize(std::size_t offset, std::size_t total) {
     return std::min(kStoreChunk, total - offset);
 }

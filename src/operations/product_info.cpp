@@ -10,7 +10,6 @@
 namespace kx::ops {
 namespace {
 
-
 // Last addresses at which the 24-byte record still ends inside the information memory.
 constexpr std::uint32_t kInfoLow1000 = 0x1000;
 constexpr std::uint32_t kInfoHigh1000 = 0x10E8;
@@ -99,11 +98,13 @@ std::uint32_t HexFieldValue(std::string_view text) {
     return static_cast<std::uint32_t>(value);
 }
 
-std::optional<Message> CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address, bool infoAt1800) {
+std::optional<Message> CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address,
+                                               bool infoAt1800) {
     // The loaded code must leave the record's place empty, whatever the address.
     if (!image.IsBlockEmpty(address, kProductInfoSize)) return Message::InfoOccupied;
     if (infoAt1800) {
-        if (address < kInfoLow1800 || address > kInfoHigh1800) return Message::InfoAddressOutside1800;
+        if (address < kInfoLow1800 || address > kInfoHigh1800)
+            return Message::InfoAddressOutside1800;
     } else if (address < kInfoLow1000 || address > kInfoHigh1000) {
         return Message::InfoAddressOutside1000;
     }
@@ -111,9 +112,11 @@ std::optional<Message> CheckProductInfoAddress(const image::CodeImage& image, st
     return std::nullopt;
 }
 
-std::optional<Message> CheckInfoAddressField(const image::CodeImage& image, std::string_view text, bool infoAt1800) {
+std::optional<Message> CheckInfoAddressField(const image::CodeImage& image, std::string_view text,
+                                             bool infoAt1800) {
     const std::optional<std::uint16_t> address = settings::InfoAddressFromText(text);
-    if (!address) return infoAt1800 ? Message::InfoAddressOutside1800 : Message::InfoAddressOutside1000;
+    if (!address)
+        return infoAt1800 ? Message::InfoAddressOutside1800 : Message::InfoAddressOutside1000;
     return CheckProductInfoAddress(image, *address, infoAt1800);
 }
 

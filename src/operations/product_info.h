@@ -42,10 +42,12 @@ bool ProductNameFits(std::string_view nameUtf8);
 
 // InfoOccupied, the range for the chosen segment, InfoAddressOdd, in that order; none when
 // the address passes.
-std::optional<Message> CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address, bool infoAt1800);
+std::optional<Message> CheckProductInfoAddress(const image::CodeImage& image, std::uint16_t address,
+                                               bool infoAt1800);
 // The same for the field text, which the run and the download check before the target is
 // touched: a text that is no 16-bit address cannot lie in the information memory.
-std::optional<Message> CheckInfoAddressField(const image::CodeImage& image, std::string_view text, bool infoAt1800);
+std::optional<Message> CheckInfoAddressField(const image::CodeImage& image, std::string_view text,
+                                             bool infoAt1800);
 
 // 1..60000 as typed, 0 → 0xFFFF (no limit), above 60000 → 60000.
 std::uint16_t CountLimitValue(std::string_view digits);

@@ -16,7 +16,6 @@
 namespace kx::ops {
 namespace {
 
-
 constexpr std::uint32_t kSettleAfterConnectMs = 100;
 constexpr std::uint16_t kMainEraseAddress = 0xFF00;
 constexpr std::uint16_t kMainEraseWord = 0xA504;

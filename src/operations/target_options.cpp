@@ -6,7 +6,6 @@
 namespace kx::ops {
 namespace {
 
-
 std::uint16_t ModeBits(ProgrammingMode mode) {
     switch (mode) {
         case ProgrammingMode::Sbw:

@@ -17,7 +17,6 @@
 namespace kx::ops {
 namespace {
 
-
 constexpr std::uint32_t kReadBlock = 128;
 // Replies asked for one block before the read gives up on it.
 constexpr std::size_t kMaxReplies = 4;
@@ -157,7 +156,8 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
     outcome.targetStatus = reply.status;
     outcome.targetChipId = reply.chipId;
     // The read checks the fuse and the chip id in every mode.
-    if (!AcceptTarget(out, reply.status, reply.chipId, device, true, Message::ReadTargetFused)) return outcome;
+    if (!AcceptTarget(out, reply.status, reply.chipId, device, true, Message::ReadTargetFused))
+        return outcome;
     out.AppendMessage(Message::ReadStart);
 
     // Heap, not stack: the image is 279 KiB.

@@ -38,7 +38,8 @@ std::optional<Message> VersionRefusal(FirmwareVerdict verdict);
 
 struct OperationContext;
 // Before a run or a download: asks the box for its identification and shows
-// VersionReadFailed when it does not answer, else the refusal. True when the box runs the firmware this program speaks.
+// VersionReadFailed when it does not answer, else the refusal. True when the box runs the firmware
+// this program speaks.
 bool FirmwareAccepted(OperationContext& ctx);
 
 }  // namespace kx::ops

@@ -237,7 +237,9 @@ class WindowTest : public QObject {
         window.show();
         app::QtUserDialogs real;
         app::WindowOutput out(UiLanguage::English, b.clock, pane, bar, real, window);
-        for (const auto& [msg, ok] : {std::pair{Message::ConfirmFuse, false}, {Message::ConfirmDownload, true}, {Message::ConfirmUpdate, false}}) {
+        for (const auto& [msg, ok] : {std::pair{Message::ConfirmFuse, false},
+                                      {Message::ConfirmDownload, true},
+                                      {Message::ConfirmUpdate, false}}) {
             QTimer::singleShot(0, [] {
                 if (QWidget* box = qApp->activeModalWidget()) QTest::keyClick(box, Qt::Key_Return);
             });

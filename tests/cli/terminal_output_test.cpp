@@ -56,9 +56,9 @@ TEST(TerminalOutput, PaneProgressQuestionsAndLastLine) {
     out.AppendMessage(Message::ProgramDone);
     out.AppendText("pending");
     out.Note("own line");
-    EXPECT_TRUE(out.ConfirmMessage(Message::ConfirmFuse));   // "y"
+    EXPECT_TRUE(out.ConfirmMessage(Message::ConfirmFuse));       // "y"
     EXPECT_FALSE(out.ConfirmMessage(Message::ConfirmDownload));  // empty answer: No
-    EXPECT_FALSE(out.ConfirmMessage(Message::ConfirmUpdate));  // end of input: No
+    EXPECT_FALSE(out.ConfirmMessage(Message::ConfirmUpdate));    // end of input: No
     out.Finish();
     EXPECT_EQ(out.LastPaneLine(), "pending");
     EXPECT_EQ(Contents(pane), "Start programming...\nProgramming successful!\nown line\n");
@@ -68,9 +68,11 @@ TEST(TerminalOutput, PaneProgressQuestionsAndLastLine) {
     EXPECT_NE(st.find("Are you sure to burn the fuse? [y/N] "), std::string::npos);
 
     // --yes answers OK; without a terminal to ask the answer is Cancel.
-    EXPECT_TRUE(TerminalOutput(UiLanguage::English, clock, streams, true).ConfirmMessage(Message::ConfirmUpdate));
+    EXPECT_TRUE(TerminalOutput(UiLanguage::English, clock, streams, true)
+                    .ConfirmMessage(Message::ConfirmUpdate));
     streams.canAsk = false;
-    EXPECT_FALSE(TerminalOutput(UiLanguage::English, clock, streams, false).ConfirmMessage(Message::ConfirmDownload));
+    EXPECT_FALSE(TerminalOutput(UiLanguage::English, clock, streams, false)
+                     .ConfirmMessage(Message::ConfirmDownload));
     EXPECT_NE(Contents(status).find("Pass --yes"), std::string::npos);
     // The closing line's reason: whichever came last, a warning or the pane.
     out.Warn("first\nnot saved\n");
