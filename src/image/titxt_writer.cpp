@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/atomic_file.h"
+#include "messages/text_catalogue.h"
 
 namespace kx::image {
 namespace {
@@ -69,11 +70,7 @@ bool SaveViewText(const std::string& path, std::string_view viewText, UiLanguage
     std::string reason;
     if (WriteFileAtomically(path, ViewTextFileBytes(viewText), &reason)) return true;
     if (error) {
-        *error = language == UiLanguage::Chinese
-                     ? "文件无法写入，请换一个文件夹或文件名重新保存！\r\n(" + reason + ")\r\n"
-                     : "Cannot write the file; choose another folder or file name and save "
-                       "again.\r\n(" +
-                           reason + ")\r\n";
+        *error = SayText(language, Text::SaveFailed, {reason});
     }
     return false;
 }

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <utility>
 
+#include "messages/text_catalogue.h"
 #include "messages/ui_language.h"
 
 namespace kx {
@@ -55,6 +57,38 @@ TEST(MessageCatalogue, EveryTextInBothLanguagesMatchesTheMessageList) {
     }
     EXPECT_EQ(count, kMessageCount);
     EXPECT_TRUE(MessageText(static_cast<Message>(kMessageCount), UiLanguage::Chinese).empty());
+}
+
+// Placeholders {1}..{9} in the order they stand.
+std::string Placeholders(std::string_view text) {
+    std::string found;
+    for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+        if (text[i] == '{' && text[i + 1] >= '1' && text[i + 1] <= '9' && text[i + 2] == '}') {
+            found += text[i + 1];
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// A row missing a language, or whose Chinese drops or invents an argument, shows the user
+// an empty line or a stray "{2}".
+TEST(TextCatalogue, EveryRowSpeaksBothLanguagesWithTheSameArguments) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(Text::Count); ++i) {
+        const auto text = static_cast<Text>(i);
+        const std::string_view english = TextPattern(text, UiLanguage::English);
+        const std::string_view chinese = TextPattern(text, UiLanguage::Chinese);
+        EXPECT_FALSE(english.empty()) << "row " << i;
+        EXPECT_FALSE(chinese.empty()) << "row " << i << ": " << english;
+        EXPECT_EQ(Placeholders(english), Placeholders(chinese)) << english;
+    }
+    EXPECT_TRUE(TextPattern(Text::Count, UiLanguage::English).empty());
+    // Arguments go where their number says; a missing one stays empty.
+    EXPECT_EQ(SayText(UiLanguage::English, Text::SaveFailed, {"disk full"}),
+              "Cannot write the file; choose another folder or file name and save again.\r\n"
+              "(disk full)\r\n");
+    EXPECT_EQ(SayText(UiLanguage::Chinese, Text::SaveFailed),
+              "文件无法写入，请换一个文件夹或文件名重新保存！\r\n()\r\n");
 }
 
 TEST(UiLanguageChoice, OnlyMainlandChineseIsChinese) {
