@@ -27,11 +27,20 @@ constexpr std::array<char, N> Join(std::string_view a, std::string_view b, std::
     return out;
 }
 
-constexpr std::string_view kNewerZhHead = "出错：软件版本低于固件版本，请到";
+#ifndef KX_DOWNLOAD_ADDRESS
+#define KX_DOWNLOAD_ADDRESS ""
+#endif
+constexpr std::string_view kDownloadAddress = KX_DOWNLOAD_ADDRESS;
+constexpr bool kHasAddress = !kDownloadAddress.empty();
+
+constexpr std::string_view kNewerZhHead =
+    kHasAddress ? "出错：软件版本低于固件版本，请到" : "出错：软件版本低于固件版本，请";
 constexpr std::string_view kNewerZhTail = "下载最新软件！\r\n";
 constexpr std::string_view kNewerEnHead =
-    "Error:The version of this software is lower than the firmware, please download the "
-    "newest software at ";
+    kHasAddress ? "Error:The version of this software is lower than the firmware, please download "
+                  "the newest software at "
+                : "Error:The version of this software is lower than the firmware, please download "
+                  "the newest software";
 constexpr std::string_view kNewerEnTail = "!\r\n";
 
 constexpr std::size_t kNewerZhSize =
@@ -120,6 +129,10 @@ constexpr bool EveryRowInItsPlace() {
 static_assert(EveryRowInItsPlace(), "each message's row sits at its number");
 
 }  // namespace
+
+std::string_view DownloadAddress() {
+    return kDownloadAddress;
+}
 
 std::string_view MessageText(Message message, UiLanguage language) {
     const auto index = static_cast<std::size_t>(message);

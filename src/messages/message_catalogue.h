@@ -81,7 +81,8 @@ enum class Message : std::uint8_t {
 // Text of `message` in `language`.
 std::string_view MessageText(Message message, UiLanguage language);
 
-// Where SoftwareTooOld sends the user for newer software.
-inline constexpr std::string_view kDownloadAddress = "https://kx-veldran.example/download";
+// Where SoftwareTooOld sends the user for newer software, chosen when the program is built;
+// empty when the build names none, and then the message leaves the address out.
+std::string_view DownloadAddress();
 
 }  // namespace kx
