@@ -5,6 +5,8 @@
 #include <array>
 #include <cstddef>
 
+#include "messages/table_rows.h"
+
 namespace kx {
 namespace {
 
@@ -120,13 +122,8 @@ constexpr std::array<MessagePair, kMessageCount> kMessages = {{
 }};
 // clang-format on
 
-constexpr bool EveryRowInItsPlace() {
-    for (std::size_t i = 0; i < kMessages.size(); ++i) {
-        if (static_cast<std::size_t>(kMessages[i].message) != i) return false;
-    }
-    return true;
-}
-static_assert(EveryRowInItsPlace(), "each message's row sits at its number");
+static_assert(EveryRowInItsPlace(kMessages, &MessagePair::message),
+              "each message's row sits at its number");
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstddef>
 
+#include "messages/table_rows.h"
+
 namespace kx {
 namespace {
 
@@ -29,13 +31,7 @@ constexpr std::array<TextRow, static_cast<std::size_t>(Text::Count)> kTexts = {{
 }};
 // clang-format on
 
-constexpr bool EveryRowInItsPlace() {
-    for (std::size_t i = 0; i < kTexts.size(); ++i) {
-        if (static_cast<std::size_t>(kTexts[i].text) != i) return false;
-    }
-    return true;
-}
-static_assert(EveryRowInItsPlace(), "the rows follow the order of enum Text");
+static_assert(EveryRowInItsPlace(kTexts, &TextRow::text), "the rows follow the order of enum Text");
 
 }  // namespace
 
