@@ -71,6 +71,26 @@ constexpr std::array<TextRow, static_cast<std::size_t>(Text::Count)> kTexts = {{
      "The programmer answers only in its loader (an earlier update did not finish); "
      "finishing the update from there.\r\n",
      "编程器只有引导程序应答（上次固件升级没有完成），现在从引导程序完成升级。\r\n"},
+    {Text::TooManyStoreBlocks,
+     "Failed in downloading: the code has {1} separate blocks, the programmer's store takes "
+     "at most {2}. Fill the gaps between code sections or use fewer sections.\r\n",
+     "载入失败：目标代码分为{1}段，编程器的存储区最多容纳{2}段。"
+     "请填满代码段之间的空隙或减少代码段。\r\n"},
+    {Text::FirstDifferenceOneByte,
+     "First difference at 0x{1}: wrote {2}, read {3} ({4} byte differs in this block)\r\n",
+     "首个不同字节位于 0x{1}：写入 {2}，读出 {3}（本块共 {4} 个字节不同）\r\n"},
+    {Text::FirstDifference,
+     "First difference at 0x{1}: wrote {2}, read {3} ({4} bytes differ in this block)\r\n",
+     "首个不同字节位于 0x{1}：写入 {2}，读出 {3}（本块共 {4} 个字节不同）\r\n"},
+    {Text::BlockUnconfirmed,
+     "Block at 0x{1}: {2} replies, none with a valid checksum and no two alike\r\n",
+     "0x{1} 处的数据块读取 {2} 次，校验和均不符且互不一致\r\n"},
+    {Text::BlocksRead,
+     "Blocks read: {1}, re-reads: {2}\r\n",
+     "读取数据块：{1}，重读次数：{2}\r\n"},
+    // The same in both languages, as the box's own test has always said it.
+    {Text::VppTestPassed, "Test OK!\r\n", "Test OK!\r\n"},
+    {Text::VppTestFailed, "Test Failed!\r\n", "Test Failed!\r\n"},
     // The command line.
     // The window.
 }};

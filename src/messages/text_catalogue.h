@@ -33,6 +33,13 @@ enum class Text : std::uint16_t {
     FirmwareReadingBack,
     LoaderOnlyUpdateAgain,
     LoaderOnlyFinishingUpdate,
+    TooManyStoreBlocks,
+    FirstDifferenceOneByte,
+    FirstDifference,
+    BlockUnconfirmed,
+    BlocksRead,
+    VppTestPassed,
+    VppTestFailed,
     // The command line.
     // The window.
     Count  // not a text
