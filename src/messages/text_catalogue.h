@@ -20,6 +20,26 @@ enum class Text : std::uint16_t {
     SaveFailed,
     // Devices and security words.
     // Operations.
+    FirmwareHowToProvide,
+    FirmwareUnusable,
+    FirmwareStandIn,
+    FirmwareFileMissing,
+    FirmwareFileWithoutSegments,
+    FirmwareFileCutShort,
+    FirmwareFileTrailingBytes,
+    FirmwareFileBadSegment,
+    FirmwareFileDamaged,
+    LoaderPatchTooLarge,
+    FirmwareReadingBack,
+    LoaderOnlyUpdateAgain,
+    LoaderOnlyFinishingUpdate,
+    TooManyStoreBlocks,
+    FirstDifferenceOneByte,
+    FirstDifference,
+    BlockUnconfirmed,
+    BlocksRead,
+    VppTestPassed,
+    VppTestFailed,
     // The command line.
     // The window.
     Count  // not a text

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "link/open_failure.h"
+#include "messages/text_catalogue.h"
 #include "operations/loader_probe.h"
 #include "operations/operations.h"
 #include "operations/version_check.h"
@@ -65,7 +66,7 @@ DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
         return outcome;
     }
     if (outcome.loaderOnly) {
-        ctx.out.ShowText(LoaderOnlyText(ctx.out.Language(), false));
+        ctx.out.ShowText(SayText(ctx.out.Language(), Text::LoaderOnlyUpdateAgain));
     } else {
         ctx.out.ShowMessage(Message::Connected);
     }

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "messages/text_catalogue.h"
+
 namespace kx::ops {
 namespace {
 
@@ -76,22 +78,23 @@ bool IsStandInContainer(std::span<const std::uint8_t> data) {
     return found != data.end();
 }
 
-std::string_view ContainerErrorText(ContainerError error) {
+std::string ContainerFaultText(ContainerError error, std::string_view file, UiLanguage language) {
+    const auto say = [&](Text text) { return SayText(language, text, {file}); };
     switch (error) {
         case ContainerError::None:
-            return "valid";
+            return {};
         case ContainerError::Empty:
-            return "missing from this build";
+            return say(Text::FirmwareFileMissing);
         case ContainerError::NoSegments:
-            return "holds no segment";
+            return say(Text::FirmwareFileWithoutSegments);
         case ContainerError::Truncated:
-            return "is cut short";
+            return say(Text::FirmwareFileCutShort);
         case ContainerError::TrailingBytes:
-            return "has bytes after its last segment";
+            return say(Text::FirmwareFileTrailingBytes);
         case ContainerError::BadSegment:
-            return "has a segment at an odd address, without words, or past 0xFFFF";
+            return say(Text::FirmwareFileBadSegment);
     }
-    return "is damaged";
+    return say(Text::FirmwareFileDamaged);
 }
 
 }  // namespace kx::ops

@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "messages/message_catalogue.h"
 
 namespace kx::ops {
 
@@ -39,8 +42,8 @@ enum class ContainerError {
 std::optional<FirmwareContainer> ParseFirmwareContainer(std::span<const std::uint8_t> data,
                                                         ContainerError* error = nullptr);
 
-// English description of a container fault, for reports.
-std::string_view ContainerErrorText(ContainerError error);
+// What is wrong with the container in `file`, for the refusal; empty for ContainerError::None.
+std::string ContainerFaultText(ContainerError error, std::string_view file, UiLanguage language);
 
 // The stand-in containers of resources/firmware carry this text in their data; real firmware
 // never does. A stand-in written into a box leaves it without working firmware.

@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 
+#include "messages/text_catalogue.h"
 #include "operations/confirmed_start.h"
 #include "operations/firmware_container.h"
 #include "operations/loader_probe.h"
@@ -33,38 +36,9 @@ struct CarriedCode {
     FirmwareContainer patch;
 };
 
-// How to give the build the real containers; the same for every refusal.
-std::string HowToProvideText(UiLanguage language) {
-    if (language == UiLanguage::Chinese) {
-        return "未向编程器发送任何数据。请用真实固件重新编译本软件：cmake -DKX_FIRMWARE_DIR=目录，"
-               "该目录中须有编程器厂家的 programmer_firmware.bin 和 loader_patch.bin。\r\n";
-    }
-    return "Nothing was sent to the programmer. Build the program with the real firmware: cmake "
-           "-DKX_FIRMWARE_DIR=FOLDER, where FOLDER holds the box maker's programmer_firmware.bin "
-           "and loader_patch.bin.\r\n";
-}
-
-std::string NoFirmwareText(std::string_view what, UiLanguage language) {
-    if (language == UiLanguage::Chinese) {
-        return "本软件携带的固件文件" + std::string(what) + "不可用，取消升级！" +
-               HowToProvideText(language);
-    }
-    return "The firmware this program carries is unusable (" + std::string(what) +
-           "), updating terminated! " + HowToProvideText(language);
-}
-
-std::string StandInText(std::string_view file, UiLanguage language) {
-    if (language == UiLanguage::Chinese) {
-        return "本软件携带的" + std::string(file) +
-               "是仅供测试和模拟器使用的替代文件，不是编程器的真实固件，写入后编程器将无法使用，"
-               "取消升级！" +
-               HowToProvideText(language);
-    }
-    return "The " + std::string(file) +
-           " this program carries is a stand-in for tests and the simulator, not the "
-           "programmer's real firmware; written into a programmer it would leave it dead. "
-           "Updating terminated! " +
-           HowToProvideText(language);
+// Every refusal ends saying how to give the build the real containers.
+std::string Refusal(UiLanguage language, Text text, std::string_view what) {
+    return SayText(language, text, {what, SayText(language, Text::FirmwareHowToProvide)});
 }
 
 // The read-back's wire time at 9600 baud, 11 bits a character: per block a 10-byte request,
@@ -78,14 +52,6 @@ std::uint32_t ReadBackSeconds(const FirmwareContainer& firmware) {
     return (characters * 11 + kLoaderBaud - 1) / kLoaderBaud;
 }
 
-std::string ReadBackText(std::uint32_t seconds, UiLanguage language) {
-    if (language == UiLanguage::Chinese) {
-        return "固件已写入，正在读回校验（约" + std::to_string(seconds) + "秒），请勿中断...\r\n";
-    }
-    return "Firmware written; reading it back to check it (about " + std::to_string(seconds) +
-           " s), do not interrupt...\r\n";
-}
-
 bool StandInAllowed() {
     const char* value = std::getenv("KX_ALLOW_STANDIN_FIRMWARE");
     return value != nullptr && std::string_view(value) == "1";
@@ -97,29 +63,32 @@ std::optional<CarriedCode> LoadCarriedCode(std::span<const std::uint8_t> firmwar
                                            std::span<const std::uint8_t> patchBytes,
                                            bool allowStandIn, UiLanguage language,
                                            std::string* refusal) {
+    constexpr std::string_view kFirmwareFile = "programmer_firmware.bin";
+    constexpr std::string_view kPatchFile = "loader_patch.bin";
     ContainerError error = ContainerError::None;
     auto firmware = ParseFirmwareContainer(firmwareBytes, &error);
     if (!firmware) {
-        *refusal = NoFirmwareText(
-            "programmer_firmware.bin " + std::string(ContainerErrorText(error)), language);
+        *refusal = Refusal(language, Text::FirmwareUnusable,
+                           ContainerFaultText(error, kFirmwareFile, language));
         return std::nullopt;
     }
     auto patch = ParseFirmwareContainer(patchBytes, &error);
     if (!patch) {
-        *refusal =
-            NoFirmwareText("loader_patch.bin " + std::string(ContainerErrorText(error)), language);
+        *refusal = Refusal(language, Text::FirmwareUnusable,
+                           ContainerFaultText(error, kPatchFile, language));
         return std::nullopt;
     }
     if (patch->segments.size() != 1 || patch->segments[0].bytes.size() > kMaxPatchBytes) {
-        *refusal =
-            NoFirmwareText("loader_patch.bin must be one segment of at most 196 bytes", language);
+        *refusal = Refusal(language, Text::FirmwareUnusable,
+                           SayText(language, Text::LoaderPatchTooLarge,
+                                   {kPatchFile, std::to_string(kMaxPatchBytes)}));
         return std::nullopt;
     }
     if (!allowStandIn) {
-        for (const auto& [bytes, file] : {std::pair{firmwareBytes, "programmer_firmware.bin"},
-                                          std::pair{patchBytes, "loader_patch.bin"}}) {
+        for (const auto& [bytes, file] :
+             {std::pair{firmwareBytes, kFirmwareFile}, std::pair{patchBytes, kPatchFile}}) {
             if (IsStandInContainer(bytes)) {
-                *refusal = StandInText(file, language);
+                *refusal = Refusal(language, Text::FirmwareStandIn, file);
                 return std::nullopt;
             }
         }
@@ -264,7 +233,8 @@ bool RunLoaderSession(OperationContext& ctx, const CarriedCode& code, const std:
         out.AppendMessage(Message::UpdateFailed);
         return false;
     }
-    out.AppendShownText(ReadBackText(ReadBackSeconds(code.firmware), out.Language()));
+    out.AppendShownText(SayText(out.Language(), Text::FirmwareReadingBack,
+                                {std::to_string(ReadBackSeconds(code.firmware))}));
     if (!loader.VerifyFirmware(code.firmware)) {
         out.AppendMessage(Message::UpdateFailed);
         return false;
@@ -318,7 +288,7 @@ UpdateOutcome Update(OperationContext& ctx, const std::string& portPath) {
         out.AppendMessage(Message::ConnectFailed);
         return outcome;
     }
-    if (inLoader) out.AppendShownText(LoaderOnlyText(out.Language(), true));
+    if (inLoader) out.AppendShownText(SayText(out.Language(), Text::LoaderOnlyFinishingUpdate));
     // No firmware at all counts as older than the carried one.
     switch (inLoader ? FirmwareVerdict::Older : JudgeVersionReply(versionReply)) {
         case FirmwareVerdict::Foreign:

@@ -31,17 +31,4 @@ bool LoaderAnswers(OperationContext& ctx, const std::string& path) {
     return false;
 }
 
-std::string LoaderOnlyText(UiLanguage language, bool updating) {
-    if (language == UiLanguage::Chinese) {
-        return updating
-                   ? "编程器只有引导程序应答（上次固件升级没有完成），现在从引导程序完成升级。\r\n"
-                   : "编程器只有引导程序应答（9600波特）：上次固件升级没有完成。"
-                     "请重新升级固件。\r\n";
-    }
-    return updating ? "The programmer answers only in its loader (an earlier update did not "
-                      "finish); finishing the update from there.\r\n"
-                    : "The programmer answers only in its loader (9600 baud): an earlier "
-                      "firmware update did not finish. Run the firmware update again.\r\n";
-}
-
 }  // namespace kx::ops

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "messages/ui_language.h"
 #include "operations/operation_context.h"
 
 namespace kx::ops {
@@ -13,8 +12,5 @@ namespace kx::ops {
 // went unanswered). True when the loader answered; the port then stays open at 9600 and
 // the loader waits for its next sync. False leaves the port closed.
 bool LoaderAnswers(OperationContext& ctx, const std::string& path);
-
-// The line that says so: for discovery, or when the update goes on from the loader.
-std::string LoaderOnlyText(UiLanguage language, bool updating);
 
 }  // namespace kx::ops

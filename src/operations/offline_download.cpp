@@ -4,9 +4,11 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "devices/device_catalogue.h"
 #include "image/outside_data.h"
+#include "messages/text_catalogue.h"
 #include "operations/confirmed_start.h"
 #include "operations/offline_store.h"
 #include "operations/operations.h"
@@ -74,7 +76,9 @@ Result Download(OperationContext& ctx, const OperationInputs& in) {
     const devices::DeviceRecord& device = devices::DeviceAt(in.deviceRow);
     const OfflineStoreImage store = PackOfflineStore(ctx.image, devices::ImageEnd(device));
     if (store.blockCount > kMaxStoreBlocks) {
-        out.AppendShownText(TooManyBlocksText(store.blockCount, out.Language()));
+        out.AppendShownText(
+            SayText(out.Language(), Text::TooManyStoreBlocks,
+                    {std::to_string(store.blockCount), std::to_string(kMaxStoreBlocks)}));
         return Result::Failed;
     }
     image::ShowOutsideData(out, ctx.image, device);

@@ -59,15 +59,4 @@ OfflineSetupRecord BuildOfflineSetupRecord(const OfflineSetup& setup) {
     return record;
 }
 
-std::string TooManyBlocksText(std::size_t blockCount, UiLanguage language) {
-    const std::string n = std::to_string(blockCount);
-    if (language == UiLanguage::Chinese) {
-        return "载入失败：目标代码分为" + n +
-               "段，编程器的存储区最多容纳255段。请填满代码段之间的空隙或减少代码段。\r\n";
-    }
-    return "Failed in downloading: the code has " + n +
-           " separate blocks, the programmer's store takes at most 255. Fill the gaps "
-           "between code sections or use fewer sections.\r\n";
-}
-
 }  // namespace kx::ops

@@ -6,12 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "image/code_image.h"
 #include "link/link_types.h"
-#include "messages/message_catalogue.h"
 
 namespace kx::ops {
 
@@ -47,8 +45,5 @@ using OfflineSetupRecord = std::array<std::uint8_t, link::kOfflineSetupSize>;
 // The OFFLINE_SETUP payload: count, its complement, options, 24-bit length, increment
 // flag, password, information address, product record, count limit.
 OfflineSetupRecord BuildOfflineSetupRecord(const OfflineSetup& setup);
-
-// The refusal shown when an image packs into more blocks than the record can count.
-std::string TooManyBlocksText(std::size_t blockCount, UiLanguage language);
 
 }  // namespace kx::ops

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "image/outside_data.h"
+#include "messages/text_catalogue.h"
 #include "messages/text_format.h"
 #include "operations/operations.h"
 #include "operations/run_blocks.h"
@@ -29,16 +30,9 @@ bool IsOk(int status) {
 // (read FF) from a flaky one.
 std::string DifferenceLine(UiLanguage language, std::uint32_t address, std::uint8_t wrote,
                            std::uint8_t read, std::uint32_t count) {
-    const std::string where = "0x" + FormatHex(address, 4);
-    const std::string w = FormatHex(wrote, 2);
-    const std::string r = FormatHex(read, 2);
-    const std::string n = std::to_string(count);
-    if (language == UiLanguage::Chinese) {
-        return "首个不同字节位于 " + where + "：写入 " + w + "，读出 " + r + "（本块共 " + n +
-               " 个字节不同）\r\n";
-    }
-    return "First difference at " + where + ": wrote " + w + ", read " + r + " (" + n +
-           (count == 1 ? " byte differs" : " bytes differ") + " in this block)\r\n";
+    return SayText(
+        language, count == 1 ? Text::FirstDifferenceOneByte : Text::FirstDifference,
+        {FormatHex(address, 4), FormatHex(wrote, 2), FormatHex(read, 2), std::to_string(count)});
 }
 
 class ProgrammingRun {

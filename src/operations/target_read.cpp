@@ -9,6 +9,7 @@
 
 #include "devices/device_catalogue.h"
 #include "link/link_frame.h"
+#include "messages/text_catalogue.h"
 #include "messages/text_format.h"
 #include "operations/operations.h"
 #include "operations/product_info.h"
@@ -91,23 +92,6 @@ class BlockReader {
     std::optional<std::uint32_t> unconfirmed_;
 };
 
-std::string UnconfirmedLine(UiLanguage language, std::uint32_t address) {
-    const std::string where = "0x" + FormatHex(address, 4);
-    const std::string n = std::to_string(kMaxReplies);
-    if (language == UiLanguage::Chinese) {
-        return where + " 处的数据块读取 " + n + " 次，校验和均不符且互不一致\r\n";
-    }
-    return "Block at " + where + ": " + n +
-           " replies, none with a valid checksum and no two alike\r\n";
-}
-
-std::string BlockCountLine(UiLanguage language, std::uint32_t blocks, std::uint32_t rereads) {
-    const std::string b = std::to_string(blocks);
-    const std::string r = std::to_string(rereads);
-    if (language == UiLanguage::Chinese) return "读取数据块：" + b + "，重读次数：" + r + "\r\n";
-    return "Blocks read: " + b + ", re-reads: " + r + "\r\n";
-}
-
 // Past a bank boundary the bytes would come from the bottom of the same bank.
 std::uint32_t BlockCount(std::uint32_t address, std::uint32_t remaining) {
     return std::min({kReadBlock, remaining, link::BytesToBankEnd(address)});
@@ -167,7 +151,8 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
         outcome.blocks = reader.Blocks();
         outcome.rereads = reader.Rereads();
         if (const auto at = reader.Unconfirmed()) {
-            out.AppendText(UnconfirmedLine(out.Language(), *at));
+            out.AppendText(SayText(out.Language(), Text::BlockUnconfirmed,
+                                   {FormatHex(*at, 4), std::to_string(kMaxReplies)}));
         }
         out.AppendMessage(Message::ReadFailed);
         return outcome;
@@ -201,7 +186,8 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
     outcome.blocks = reader.Blocks();
     outcome.rereads = reader.Rereads();
     out.AppendMessage(Message::ReadDone);
-    out.AppendText(BlockCountLine(out.Language(), outcome.blocks, outcome.rereads));
+    out.AppendText(SayText(out.Language(), Text::BlocksRead,
+                           {std::to_string(outcome.blocks), std::to_string(outcome.rereads)}));
     out.AppendElapsedTime(startTick);
     out.CompletionBeep();
     return outcome;

@@ -1,15 +1,9 @@
 // Asking the box to test its fuse-blowing voltage.
 
+#include "messages/text_catalogue.h"
 #include "operations/operations.h"
 
 namespace kx::ops {
-namespace {
-
-// Fixed texts of this test, the same in both languages.
-constexpr std::string_view kTestOk = "Test OK!\r\n";
-constexpr std::string_view kTestFailed = "Test Failed!\r\n";
-
-}  // namespace
 
 Result VppTest(OperationContext& ctx) {
     if (!ctx.link.IsOpen()) {
@@ -20,7 +14,7 @@ Result VppTest(OperationContext& ctx) {
     ctx.out.ClearOutput();
     const bool ok = ctx.link.VppTest() == link::kLinkOk;
     // The pane was just emptied, so replacing it shows the verdict alone without a scroll.
-    ctx.out.ShowText(ok ? kTestOk : kTestFailed);
+    ctx.out.ShowText(SayText(ctx.out.Language(), ok ? Text::VppTestPassed : Text::VppTestFailed));
     return ok ? Result::Succeeded : Result::Failed;
 }
 

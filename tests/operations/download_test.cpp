@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "messages/text_catalogue.h"
 #include "operations/offline_store.h"
 #include "ops_test_helpers.h"
 
@@ -95,7 +96,9 @@ TEST(OfflineDownloadTest, RefusalsBeforeTheStoreIsTouched) {
         Download b;
         for (std::uint32_t a = 0x2000; a < 0x2000 + blocks * 32; a += 32) b.image->Set(a, 0);
         EXPECT_EQ(b.Run(), blocks == 255);
-        EXPECT_EQ(b.out.ShownText() == TooManyBlocksText(256, UiLanguage::English), blocks == 256);
+        EXPECT_EQ(b.out.ShownText() ==
+                      SayText(UiLanguage::English, Text::TooManyStoreBlocks, {"256", "255"}),
+                  blocks == 256);
         EXPECT_EQ(b.Walk().empty() ? 0 : b.Record()[0], blocks == 256 ? 0 : 255);
     }
     for (auto [id, msg] : {std::pair{"KX_VELDRAN V02.72A", 8}, {"KX_VELDRAN V02.80A", 60}}) {

@@ -3,8 +3,8 @@
 #include <span>
 #include <tuple>
 
+#include "messages/text_catalogue.h"
 #include "operations/firmware_container.h"
-#include "operations/loader_probe.h"
 #include "ops_test_helpers.h"
 
 namespace kx::ops {
@@ -125,7 +125,8 @@ TEST(FirmwareUpdateTest, OnlyRealOrAllowedFirmwareIsWritten) {
     const auto standIn = ProgrammerFirmwareBytes(), standInPatch = LoaderPatchBytes();
     using L = UiLanguage;
     for (const auto& [firmware, patch, lang, what] :
-         {std::tuple{std::span<const std::uint8_t>{}, std::span(real), L::Chinese, "missing from"},
+         {std::tuple{std::span<const std::uint8_t>{}, std::span(real), L::Chinese,
+                     "固件文件programmer_firmware.bin（本版本编译时未带入此文件）不可用"},
           {standIn, std::span(real), L::English,
            "programmer_firmware.bin this program carries is a stand-in"},
           {std::span(real), standInPatch, L::Chinese,
@@ -216,12 +217,12 @@ TEST(FirmwareUpdateTest, AnUnfinishedUpdateIsFinishedFromTheLoader) {
                         found.firmwareOlder);
             EXPECT_EQ(std::tuple(found.portPath, b.link.OpenPath()),
                       std::tuple("sim:COM3", "sim:COM3"));
-            EXPECT_EQ(b.out.ShownText(), LoaderOnlyText(language, false));
+            EXPECT_EQ(b.out.ShownText(), SayText(language, Text::LoaderOnlyUpdateAgain));
         }
         const UpdateOutcome again = b.Run();
         ASSERT_TRUE(again.result == Result::Succeeded && again.portReopened) << b.out.Text();
-        EXPECT_EQ(b.out.ShownText(), LoaderOnlyText(language, true) + Msg(51, language) + readBack +
-                                         Msg(53, language));
+        EXPECT_EQ(b.out.ShownText(), SayText(language, Text::LoaderOnlyFinishingUpdate) +
+                                         Msg(51, language) + readBack + Msg(53, language));
         const std::string talk = b.Talk();
         EXPECT_EQ(std::count(talk.begin(), talk.end(), 'M'), 2);
         std::array<std::uint8_t, link::kVersionReplySize> reply{};
