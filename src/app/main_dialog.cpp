@@ -9,11 +9,15 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <algorithm>
+#include <utility>
 
 #include "app/field_validators.h"
+#include "app/field_width.h"
 #include "app/operation_scope.h"
 #include "app/qt_text.h"
 #include "app/user_dialogs.h"
@@ -28,11 +32,27 @@
 namespace kx::app {
 namespace {
 
+// New texts (to move into the text table)
+constexpr std::pair<const char*, const char*> kClosesAfterOperation{
+    "The window closes when the current operation has ended.\r\n",
+    "当前操作结束后窗口将关闭。\r\n"};
+
 constexpr int kMsgCountLimitHint = 61;
 // Room for one rendered TI-TXT data line (47 characters) in the code view.
 constexpr int kCodeViewColumns = 50;
 constexpr int kCodeViewLines = 26;
 constexpr int kPaneLines = 6;
+
+// Wide enough for the longest name the record holds: 19 of the widest printable ASCII
+// character, or nine Chinese characters and one more.
+int ProductNameWidth(const QLineEdit& field) {
+    QString ascii;
+    for (char16_t c = u' '; c <= u'~'; ++c) ascii += QChar(c);
+    const int widestAscii = WidestCharacter(field, ascii);
+    const int chinese = field.fontMetrics().horizontalAdvance(QString(9, QChar(0x4E2D)));
+    const int bytes = static_cast<int>(ops::kProductNameBytes);
+    return FieldWidthForText(field, std::max(widestAscii * bytes, chinese + widestAscii));
+}
 
 }  // namespace
 
@@ -126,6 +146,7 @@ void MainDialog::BuildWidgets() {
 
     // Edit limits and typing filters.
     ui_->productNameEdit->setMaxLength(static_cast<int>(ops::kProductNameBytes));
+    ui_->productNameEdit->setMinimumWidth(ProductNameWidth(*ui_->productNameEdit));
     ui_->productNameEdit->setValidator(new ProductNameValidator(this));
     serialValidator_ = new SerialValidator(this);
     ui_->serialEdit->setValidator(serialValidator_);
@@ -141,6 +162,10 @@ void MainDialog::BuildWidgets() {
         UpperCaseWhileTyping(*hex);
     }
     ui_->countLimitEdit->installEventFilter(this);
+
+    // Styles that open the list over the current item (Fusion, the desktop themes) ignore
+    // its 16-row height and fill the screen with 100 devices; a plain drop-down keeps it.
+    ui_->deviceList->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
 
     // The VPP test has a button that nothing shows; its command still works.
     ui_->vppButton->setVisible(false);
@@ -180,10 +205,18 @@ void MainDialog::ConnectCommands() {
     connect(ui_->readByDeviceRadio, &QRadioButton::clicked, this, [this] { ApplyReadStyle(true); });
 }
 
+void MainDialog::DeferClose() {
+    // The operation owns the port and the image until it ends; close right after, and say
+    // so, or the window seems to ignore the close and then vanishes on its own.
+    if (closeRequested_) return;
+    closeRequested_ = true;
+    output_->AppendShownText(
+        ToUtf8(Say(Chinese(), kClosesAfterOperation.first, kClosesAfterOperation.second)));
+}
+
 void MainDialog::done(int result) {
     if (running_) {
-        // The operation owns the port and the image until it ends; close right after.
-        closeRequested_ = true;
+        DeferClose();
         return;
     }
     pollTimer_.stop();
@@ -196,7 +229,7 @@ void MainDialog::done(int result) {
 
 void MainDialog::closeEvent(QCloseEvent* event) {
     if (running_) {
-        closeRequested_ = true;
+        DeferClose();
         event->ignore();
         return;
     }

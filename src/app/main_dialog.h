@@ -105,6 +105,8 @@ class MainDialog final : public QDialog {
     // Runs one operation with input blocked and the window painting; closes afterwards if
     // a close was asked for meanwhile.
     void RunOperation(const std::function<void()>& body);
+    // A close asked for while an operation runs: remembered and announced in the pane.
+    void DeferClose();
     bool Chinese() const { return services_.language == UiLanguage::Chinese; }
 
     // --- control rules (main_dialog_rules.cpp) ------------------------------------------

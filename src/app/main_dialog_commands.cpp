@@ -170,7 +170,9 @@ void MainDialog::PasswordCommand() {
     if (dialog.exec() != QDialog::Accepted) return;
     // The edited vectors go into the image, so every chip programmed from it gets them.
     security::WriteVectorTable(words_.vectorTable, *image_);
-    SetCodeView(image::RenderImageText(*image_, imageEnd_));
+    // The whole image, as a load shows it: data above the selected device stays in the view
+    // and so in a later Save.
+    SetCodeView(image::RenderImageText(*image_, image::kImageSize));
     ui_->saveAsButton->setEnabled(true);
 }
 

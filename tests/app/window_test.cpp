@@ -1,6 +1,7 @@
 // The windows without a programmer: control rules, typing filters, loading, the password
 // dialog, input held off during an operation, the questions' defaults, the start-up language.
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -26,6 +27,21 @@ void Retype(QLineEdit* field, const char* text) {
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClicks(field, text);
+}
+
+// True when `field` shows `text` without scrolling: the cursor moves from its first to its
+// last position by the text's whole width.
+bool ShowsWhole(QLineEdit* field, const QString& text) {
+    field->setText(text);
+    const auto cursorX = [field](qsizetype position) {
+        field->setCursorPosition(static_cast<int>(position));
+        field->repaint();  // the scroll offset follows the cursor when painted
+        return field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    };
+    const int first = cursorX(0);
+    const int last = cursorX(text.size());
+    return first >= 0 && last < field->width() &&
+           qAbs(last - first - field->fontMetrics().horizontalAdvance(text)) <= 1;
 }
 
 void Press(app::PasswordDialog& dialog, const char* button) {
@@ -62,13 +78,14 @@ class WindowTest : public QObject {
         QCOMPARE(qApp->palette().color(QPalette::Window), QColor(200, 240, 200));
 
         const QString path = b.WriteFile(
-            "prog.txt", "@F000\r\n31 40 00 0A\r\n@FFF2\r\n00 F0\r\n@FFFE\r\n00 F0\r\nq\r\n");
+            "prog.txt",
+            "@F000\r\n31 40 00 0A\r\n@FFF2\r\n00 F0\r\n@FFFE\r\n00 F0\r\n@10100\r\n55 AA\r\nq\r\n");
         b.dialogs.fileAnswers = {path, b.WriteFile("bad.txt", "\r\n@F000\r\n12\r\nq\r\n")};
         b.Click("loadButton");
         QVERIFY(b.Enabled("runButton") && b.Enabled("saveAsButton") &&
                 !b.Enabled("downloadButton"));
         QCOMPARE(b.Window().windowTitle(), QStringLiteral("KX_VELDRAN V02.73A - prog.txt"));
-        QCOMPARE(b.Pane(), Msg(0) + path + Msg(1) + QStringLiteral("8\n"));
+        QCOMPARE(b.Pane(), Msg(0) + path + Msg(1) + QStringLiteral("10\n"));
         QVERIFY(b.Window().Words().vectorInUse[9] && !b.Window().Words().vectorInUse[8]);
 
         b.Click("loadButton");  // refused: only the pane changes
@@ -76,7 +93,8 @@ class WindowTest : public QObject {
         QCOMPARE(b.Window().windowTitle(), QStringLiteral("KX_VELDRAN V02.73A - prog.txt"));
         QCOMPARE(b.Window().Image().At(0xF000), 0x31);
 
-        // Vectors edited in the password dialog go into the image and the code view.
+        // Vectors edited in the password dialog go into the image and the code view, which
+        // still shows the data above the selected F1101.
         QTimer::singleShot(0, [] {
             if (auto* dialog = qobject_cast<app::PasswordDialog*>(qApp->activeModalWidget())) {
                 Retype(dialog->VectorField(2), "BEEF");
@@ -85,7 +103,9 @@ class WindowTest : public QObject {
         });
         b.Click("passwordButton");
         QCOMPARE(b.Window().Image().WordAt(0xFFE4), 0xBEEF);
-        QCOMPARE(b.Window().CodeViewText(), image::RenderImageText(b.Window().Image(), 0x10000));
+        const std::string& view = b.Window().CodeViewText();
+        QVERIFY(view.find("@FFE0\r\nFF FF FF FF EF BE ") != std::string::npos);
+        QVERIFY2(view.find("@10100\r\n55 AA FF ") != std::string::npos, view.c_str());
 
         b.Click("helpButton");  // the manual beside the program
         QCOMPARE(b.dialogs.opened,
@@ -202,6 +222,53 @@ class WindowTest : public QObject {
         QCOMPARE(dialog.VectorField(0)->text(), QStringLiteral("1234"));
         dialog.reject();
         QCOMPARE(words_.bslPassword[3], 0x5AA5);  // Cancel keeps what Load committed
+    }
+
+    // What an operator reads every day is shown whole, and the dialogs fit a 1024x768 screen.
+    void textsShownWholeAndDialogsFitSmallScreens() {
+        WindowBench b;
+        QVERIFY(b.Open());
+        auto* name = b.Find<QLineEdit>("productNameEdit");
+        QVERIFY(ShowsWhole(name, QStringLiteral("WWWWWWWWWWWWWWWWWWW")));
+        QVERIFY(ShowsWhole(name, QString::fromUtf8("中文中文中文中文中W")));
+        QVERIFY(b.Window().width() <= 1000 && b.Window().height() <= 700);
+
+        // The device list opens 16 rows high and scrolls for the rest.
+        auto* devices = b.Find<QComboBox>("deviceList");
+        devices->showPopup();
+        QAbstractItemView* popup = devices->view();
+        QTRY_VERIFY(popup->isVisible());
+        const int rows = popup->viewport()->height() / popup->sizeHintForRow(0);
+        QVERIFY2(rows == 16, qPrintable(QString::number(rows)));
+        devices->hidePopup();
+
+        // The message boxes' title is not cut: room for it in a bold title font and the
+        // title bar's buttons.
+        app::QtUserDialogs real;
+        int boxWidth = 0;
+        QTimer::singleShot(0, [&boxWidth] {
+            if (QWidget* box = qApp->activeModalWidget()) {
+                boxWidth = box->width();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        real.Tell(&b.Window(), QStringLiteral("OK"), false);
+        QFont bold = b.Window().font();
+        bold.setBold(true);
+        const int title = QFontMetrics(bold).horizontalAdvance(QStringLiteral("KX_VELDRAN"));
+        QVERIFY2(boxWidth >= title + 4 * 24, qPrintable(QString::number(boxWidth)));
+
+        // The password dialog with its 32 four-digit fields, in both languages.
+        QTranslator captions;
+        for (const bool english : {false, true}) {
+            if (english) QVERIFY(app::InstallCaptions(*qApp, UiLanguage::English, captions));
+            app::PasswordDialog dialog(words_, dialogs_);
+            dialog.show();
+            QVERIFY2(dialog.width() <= 1000 && dialog.height() <= 700,
+                     qPrintable(QStringLiteral("%1x%2").arg(dialog.width()).arg(dialog.height())));
+            for (const QChar digit : QStringLiteral("0123456789ABCDEF"))
+                QVERIFY(ShowsWhole(dialog.PasswordField(15), QString(4, digit)));
+        }
     }
 
     void operationDropsInputToItsWindowOnly() {
