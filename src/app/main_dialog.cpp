@@ -1,9 +1,11 @@
 // The main window: building it, opening it in order, the settings on open and close, the
-// connection check while connected, and the frame every operation runs in.
+// connection check while connected, the new search when a serial device appears, and the
+// frame every operation runs in.
 
 #include "app/main_dialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/device_watcher.h"
 #include "app/field_validators.h"
 #include "app/field_width.h"
 #include "app/operation_scope.h"
@@ -103,10 +106,18 @@ MainDialog::MainDialog(const WindowServices& services, QWidget* parent)
 
     pollTimer_.setInterval(services_.connectionPollMs);
     connect(&pollTimer_, &QTimer::timeout, this, &MainDialog::PollConnection);
+    settleTimer_.setSingleShot(true);
+    settleTimer_.setInterval(services_.deviceSettleMs);
+    connect(&settleTimer_, &QTimer::timeout, this, &MainDialog::SearchAfterArrival);
+    if (WatcherLive()) {
+        connect(services_.devices, &DeviceWatcher::Arrived, this, &MainDialog::OnDeviceArrived);
+        connect(services_.devices, &DeviceWatcher::Departed, this, &MainDialog::OnDeviceDeparted);
+    }
 }
 
 MainDialog::~MainDialog() {
     pollTimer_.stop();
+    settleTimer_.stop();
     // A window torn down without being closed (the application told to quit) still keeps
     // the user's choices.
     if (!settingsSaved_) {
@@ -220,6 +231,7 @@ void MainDialog::done(int result) {
         return;
     }
     pollTimer_.stop();
+    settleTimer_.stop();
     if (!settingsSaved_) {
         settingsSaved_ = true;
         SaveSettings();
@@ -284,8 +296,41 @@ void MainDialog::PollConnection() {
     UpdatePolling();
 }
 
+bool MainDialog::WatcherLive() const {
+    return services_.devices != nullptr && services_.devices->Live();
+}
+
+void MainDialog::OnDeviceDeparted() {
+    // An operation finds a lost port itself; one that ended well without using the port
+    // again is checked after it (RunOperation).
+    if (running_) {
+        departedDuringOperation_ = true;
+        return;
+    }
+    PollConnection();
+}
+
+void MainDialog::OnDeviceArrived() {
+    // Each further arrival restarts the wait: an adapter may bring several ports at once.
+    if (Searching()) settleTimer_.start();
+}
+
+void MainDialog::SearchAfterArrival() {
+    if (!Searching() || !isVisible()) return;
+    // Not under an operation or a dialog of ours (a file chooser, a question): try again later.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (running_ || (modal != nullptr && modal != this)) {
+        settleTimer_.start();
+        return;
+    }
+    SearchProgrammer();
+}
+
 void MainDialog::UpdatePolling() {
-    const bool wanted = !running_ && link_->IsOpen() && services_.connectionPollMs > 0;
+    // Departures are reported by the device watcher where there is one; else the port is
+    // checked every connectionPollMs.
+    const bool wanted =
+        !running_ && link_->IsOpen() && services_.connectionPollMs > 0 && !WatcherLive();
     if (wanted && !pollTimer_.isActive()) pollTimer_.start();
     if (!wanted) pollTimer_.stop();
 }
@@ -299,6 +344,10 @@ void MainDialog::RunOperation(const std::function<void()>& body) {
         body();
     }
     running_ = false;
+    if (departedDuringOperation_) {
+        departedDuringOperation_ = false;
+        PollConnection();
+    }
     UpdatePolling();
     if (closeRequested_) {
         closeRequested_ = false;

@@ -58,6 +58,11 @@ void MainDialog::EnterSearchingState() {
     SetStatusCaption(kMsgSearching, true);
 }
 
+bool MainDialog::Searching() const {
+    // The status button offers a new search exactly while no box is connected.
+    return ui_->statusButton->isEnabled();
+}
+
 void MainDialog::ApplyDiscovery(const ops::DiscoveryOutcome& outcome) {
     storedPortIndex_ = outcome.portIndex;
     storedPortPath_ = outcome.portPath;

@@ -33,15 +33,14 @@ void Retype(QLineEdit* field, const char* text) {
 // last position by the text's whole width.
 bool ShowsWhole(QLineEdit* field, const QString& text) {
     field->setText(text);
-    const auto cursorX = [field](qsizetype position) {
-        field->setCursorPosition(static_cast<int>(position));
+    int x[2] = {};
+    for (const int end : {0, 1}) {
+        field->setCursorPosition(end == 0 ? 0 : static_cast<int>(text.size()));
         field->repaint();  // the scroll offset follows the cursor when painted
-        return field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
-    };
-    const int first = cursorX(0);
-    const int last = cursorX(text.size());
-    return first >= 0 && last < field->width() &&
-           qAbs(last - first - field->fontMetrics().horizontalAdvance(text)) <= 1;
+        x[end] = field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    }
+    const int width = field->fontMetrics().horizontalAdvance(text);
+    return x[0] >= 0 && x[1] < field->width() && qAbs(x[1] - x[0] - width) <= 1;
 }
 
 void Press(app::PasswordDialog& dialog, const char* button) {
@@ -233,30 +232,11 @@ class WindowTest : public QObject {
         QVERIFY(ShowsWhole(name, QString::fromUtf8("中文中文中文中文中W")));
         QVERIFY(b.Window().width() <= 1000 && b.Window().height() <= 700);
 
-        // The device list opens 16 rows high and scrolls for the rest.
         auto* devices = b.Find<QComboBox>("deviceList");
-        devices->showPopup();
-        QAbstractItemView* popup = devices->view();
-        QTRY_VERIFY(popup->isVisible());
-        const int rows = popup->viewport()->height() / popup->sizeHintForRow(0);
-        QVERIFY2(rows == 16, qPrintable(QString::number(rows)));
+        devices->showPopup();  // 16 rows high, scrolling for the rest
+        const QAbstractItemView* popup = devices->view();
+        QCOMPARE(popup->viewport()->height() / popup->sizeHintForRow(0), 16);
         devices->hidePopup();
-
-        // The message boxes' title is not cut: room for it in a bold title font and the
-        // title bar's buttons.
-        app::QtUserDialogs real;
-        int boxWidth = 0;
-        QTimer::singleShot(0, [&boxWidth] {
-            if (QWidget* box = qApp->activeModalWidget()) {
-                boxWidth = box->width();
-                QTest::keyClick(box, Qt::Key_Return);
-            }
-        });
-        real.Tell(&b.Window(), QStringLiteral("OK"), false);
-        QFont bold = b.Window().font();
-        bold.setBold(true);
-        const int title = QFontMetrics(bold).horizontalAdvance(QStringLiteral("KX_VELDRAN"));
-        QVERIFY2(boxWidth >= title + 4 * 24, qPrintable(QString::number(boxWidth)));
 
         // The password dialog with its 32 four-digit fields, in both languages.
         QTranslator captions;
@@ -264,14 +244,17 @@ class WindowTest : public QObject {
             if (english) QVERIFY(app::InstallCaptions(*qApp, UiLanguage::English, captions));
             app::PasswordDialog dialog(words_, dialogs_);
             dialog.show();
-            QVERIFY2(dialog.width() <= 1000 && dialog.height() <= 700,
-                     qPrintable(QStringLiteral("%1x%2").arg(dialog.width()).arg(dialog.height())));
+            QVERIFY(dialog.width() <= 1000 && dialog.height() <= 700);
             for (const QChar digit : QStringLiteral("0123456789ABCDEF"))
                 QVERIFY(ShowsWhole(dialog.PasswordField(15), QString(4, digit)));
         }
     }
 
-    void operationDropsInputToItsWindowOnly() {
+    // During an operation only the window's own input is dropped. Enter in the real question
+    // boxes: Cancel before burning the fuse and before the firmware update, which cannot be
+    // undone; OK before the offline download. A box with a short text still has room for its
+    // title in a bold font and four title-bar buttons.
+    void operationInputAndRealMessageBoxes() {
         QWidget window;
         auto* run = new QPushButton(&window);
         QPlainTextEdit pane(&window);
@@ -280,9 +263,10 @@ class WindowTest : public QObject {
         window.show();
         question.show();
         QSignalSpy runs(run, &QPushButton::clicked), answers(&question, &QPushButton::clicked);
-        WindowBench b;  // for its clock, ports and dialogs
+        WindowBench b;  // for its clock and ports
         link::ProgrammerLink link(b.ports, b.clock);
-        app::WindowOutput out(UiLanguage::English, b.clock, pane, bar, b.dialogs, window);
+        app::QtUserDialogs real;
+        app::WindowOutput out(UiLanguage::English, b.clock, pane, bar, real, window);
         {
             app::OperationScope scope(window, link, out);
             QTest::mouseClick(run, Qt::LeftButton);
@@ -292,24 +276,24 @@ class WindowTest : public QObject {
         QCOMPARE(answers.count(), 1);
         QTest::mouseClick(run, Qt::LeftButton);
         QCOMPARE(runs.count(), 1);
-    }
 
-    // Enter in the real question boxes: Cancel before burning the fuse and before the firmware
-    // update, which cannot be undone; OK before the offline download.
-    void strayEnterRefusesIrreversibleQuestions() {
-        WindowBench b;  // for its clock
-        QWidget window;
-        QPlainTextEdit pane(&window);
-        QProgressBar bar(&window);
-        window.show();
-        app::QtUserDialogs real;
-        app::WindowOutput out(UiLanguage::English, b.clock, pane, bar, real, window);
+        int boxWidth = 0;
+        const auto pressEnter = [&boxWidth] {
+            if (QWidget* box = qApp->activeModalWidget()) {
+                boxWidth = box->width();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        };
         for (const auto& [msg, ok] : {std::pair{54, false}, {55, true}, {56, false}}) {
-            QTimer::singleShot(0, [] {
-                if (QWidget* box = qApp->activeModalWidget()) QTest::keyClick(box, Qt::Key_Return);
-            });
+            QTimer::singleShot(0, pressEnter);
             QCOMPARE(out.ConfirmMessage(msg), ok);
         }
+        QTimer::singleShot(0, pressEnter);
+        real.Tell(&window, QStringLiteral("OK"), false);
+        QFont bold = window.font();
+        bold.setBold(true);
+        QVERIFY(boxWidth >=
+                QFontMetrics(bold).horizontalAdvance(QStringLiteral("KX_VELDRAN")) + 96);
     }
 
     // Only mainland Chinese gets Chinese windows and messages.

@@ -33,7 +33,6 @@ TEST(TargetReadTest, ByAddress) {
         chip.Preload(0xFFF2, Bytes{0x34, 0x12});
         b.image->Set(0x2000, 0x42);
         b.words.vectorTable.fill(0x5555);  // a file loaded before
-        b.words.vectorInUse.fill(1);
         EXPECT_EQ(Read(b, c.address, c.length), c.msg == 0) << c.address << " " << c.length;
         EXPECT_EQ(b.out.ShownText(), c.msg
                                          ? Msg(c.msg)
@@ -42,12 +41,10 @@ TEST(TargetReadTest, ByAddress) {
                                                ", re-reads: 0\r\n" + Msg(35) + "0 Sec\r\n");
         EXPECT_EQ(b.Frames().size(), c.msg ? 0 : 1 + c.reads);
         EXPECT_EQ(b.image->At(0x2000), c.msg ? 0x42 : 0xFF);  // replaced by a successful read
-        // The vectors follow the image: the chip's where the read covered them.
+        // The vectors and their marks follow the image: the chip's where the read covered them.
         const std::uint16_t vector9 = c.msg ? 0x5555 : c.reads == 8 ? 0x1234 : 0xFFFF;
-        EXPECT_EQ(b.words.vectorTable[9], vector9) << c.address << " " << c.length;
-        EXPECT_EQ(b.words.vectorTable[8], c.msg ? 0x5555 : 0xFFFF);
-        EXPECT_EQ(std::tuple(b.words.vectorInUse[8], b.words.vectorInUse[9]),
-                  std::tuple(c.msg ? 1 : 0, vector9 != 0xFFFF));
+        EXPECT_EQ(std::tuple(b.words.vectorTable[9], b.words.vectorInUse[9] != 0),
+                  std::tuple(vector9, vector9 != 0xFFFF));
         EXPECT_TRUE(b.out.Balanced());
         EXPECT_EQ(b.Walk() == "TARGET_CONNECT TX:FC10/32 ", c.reads == 1);
     }
