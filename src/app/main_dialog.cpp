@@ -1,19 +1,26 @@
 // The main window: building it, opening it in order, the settings on open and close, the
-// connection check while connected, and the frame every operation runs in.
+// connection check while connected, the new search when a serial device appears, and the
+// frame every operation runs in.
 
 #include "app/main_dialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <algorithm>
+#include <utility>
 
+#include "app/device_watcher.h"
 #include "app/field_validators.h"
+#include "app/field_width.h"
 #include "app/operation_scope.h"
 #include "app/qt_text.h"
 #include "app/user_dialogs.h"
@@ -28,10 +35,27 @@
 namespace kx::app {
 namespace {
 
+// New texts (to move into the text table)
+constexpr std::pair<const char*, const char*> kClosesAfterOperation{
+    "The window closes when the current operation has ended.\r\n",
+    "当前操作结束后窗口将关闭。\r\n"};
+
+
 // Room for one rendered TI-TXT data line (47 characters) in the code view.
 constexpr int kCodeViewColumns = 50;
 constexpr int kCodeViewLines = 26;
 constexpr int kPaneLines = 6;
+
+// Wide enough for the longest name the record holds: 19 of the widest printable ASCII
+// character, or nine Chinese characters and one more.
+int ProductNameWidth(const QLineEdit& field) {
+    QString ascii;
+    for (char16_t c = u' '; c <= u'~'; ++c) ascii += QChar(c);
+    const int widestAscii = WidestCharacter(field, ascii);
+    const int chinese = field.fontMetrics().horizontalAdvance(QString(9, QChar(0x4E2D)));
+    const int bytes = static_cast<int>(ops::kProductNameBytes);
+    return FieldWidthForText(field, std::max(widestAscii * bytes, chinese + widestAscii));
+}
 
 }  // namespace
 
@@ -82,10 +106,18 @@ MainDialog::MainDialog(const WindowServices& services, QWidget* parent)
 
     pollTimer_.setInterval(services_.connectionPollMs);
     connect(&pollTimer_, &QTimer::timeout, this, &MainDialog::PollConnection);
+    settleTimer_.setSingleShot(true);
+    settleTimer_.setInterval(services_.deviceSettleMs);
+    connect(&settleTimer_, &QTimer::timeout, this, &MainDialog::SearchAfterArrival);
+    if (WatcherLive()) {
+        connect(services_.devices, &DeviceWatcher::Arrived, this, &MainDialog::OnDeviceArrived);
+        connect(services_.devices, &DeviceWatcher::Departed, this, &MainDialog::OnDeviceDeparted);
+    }
 }
 
 MainDialog::~MainDialog() {
     pollTimer_.stop();
+    settleTimer_.stop();
     // A window torn down without being closed (the application told to quit) still keeps
     // the user's choices.
     if (!settingsSaved_) {
@@ -125,6 +157,7 @@ void MainDialog::BuildWidgets() {
 
     // Edit limits and typing filters.
     ui_->productNameEdit->setMaxLength(static_cast<int>(ops::kProductNameBytes));
+    ui_->productNameEdit->setMinimumWidth(ProductNameWidth(*ui_->productNameEdit));
     ui_->productNameEdit->setValidator(new ProductNameValidator(this));
     serialValidator_ = new SerialValidator(this);
     ui_->serialEdit->setValidator(serialValidator_);
@@ -140,6 +173,10 @@ void MainDialog::BuildWidgets() {
         UpperCaseWhileTyping(*hex);
     }
     ui_->countLimitEdit->installEventFilter(this);
+
+    // Styles that open the list over the current item (Fusion, the desktop themes) ignore
+    // its 16-row height and fill the screen with 100 devices; a plain drop-down keeps it.
+    ui_->deviceList->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
 
     // The VPP test has a button that nothing shows; its command still works.
     ui_->vppButton->setVisible(false);
@@ -179,13 +216,22 @@ void MainDialog::ConnectCommands() {
     connect(ui_->readByDeviceRadio, &QRadioButton::clicked, this, [this] { ApplyReadStyle(true); });
 }
 
+void MainDialog::DeferClose() {
+    // The operation owns the port and the image until it ends; close right after, and say
+    // so, or the window seems to ignore the close and then vanishes on its own.
+    if (closeRequested_) return;
+    closeRequested_ = true;
+    output_->AppendShownText(
+        ToUtf8(Say(Chinese(), kClosesAfterOperation.first, kClosesAfterOperation.second)));
+}
+
 void MainDialog::done(int result) {
     if (running_) {
-        // The operation owns the port and the image until it ends; close right after.
-        closeRequested_ = true;
+        DeferClose();
         return;
     }
     pollTimer_.stop();
+    settleTimer_.stop();
     if (!settingsSaved_) {
         settingsSaved_ = true;
         SaveSettings();
@@ -195,7 +241,7 @@ void MainDialog::done(int result) {
 
 void MainDialog::closeEvent(QCloseEvent* event) {
     if (running_) {
-        closeRequested_ = true;
+        DeferClose();
         event->ignore();
         return;
     }
@@ -250,8 +296,41 @@ void MainDialog::PollConnection() {
     UpdatePolling();
 }
 
+bool MainDialog::WatcherLive() const {
+    return services_.devices != nullptr && services_.devices->Live();
+}
+
+void MainDialog::OnDeviceDeparted() {
+    // An operation finds a lost port itself; one that ended well without using the port
+    // again is checked after it (RunOperation).
+    if (running_) {
+        departedDuringOperation_ = true;
+        return;
+    }
+    PollConnection();
+}
+
+void MainDialog::OnDeviceArrived() {
+    // Each further arrival restarts the wait: an adapter may bring several ports at once.
+    if (Searching()) settleTimer_.start();
+}
+
+void MainDialog::SearchAfterArrival() {
+    if (!Searching() || !isVisible()) return;
+    // Not under an operation or a dialog of ours (a file chooser, a question): try again later.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (running_ || (modal != nullptr && modal != this)) {
+        settleTimer_.start();
+        return;
+    }
+    SearchProgrammer();
+}
+
 void MainDialog::UpdatePolling() {
-    const bool wanted = !running_ && link_->IsOpen() && services_.connectionPollMs > 0;
+    // Departures are reported by the device watcher where there is one; else the port is
+    // checked every connectionPollMs.
+    const bool wanted =
+        !running_ && link_->IsOpen() && services_.connectionPollMs > 0 && !WatcherLive();
     if (wanted && !pollTimer_.isActive()) pollTimer_.start();
     if (!wanted) pollTimer_.stop();
 }
@@ -265,6 +344,10 @@ void MainDialog::RunOperation(const std::function<void()>& body) {
         body();
     }
     running_ = false;
+    if (departedDuringOperation_) {
+        departedDuringOperation_ = false;
+        PollConnection();
+    }
     UpdatePolling();
     if (closeRequested_) {
         closeRequested_ = false;

@@ -37,6 +37,7 @@ class CodeImage;
 
 namespace kx::app {
 
+class DeviceWatcher;
 class UserDialogs;
 class WindowOutput;
 class HexFieldValidator;
@@ -49,8 +50,13 @@ struct WindowServices {
     UserDialogs& dialogs;
     std::string settingsPath;
     UiLanguage language = UiLanguage::English;
-    // The connection check while connected, in place of a device-change notification.
+    // Serial devices coming and going; none, or one that is not Live: the window polls.
+    DeviceWatcher* devices = nullptr;
+    // The connection check while connected when no device watcher reports departures.
     int connectionPollMs = 2000;
+    // How long devices must stay quiet after one appeared before the search runs: an
+    // adapter's port may not take its settings at once, and more ports may follow.
+    int deviceSettleMs = 1500;
 };
 
 class MainDialog final : public QDialog {
@@ -102,9 +108,17 @@ class MainDialog final : public QDialog {
     bool RefuseCountingRun(const ops::OperationInputs& in);
     void PollConnection();
     void UpdatePolling();
+    bool WatcherLive() const;
+    // A serial device went away: is it the box?
+    void OnDeviceDeparted();
+    // A serial device appeared: while searching, search again once the devices settled.
+    void OnDeviceArrived();
+    void SearchAfterArrival();
     // Runs one operation with input blocked and the window painting; closes afterwards if
     // a close was asked for meanwhile.
     void RunOperation(const std::function<void()>& body);
+    // A close asked for while an operation runs: remembered and announced in the pane.
+    void DeferClose();
     bool Chinese() const { return services_.language == UiLanguage::Chinese; }
 
     // --- control rules (main_dialog_rules.cpp) ------------------------------------------
@@ -137,6 +151,7 @@ class MainDialog final : public QDialog {
     void HelpCommand();
     void ApplyDiscovery(const ops::DiscoveryOutcome& outcome);
     void EnterSearchingState();
+    bool Searching() const;
     void SetCodeView(std::string text);
     void CodeImageReady();
 
@@ -153,6 +168,7 @@ class MainDialog final : public QDialog {
     HexFieldValidator* readLengthValidator_ = nullptr;
     SerialValidator* serialValidator_ = nullptr;
     QTimer pollTimer_;
+    QTimer settleTimer_;  // from the last device arrival to the search it starts
 
     std::uint32_t serial_ = 0;        // the serial counter; the serial field is its view
     bool serialTyped_ = false;        // typed since the window last took the file's counter
@@ -168,6 +184,7 @@ class MainDialog final : public QDialog {
     bool settingsSaved_ = false;
     bool searched_ = false;
     bool searchScheduled_ = false;
+    bool departedDuringOperation_ = false;
     QString startNotice_;  // shown once the first search has reported
 };
 

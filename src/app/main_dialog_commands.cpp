@@ -56,6 +56,11 @@ void MainDialog::EnterSearchingState() {
     SetStatusCaption(Message::Searching, true);
 }
 
+bool MainDialog::Searching() const {
+    // The status button offers a new search exactly while no box is connected.
+    return ui_->statusButton->isEnabled();
+}
+
 void MainDialog::ApplyDiscovery(const ops::DiscoveryOutcome& outcome) {
     storedPortIndex_ = outcome.portIndex;
     storedPortPath_ = outcome.portPath;
@@ -168,7 +173,9 @@ void MainDialog::PasswordCommand() {
     if (dialog.exec() != QDialog::Accepted) return;
     // The edited vectors go into the image, so every chip programmed from it gets them.
     security::WriteVectorTable(words_.vectorTable, *image_);
-    SetCodeView(image::RenderImageText(*image_, imageEnd_));
+    // The whole image, as a load shows it: data above the selected device stays in the view
+    // and so in a later Save.
+    SetCodeView(image::RenderImageText(*image_, image::kImageSize));
     ui_->saveAsButton->setEnabled(true);
 }
 

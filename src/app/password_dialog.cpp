@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <string>
 
+#include "app/field_width.h"
 #include "app/qt_text.h"
 #include "app/user_dialogs.h"
 #include "image/password_file.h"
@@ -41,11 +42,13 @@ PasswordDialog::PasswordDialog(security::SecurityWords& words, UserDialogs& dial
         vectorFields_[slot] = findChild<QLineEdit*>(QStringLiteral("vectorField%1").arg(i));
         passwordFields_[slot] = findChild<QLineEdit*>(QStringLiteral("passwordField%1").arg(i));
         Q_ASSERT(vectorFields_[slot] && passwordFields_[slot]);
-        const int fieldChars =
-            QFontMetrics(vectorFields_[slot]->font()).horizontalAdvance(QStringLiteral("WWWW"));
         for (QLineEdit* field : {vectorFields_[slot], passwordFields_[slot]}) {
             field->setMaxLength(static_cast<int>(security::kFieldMaxLength));
-            field->setMinimumWidth(fieldChars);
+            // Four hex digits wide, not Qt's default: 32 default fields overflow a small
+            // screen.
+            const int digits = WidestCharacter(*field, QStringLiteral("0123456789ABCDEF"));
+            field->setFixedWidth(
+                FieldWidthForText(*field, digits * static_cast<int>(security::kFieldMaxLength)));
         }
         connect(vectorFields_[slot], &QLineEdit::textEdited, this,
                 [this, i](const QString& text) { OnEdited(FieldGroup::Vector, i, text); });

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QPalette>
 #include <QTranslator>
+#include <memory>
 
+#include "app/device_watcher.h"
 #include "app/main_dialog.h"
 #include "app/user_dialogs.h"
 #include "common/clock.h"
@@ -45,11 +47,13 @@ int RunProgrammerApp(int argc, char** argv) {
 
     link::PosixPortProvider ports;
     QtUserDialogs dialogs;
+    const std::unique_ptr<DeviceWatcher> devices = MakeSystemDeviceWatcher();
     MainDialog window({.ports = ports,
                        .clock = SystemClock(),
                        .dialogs = dialogs,
                        .settingsPath = settings::SettingsPath(),
-                       .language = language});
+                       .language = language,
+                       .devices = devices.get()});
     window.exec();
     // The program ends with its window, whatever way the window ended.
     return 0;

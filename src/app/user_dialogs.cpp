@@ -6,7 +6,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
+#include <QStyle>
 #include <QUrl>
 
 namespace kx::app {
@@ -41,6 +45,21 @@ void NameButtons(QMessageBox& box) {
     }
 }
 
+// A narrow box has its title cut by the window manager ("KX_... RAN"): its title bar also
+// holds the window's icon and buttons, in a bold and often larger font. The box is made wide
+// enough for the title at 1.25 times the bold font and four title-bar buttons.
+void MakeRoomForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    const int title = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle());
+    const int buttons = 4 * box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
+    grid->addItem(new QSpacerItem(title + buttons, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 }  // namespace
 
 std::optional<QString> QtUserDialogs::ChooseOpenFile(QWidget* parent, const FileChoice& choice) {
@@ -57,6 +76,7 @@ bool QtUserDialogs::AskOkCancel(QWidget* parent, const QString& text, QuestionLo
                     QMessageBox::Ok | QMessageBox::Cancel, parent);
     box.setDefaultButton(look.cancelIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
     NameButtons(box);
+    MakeRoomForTitle(box);
     return box.exec() == QMessageBox::Ok;
 }
 
@@ -64,6 +84,7 @@ void QtUserDialogs::Tell(QWidget* parent, const QString& text, bool warning) {
     QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Information,
                     QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok, parent);
     NameButtons(box);
+    MakeRoomForTitle(box);
     box.exec();
 }
 

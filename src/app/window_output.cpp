@@ -71,6 +71,13 @@ void WindowOutput::OnBusy(bool on) {
 }
 
 void WindowOutput::OnProgress(std::uint32_t upper, std::uint32_t pos) {
+    if (upper == 0) {
+        // Nothing to do is all done; Qt would show an empty range as an endless busy bar.
+        progress_.setRange(0, 1);
+        progress_.setValue(1);
+        Pump();
+        return;
+    }
     // The bar counts in int; a range past that is scaled down to fit.
     constexpr std::uint32_t kIntMax = static_cast<std::uint32_t>(std::numeric_limits<int>::max());
     std::uint32_t divisor = 1;

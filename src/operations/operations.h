@@ -65,8 +65,9 @@ struct ReadOutcome {
     std::uint32_t blocks = 0;   // blocks taken into the image
     std::uint32_t rereads = 0;  // extra TX_DATA_BLOCK sent to confirm unchecked replies
 };
-// Reads into a fresh image and copies it into ctx.image only when the whole read succeeded:
-// a read that stops early leaves the image as it was.
+// Reads into a fresh image and copies it into ctx.image only when the whole read succeeded,
+// taking the vectors and their in-use marks from it as a load does; a read that stops early
+// leaves the image and the security words as they were.
 ReadOutcome ReadTarget(OperationContext& ctx, const OperationInputs& in);
 
 // --- offline download ------------------------------------------------------------------------

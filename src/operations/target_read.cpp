@@ -14,6 +14,7 @@
 #include "operations/operations.h"
 #include "operations/product_info.h"
 #include "operations/target_options.h"
+#include "security/vector_image.h"
 
 namespace kx::ops {
 namespace {
@@ -182,6 +183,9 @@ ReadOutcome Read(OperationContext& ctx, const OperationInputs& in) {
         out.SetProgressPos(done);
     }
     ctx.image = *fresh;
+    // The read chip's vectors are now the image's: the password dialog must show them, and
+    // its OK must write them back, not the vectors of a file loaded before.
+    security::TakeLoadedVectors(ctx.words, security::VectorsOfImage(ctx.image));
     outcome.result = Result::Succeeded;
     outcome.blocks = reader.Blocks();
     outcome.rereads = reader.Rereads();

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/device_watcher.h"
 #include "app/main_dialog.h"
 #include "app/qt_text.h"
 #include "app/user_dialogs.h"
@@ -59,6 +60,12 @@ class ScriptedDialogs final : public UserDialogs {
     }
 };
 
+// Device arrivals and departures sent by the test, as udev would report them.
+class FakeDeviceWatcher final : public DeviceWatcher {
+  public:
+    bool Live() const override { return true; }
+};
+
 class WindowBench {
   public:
     explicit WindowBench(UiLanguage lang = UiLanguage::English) : language(lang) {}
@@ -70,7 +77,9 @@ class WindowBench {
                                                               .dialogs = dialogs,
                                                               .settingsPath = ToUtf8(settingsPath),
                                                               .language = language,
-                                                              .connectionPollMs = pollMs});
+                                                              .devices = devices,
+                                                              .connectionPollMs = pollMs,
+                                                              .deviceSettleMs = 50});
         window_->show();
         return QTest::qWaitFor([this] { return window_->Searched(); }, 5000);
     }
@@ -121,6 +130,7 @@ class WindowBench {
     sim::SimulatedPorts ports{clock};
     ScriptedDialogs dialogs;
     UiLanguage language;
+    DeviceWatcher* devices = nullptr;
 
   private:
     std::unique_ptr<MainDialog> window_;

@@ -1,6 +1,9 @@
 // Whole sessions of the window: against the in-process simulated programmer, and with its
 // settings over closes and restarts (every close saves; a failed write is reported).
 
+#include <QProgressBar>
+
+#include "app/password_dialog.h"
 #include "app/window_output.h"
 #include "app_test_support.h"
 #include "image/code_image.h"
@@ -45,6 +48,13 @@ class SessionTest : public QObject {
         b.Click("runButton");
         QVERIFY(b.Pane().contains(Msg(24)));
         QCOMPARE(box->Target()->ByteAt(0xFC01), b.Window().Image().At(0xFC01));
+        // Nothing to program from 0x1000 up: the bar ends still and full, not busy.
+        b.dialogs.fileAnswers = {b.WriteFile("low.TXT", "@0200\r\n11 22\r\nq\r\n")};
+        b.Click("loadButton");
+        b.Click("runButton");
+        auto* bar = b.Find<QProgressBar>("progressBar");
+        QVERIFY(b.Pane().contains(Msg(24)));
+        QVERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
         // Data the device cannot hold is named first; the run goes on with what fits.
         b.dialogs.fileAnswers = {b.WriteFile("wide.TXT", "@0200\r\n11 22\r\n" + ProgramText())};
         b.Click("loadButton");
@@ -69,8 +79,18 @@ class SessionTest : public QObject {
         QVERIFY(b.Enabled("runButton") && b.Enabled("saveAsButton"));
         b.Click("readButton");
         QCOMPARE(b.Window().windowTitle(), QStringLiteral("Code1.txt - KX_VELDRAN V02.73A"));
+        // OK in the password dialog keeps the read chip's vectors, not other.TXT's (none):
+        // the reset vector is locked and stays in the image.
+        bool resetLocked = false;
+        QTimer::singleShot(0, [&resetLocked] {
+            if (auto* dialog = qobject_cast<app::PasswordDialog*>(qApp->activeModalWidget())) {
+                resetLocked = !dialog->VectorField(15)->isEnabled();
+                dialog->accept();
+            }
+        });
+        b.Click("passwordButton");
+        QVERIFY(resetLocked);  // and the saved view below holds the chip's vectors
         b.Click("saveAsButton");
-        QCOMPARE(b.dialogs.choices.back().proposedName, QStringLiteral("Code1.TXT"));
         QCOMPARE(b.ReadFile(saved), ProgramText());
 
         // Pulled during a read: back to searching at once.
@@ -101,12 +121,14 @@ class SessionTest : public QObject {
         QCOMPARE(b.Stored().serial, 12350u);
         QVERIFY(settings::ReserveSerial(path, std::nullopt).ok);  // and once more after that
 
-        // A close asked for during an operation waits for its end, and still saves.
+        // A close asked for during an operation says so, waits for the operation's end, and
+        // still saves.
         b.Click("eraseCheck");  // a choice only the save at close stores
         b.dialogs.confirmAnswers = {true};
-        b.dialogs.onQuestion = [&b] { b.Window().close(); };
+        b.dialogs.onQuestion = [&b] { QTimer::singleShot(0, &b.Window(), &QWidget::close); };
         b.Click("downloadButton");
         QVERIFY(b.Pane().contains(Msg(48)));
+        QVERIFY(b.Pane().contains(QStringLiteral("The window closes when the current operation")));
         QVERIFY(box->SetupRecord().has_value());
         QVERIFY(!b.Window().isVisible());
         QVERIFY(!b.Stored().erase);
@@ -150,18 +172,37 @@ class SessionTest : public QObject {
         QCOMPARE(b.Stored().serial, 78u);
     }
 
-    void unpluggedBoxReturnsToSearching() {
+    void unpluggedBoxReturnsToSearchingAndComesBackByItself() {
+        WindowBench polled;  // no device watcher: the port is checked every 20 ms
+        sim::Box& first = polled.ports.AddBox(0);
+        QVERIFY(polled.Open(20));
+        first.Vanish(polled.ports.NowUs());
+        QTRY_VERIFY(polled.Enabled("statusButton"));
+
+        // With device reports the window does not poll; a departure returns it to searching,
+        // an arrival while searching finds the box again once things settled.
+        FakeDeviceWatcher watcher;
         WindowBench b;
+        b.devices = &watcher;
         sim::Box& box = b.ports.AddBox(0);
         QVERIFY(b.Open(20));
-        QCOMPARE(b.Pane(), Msg(10));
+        const auto oneSearch = box.GetTrace().ReceivedCommands().size();
         box.Vanish(b.ports.NowUs());
-        QTRY_VERIFY(b.Enabled("statusButton"));
-        QCOMPARE(b.Text("statusButton"), Msg(43));
+        QTest::qWait(100);
+        QVERIFY(!b.Enabled("statusButton"));
+        emit watcher.Departed();
+        QVERIFY(b.Enabled("statusButton"));
         QCOMPARE(b.Pane(), Msg(9));
         box.Reattach(b.ports.NowUs());
-        b.Click("statusButton");
-        QCOMPARE(b.Text("statusButton"), Msg(44));
+        const auto before = box.GetTrace().ReceivedCommands().size();
+        emit watcher.Arrived();
+        emit watcher.Arrived();              // a second port of the adapter restarts the wait
+        QVERIFY(b.Enabled("statusButton"));  // not before the devices settled
+        QTRY_COMPARE(b.Text("statusButton"), Msg(44));
+        QCOMPARE(box.GetTrace().ReceivedCommands().size(), before + oneSearch);
+        emit watcher.Arrived();  // connected: no new search
+        QTest::qWait(100);
+        QCOMPARE(box.GetTrace().ReceivedCommands().size(), before + oneSearch);
     }
 
     void defaultsThenChoicesSurviveEscapeEnterAndRestart() {

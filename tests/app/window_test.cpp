@@ -1,6 +1,7 @@
 // The windows without a programmer: control rules, typing filters, loading, the password
 // dialog, input held off during an operation, the questions' defaults, the start-up language.
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -26,6 +27,20 @@ void Retype(QLineEdit* field, const char* text) {
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClicks(field, text);
+}
+
+// True when `field` shows `text` without scrolling: the cursor moves from its first to its
+// last position by the text's whole width.
+bool ShowsWhole(QLineEdit* field, const QString& text) {
+    field->setText(text);
+    int x[2] = {};
+    for (const int end : {0, 1}) {
+        field->setCursorPosition(end == 0 ? 0 : static_cast<int>(text.size()));
+        field->repaint();  // the scroll offset follows the cursor when painted
+        x[end] = field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    }
+    const int width = field->fontMetrics().horizontalAdvance(text);
+    return x[0] >= 0 && x[1] < field->width() && qAbs(x[1] - x[0] - width) <= 1;
 }
 
 void Press(app::PasswordDialog& dialog, const char* button) {
@@ -62,13 +77,14 @@ class WindowTest : public QObject {
         QCOMPARE(qApp->palette().color(QPalette::Window), QColor(200, 240, 200));
 
         const QString path = b.WriteFile(
-            "prog.txt", "@F000\r\n31 40 00 0A\r\n@FFF2\r\n00 F0\r\n@FFFE\r\n00 F0\r\nq\r\n");
+            "prog.txt",
+            "@F000\r\n31 40 00 0A\r\n@FFF2\r\n00 F0\r\n@FFFE\r\n00 F0\r\n@10100\r\n55 AA\r\nq\r\n");
         b.dialogs.fileAnswers = {path, b.WriteFile("bad.txt", "\r\n@F000\r\n12\r\nq\r\n")};
         b.Click("loadButton");
         QVERIFY(b.Enabled("runButton") && b.Enabled("saveAsButton") &&
                 !b.Enabled("downloadButton"));
         QCOMPARE(b.Window().windowTitle(), QStringLiteral("KX_VELDRAN V02.73A - prog.txt"));
-        QCOMPARE(b.Pane(), Msg(0) + path + Msg(1) + QStringLiteral("8\n"));
+        QCOMPARE(b.Pane(), Msg(0) + path + Msg(1) + QStringLiteral("10\n"));
         QVERIFY(b.Window().Words().vectorInUse[9] && !b.Window().Words().vectorInUse[8]);
 
         b.Click("loadButton");  // refused: only the pane changes
@@ -76,7 +92,8 @@ class WindowTest : public QObject {
         QCOMPARE(b.Window().windowTitle(), QStringLiteral("KX_VELDRAN V02.73A - prog.txt"));
         QCOMPARE(b.Window().Image().At(0xF000), 0x31);
 
-        // Vectors edited in the password dialog go into the image and the code view.
+        // Vectors edited in the password dialog go into the image and the code view, which
+        // still shows the data above the selected F1101.
         QTimer::singleShot(0, [] {
             if (auto* dialog = qobject_cast<app::PasswordDialog*>(qApp->activeModalWidget())) {
                 Retype(dialog->VectorField(2), "BEEF");
@@ -85,7 +102,9 @@ class WindowTest : public QObject {
         });
         b.Click("passwordButton");
         QCOMPARE(b.Window().Image().WordAt(0xFFE4), 0xBEEF);
-        QCOMPARE(b.Window().CodeViewText(), image::RenderImageText(b.Window().Image(), 0x10000));
+        const std::string& view = b.Window().CodeViewText();
+        QVERIFY(view.find("@FFE0\r\nFF FF FF FF EF BE ") != std::string::npos);
+        QVERIFY2(view.find("@10100\r\n55 AA FF ") != std::string::npos, view.c_str());
 
         b.Click("helpButton");  // the manual beside the program
         QCOMPARE(b.dialogs.opened,
@@ -204,7 +223,38 @@ class WindowTest : public QObject {
         QCOMPARE(words_.bslPassword[3], 0x5AA5);  // Cancel keeps what Load committed
     }
 
-    void operationDropsInputToItsWindowOnly() {
+    // What an operator reads every day is shown whole, and the dialogs fit a 1024x768 screen.
+    void textsShownWholeAndDialogsFitSmallScreens() {
+        WindowBench b;
+        QVERIFY(b.Open());
+        auto* name = b.Find<QLineEdit>("productNameEdit");
+        QVERIFY(ShowsWhole(name, QStringLiteral("WWWWWWWWWWWWWWWWWWW")));
+        QVERIFY(ShowsWhole(name, QString::fromUtf8("中文中文中文中文中W")));
+        QVERIFY(b.Window().width() <= 1000 && b.Window().height() <= 700);
+
+        auto* devices = b.Find<QComboBox>("deviceList");
+        devices->showPopup();  // 16 rows high, scrolling for the rest
+        const QAbstractItemView* popup = devices->view();
+        QCOMPARE(popup->viewport()->height() / popup->sizeHintForRow(0), 16);
+        devices->hidePopup();
+
+        // The password dialog with its 32 four-digit fields, in both languages.
+        QTranslator captions;
+        for (const bool english : {false, true}) {
+            if (english) QVERIFY(app::InstallCaptions(*qApp, UiLanguage::English, captions));
+            app::PasswordDialog dialog(words_, dialogs_);
+            dialog.show();
+            QVERIFY(dialog.width() <= 1000 && dialog.height() <= 700);
+            for (const QChar digit : QStringLiteral("0123456789ABCDEF"))
+                QVERIFY(ShowsWhole(dialog.PasswordField(15), QString(4, digit)));
+        }
+    }
+
+    // During an operation only the window's own input is dropped. Enter in the real question
+    // boxes: Cancel before burning the fuse and before the firmware update, which cannot be
+    // undone; OK before the offline download. A box with a short text still has room for its
+    // title in a bold font and four title-bar buttons.
+    void operationInputAndRealMessageBoxes() {
         QWidget window;
         auto* run = new QPushButton(&window);
         QPlainTextEdit pane(&window);
@@ -213,9 +263,10 @@ class WindowTest : public QObject {
         window.show();
         question.show();
         QSignalSpy runs(run, &QPushButton::clicked), answers(&question, &QPushButton::clicked);
-        WindowBench b;  // for its clock, ports and dialogs
+        WindowBench b;  // for its clock and ports
         link::ProgrammerLink link(b.ports, b.clock);
-        app::WindowOutput out(UiLanguage::English, b.clock, pane, bar, b.dialogs, window);
+        app::QtUserDialogs real;
+        app::WindowOutput out(UiLanguage::English, b.clock, pane, bar, real, window);
         {
             app::OperationScope scope(window, link, out);
             QTest::mouseClick(run, Qt::LeftButton);
@@ -225,26 +276,26 @@ class WindowTest : public QObject {
         QCOMPARE(answers.count(), 1);
         QTest::mouseClick(run, Qt::LeftButton);
         QCOMPARE(runs.count(), 1);
-    }
 
-    // Enter in the real question boxes: Cancel before burning the fuse and before the firmware
-    // update, which cannot be undone; OK before the offline download.
-    void strayEnterRefusesIrreversibleQuestions() {
-        WindowBench b;  // for its clock
-        QWidget window;
-        QPlainTextEdit pane(&window);
-        QProgressBar bar(&window);
-        window.show();
-        app::QtUserDialogs real;
-        app::WindowOutput out(UiLanguage::English, b.clock, pane, bar, real, window);
+        int boxWidth = 0;
+        const auto pressEnter = [&boxWidth] {
+            if (QWidget* box = qApp->activeModalWidget()) {
+                boxWidth = box->width();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        };
         for (const auto& [msg, ok] : {std::pair{Message::ConfirmFuse, false},
                                       {Message::ConfirmDownload, true},
                                       {Message::ConfirmUpdate, false}}) {
-            QTimer::singleShot(0, [] {
-                if (QWidget* box = qApp->activeModalWidget()) QTest::keyClick(box, Qt::Key_Return);
-            });
+            QTimer::singleShot(0, pressEnter);
             QCOMPARE(out.ConfirmMessage(msg), ok);
         }
+        QTimer::singleShot(0, pressEnter);
+        real.Tell(&window, QStringLiteral("OK"), false);
+        QFont bold = window.font();
+        bold.setBold(true);
+        QVERIFY(boxWidth >=
+                QFontMetrics(bold).horizontalAdvance(QStringLiteral("KX_VELDRAN")) + 96);
     }
 
     // Only mainland Chinese gets Chinese windows and messages.

@@ -28,8 +28,11 @@ TEST(TargetReadTest, ByAddress) {
                  {"FC00", "0", 0, 0},     {"FC10", "0020", 0, 1}};
     for (const auto& c : cases) {
         Bench b;
-        b.AddBox(0).Target()->Preload(0xFC0E, Bytes{1, 2, 3});
+        sim::TargetChip& chip = *b.AddBox(0).Target();
+        chip.Preload(0xFC0E, Bytes{1, 2, 3});
+        chip.Preload(0xFFF2, Bytes{0x34, 0x12});
         b.image->Set(0x2000, 0x42);
+        b.words.vectorTable.fill(0x5555);  // a file loaded before
         EXPECT_EQ(Read(b, c.address, c.length), c.msg == 0) << c.address << " " << c.length;
         EXPECT_EQ(b.out.ShownText(), c.msg
                                          ? Msg(c.msg)
@@ -38,6 +41,10 @@ TEST(TargetReadTest, ByAddress) {
                                                ", re-reads: 0\r\n" + Msg(35) + "0 Sec\r\n");
         EXPECT_EQ(b.Frames().size(), c.msg ? 0 : 1 + c.reads);
         EXPECT_EQ(b.image->At(0x2000), c.msg ? 0x42 : 0xFF);  // replaced by a successful read
+        // The vectors and their marks follow the image: the chip's where the read covered them.
+        const std::uint16_t vector9 = c.msg ? 0x5555 : c.reads == 8 ? 0x1234 : 0xFFFF;
+        EXPECT_EQ(std::tuple(b.words.vectorTable[9], b.words.vectorInUse[9] != 0),
+                  std::tuple(vector9, vector9 != 0xFFFF));
         EXPECT_TRUE(b.out.Balanced());
         EXPECT_EQ(b.Walk() == "TARGET_CONNECT TX:FC10/32 ", c.reads == 1);
     }
