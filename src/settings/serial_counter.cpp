@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
 #include "settings/settings_file.h"
@@ -79,7 +81,13 @@ CounterReading ReadCounter(const IniDocument& doc, std::string_view fileBytes) {
 
 std::optional<CounterLock> CounterLock::Take(const std::string& settingsPath, std::string* error,
                                              int waitMs) {
-    const std::string lockPath = ResolvedSettingsPath(settingsPath) + ".lock";
+    const std::string target = ResolvedSettingsPath(settingsPath);
+    // A fresh account has no settings folder yet (~/.config/KX_VELDRAN); if it cannot be made,
+    // the open below says why.
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    const std::string lockPath = target + ".lock";
     int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     // Someone else's lock file in a shared folder can still be locked for reading.
     if (fd < 0 && errno == EACCES) fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);

@@ -246,6 +246,12 @@ TEST_F(SettingsFile, WindowSaveKeepsTheFilesCounterUnlessANumberWasTyped) {
     const Settings window{.erase = false, .serial = 100};  // opened when the file said 100
     CounterReading before;
     std::string error;
+    // A fresh account has no settings folder yet: the first save and the first serial make it.
+    ASSERT_TRUE(SaveSettingsUnderLock(PathOf("config/KX_VELDRAN/KX_VELDRAN.ini"), window, false,
+                                      &before, &error))
+        << error;
+    EXPECT_TRUE(ReserveSerial(PathOf("home/.config/KX_VELDRAN/KX_VELDRAN.ini"), 5).ok);
+
     ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, &before, &error)) << error;
     EXPECT_EQ(before.value, 103u);
     LoadedSettings now = LoadSettingsFile(path);
