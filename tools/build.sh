@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Configures and builds one tree. Usage: tools/build.sh [release|asan]
+# Configures and builds one tree from CMakePresets.json. Usage: tools/build.sh [release|asan]
+# (release: build/, asan: build-asan/; both with warnings as errors)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kind="${1:-release}"
 case "$kind" in
-    release) dir=build; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
-    asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DKX_SANITIZE=ON -DKX_BUILD_BENCH=OFF) ;;
+    release | asan) ;;
     *) echo "usage: $0 [release|asan]" >&2; exit 2 ;;
 esac
-cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+cmake --preset "$kind" >/dev/null
+cmake --build --preset "$kind" -j "$(nproc)"

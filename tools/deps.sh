@@ -2,11 +2,11 @@
 # Installs the Debian 12 packages needed to build, test and run KX_VELDRAN.
 set -euo pipefail
 PACKAGES=(
-    build-essential cmake ninja-build pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-dev
-    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
-    libudev-dev xvfb xauth fonts-noto-cjk
+    build-essential cmake ninja-build pkg-config file help2man  # file: CPack's dpkg-shlibdeps
+    libgtest-dev libbenchmark-dev
+    clang libclang-rt-dev                                       # tools/fuzz.sh
+    qt6-base-dev qt6-tools-dev qt6-l10n-tools libudev-dev
+    desktop-file-utils xvfb xauth x11-utils fonts-noto-cjk       # checks of the installed window
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
