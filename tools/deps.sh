@@ -6,7 +6,8 @@ PACKAGES=(
     libgtest-dev libbenchmark-dev
     clang libclang-rt-dev                                       # tools/fuzz.sh
     qt6-base-dev qt6-tools-dev qt6-l10n-tools libudev-dev
-    desktop-file-utils xvfb xauth x11-utils fonts-noto-cjk       # checks of the installed window
+    xvfb xauth fonts-noto-cjk                                   # a window without a display; Chinese
+    desktop-file-utils x11-utils                                # tools/check_installed.sh
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Quick start: installs the build packages, builds, and opens the KX_VELDRAN window.
+# Quick start: installs the build packages, builds, and opens the KX_VELDRAN window (without a
+# display it stops after the build and says how to go on).
 #
 # With a programmer named in KX_VELDRAN_PORTS (e.g. KX_VELDRAN_PORTS=/dev/ttyUSB0) the window
 # talks to it. Without, the bundled simulator kxveldran-sim serves a pseudo-terminal with a
@@ -10,22 +11,23 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+tools/deps.sh
+tools/build.sh release
+
+# Without a display everything is ready but the window; xvfb-run came with the packages.
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
     cat >&2 <<'MSG'
-start.sh: there is no display here ($DISPLAY and $WAYLAND_DISPLAY are empty), so the
-window cannot open. Either run it on a virtual display:
+start.sh: the programs are built, but there is no display here ($DISPLAY and
+$WAYLAND_DISPLAY are empty), so the window cannot open. Either run it on a virtual display:
 
     xvfb-run -a tools/start.sh
 
-or build and use the command-line front end instead:
+or use the command-line front end instead:
 
-    tools/build.sh release && build/src/cli/kxveldran-cli --help
+    build/src/cli/kxveldran-cli --help
 MSG
     exit 2
 fi
-
-tools/deps.sh
-tools/build.sh release
 
 app=build/src/app/kxveldran
 sim=build/src/sim/kxveldran-sim
