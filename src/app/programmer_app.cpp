@@ -1,6 +1,7 @@
 #include "app/programmer_app.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QPalette>
 #include <QTranslator>
 #include <memory>
@@ -19,6 +20,17 @@ bool InstallCaptions(QApplication& app, UiLanguage language, QTranslator& transl
     if (language == UiLanguage::Chinese) return false;
     // Built in as a resource, so it cannot go missing beside the program.
     if (!translator.load(QStringLiteral(":/i18n/kxveldran_en.qm"))) return false;
+    return app.installTranslator(&translator);
+}
+
+bool InstallQtTranslations(QApplication& app, UiLanguage language, QTranslator& translator) {
+    // Qt speaks English by itself; loading by the system locale would give a German file
+    // chooser in an English window.
+    if (language != UiLanguage::Chinese) return false;
+    if (!translator.load(QStringLiteral("qtbase_zh_CN"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return false;
+    }
     return app.installTranslator(&translator);
 }
 
@@ -43,6 +55,8 @@ int RunProgrammerApp(int argc, char** argv) {
     const UiLanguage language = SystemUiLanguage();
     QTranslator captions;
     InstallCaptions(app, language, captions);
+    QTranslator qtTexts;
+    InstallQtTranslations(app, language, qtTexts);
     ApplyDialogColours(app);
 
     link::PosixPortProvider ports;

@@ -48,7 +48,11 @@ class ScriptedDialogs final : public UserDialogs {
         return ok;
     }
     void Tell(QWidget*, const QString& text, bool) override { told << text; }
-    void OpenDocument(const QString& path) override { opened << path; }
+    bool openWorks = true;  // whether the desktop has a program for the document
+    bool OpenDocument(const QString& path) override {
+        opened << path;
+        return openWorks;
+    }
 
   private:
     std::optional<QString> Next(const FileChoice& choice) {
