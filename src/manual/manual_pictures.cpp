@@ -148,7 +148,7 @@ bool TakePictures(QApplication& app, UiLanguage language, const QString& folder,
     Click(window, "loadButton");
     Click(window, "runButton");
     // A picture of a failed run must not reach the manual.
-    const QString done = app::FromUtf8(MessageText(24, language));
+    const QString done = app::FromUtf8(MessageText(Message::ProgramDone, language));
     if (!Pane(window).contains(done.trimmed()) || !dialogs.told.isEmpty()) {
         *error = QStringLiteral("the example run did not succeed: ") + Pane(window) +
                  dialogs.told.join(QLatin1Char('\n'));

@@ -74,15 +74,15 @@ int ImagesInPdf(const QString& pdf) {
     return static_cast<int>(file.readAll().count("/Subtype /Image"));
 }
 
-// The pieces of message n that the manual quotes: its lines, without the download address
-// that message 60 carries in its middle.
+// The pieces of message n that the manual quotes: its lines, as a build without a download
+// address shows them.
 QStringList MessagePieces(int n, UiLanguage language) {
-    QString text = QString::fromUtf8(MessageText(n, language).data(),
-                                     static_cast<qsizetype>(MessageText(n, language).size()));
-    if (!kDownloadAddress.empty()) {
-        text.replace(QString::fromUtf8(kDownloadAddress.data(),
-                                       static_cast<qsizetype>(kDownloadAddress.size())),
-                     QStringLiteral("\n"));
+    const std::string_view raw = MessageText(static_cast<Message>(n), language);
+    QString text = QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
+    if (const std::string_view address = DownloadAddress(); !address.empty()) {
+        const QString where = QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size()));
+        text.replace(QStringLiteral(" at ") + where, QString());
+        text.replace(QStringLiteral("到") + where, QString());
     }
     QStringList pieces;
     for (const QString& line : text.split(QRegularExpression(QStringLiteral("[\r\n]+")))) {
