@@ -208,7 +208,7 @@ int Session::Discover() {
                                     "：端口可以打开，但编程器没有应答。"));
         } else if (link_.LastOpenFailure() != link::OpenFailure::AccessDenied) {
             // Permission problems are already in the report.
-            output_.Warn(link::OpenFailureHint(link_.LastOpenFailure(), path));
+            output_.Warn(link::OpenFailureHint(link_.LastOpenFailure(), path, language_));
         }
         link_.ClosePort();
     }

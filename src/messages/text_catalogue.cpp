@@ -17,6 +17,28 @@ struct TextRow {
 // clang-format off
 constexpr std::array<TextRow, static_cast<std::size_t>(Text::Count)> kTexts = {{
     // The serial link.
+    {Text::PortNumberWithoutPort,
+     "No serial port behind this port number: plug in the programmer, or name its device in "
+     "KX_VELDRAN_PORTS (e.g. KX_VELDRAN_PORTS=/dev/ttyUSB0).",
+     "此端口号下没有串口：请连接编程器，或在 KX_VELDRAN_PORTS 中写明其设备（例如 "
+     "KX_VELDRAN_PORTS=/dev/ttyUSB0）。"},
+    {Text::PortMissing,
+     "{1} does not exist: check that the programmer is plugged in, or set KX_VELDRAN_PORTS to "
+     "its device path.",
+     "{1} 不存在：请检查编程器是否已连接，或将 KX_VELDRAN_PORTS 设为其设备路径。"},
+    {Text::PortPermissionDenied,
+     "Permission denied on {1}: add your user to the 'dialout' group (sudo usermod -aG dialout "
+     "$USER) and log in again.",
+     "没有访问 {1} 的权限：请把当前用户加入 dialout 组（sudo usermod -aG dialout $USER），"
+     "然后重新登录。"},
+    {Text::PortInUse,
+     "{1} is in use by another program: close that program (a terminal, ModemManager or a "
+     "second copy of this one) and try again.",
+     "{1} 正被其他程序占用：请关闭该程序（终端、ModemManager 或本程序的另一个副本）后重试。"},
+    {Text::PortRefusedLineSettings,
+     "{1} refused the line settings (8 data bits, even parity, 1 stop bit): check that it is a "
+     "serial port.",
+     "{1} 不接受串口参数（8 个数据位、偶校验、1 个停止位）：请检查它是否为串口。"},
     // Settings and the serial counter.
     // Files (image, password, TI-TXT, settings).
     {Text::SaveFailed,

@@ -15,6 +15,11 @@ namespace kx {
 // Grouped by the part of the program that says them; the order is free.
 enum class Text : std::uint16_t {
     // The serial link.
+    PortNumberWithoutPort,
+    PortMissing,
+    PortPermissionDenied,
+    PortInUse,
+    PortRefusedLineSettings,
     // Settings and the serial counter.
     // Files (image, password, TI-TXT, settings).
     SaveFailed,
