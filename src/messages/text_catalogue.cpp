@@ -45,6 +45,12 @@ constexpr std::array<TextRow, static_cast<std::size_t>(Text::Count)> kTexts = {{
      "Cannot write the file; choose another folder or file name and save again.\r\n({1})\r\n",
      "文件无法写入，请换一个文件夹或文件名重新保存！\r\n({1})\r\n"},
     // Devices and security words.
+    // Shown alike in both languages.
+    {Text::DeviceSizes,
+     "MSP430{1}:\r\nFlash size = 0x{2}(Bytes)\r\nRam size = 0x{3}(Bytes)",
+     "MSP430{1}:\r\nFlash size = 0x{2}(Bytes)\r\nRam size = 0x{3}(Bytes)"},
+    {Text::VectorFieldLengthWrong, "Vector {1}: wrong input length", "向量{1}输入长度不对"},
+    {Text::PasswordFieldLengthWrong, "Password {1}: wrong input length", "密码{1}输入长度不对"},
     // Operations.
     // The command line.
     // The window.

@@ -24,6 +24,9 @@ enum class Text : std::uint16_t {
     // Files (image, password, TI-TXT, settings).
     SaveFailed,
     // Devices and security words.
+    DeviceSizes,
+    VectorFieldLengthWrong,
+    PasswordFieldLengthWrong,
     // Operations.
     // The command line.
     // The window.
