@@ -360,7 +360,7 @@ int Session::Vpp() {
 int Session::Run() {
     settings_.path = ChooseSettingsFile(options_.settingsFile);
     std::string error;
-    auto loaded = LoadCliSettings(settings_.path, &error);
+    auto loaded = LoadCliSettings(settings_.path, language_, &error);
     if (!loaded) {
         output_.Warn("kxveldran-cli: " + error);
         return Finish(kExitSettings);
