@@ -80,7 +80,8 @@ MainDialog::MainDialog(const WindowServices& services, QWidget* parent)
     words_.Reset();
     // 6. The language came with the services; 7. the product-name limit is its validator.
     // 8. The settings, ending with the device list and the device selection.
-    settings::LoadedSettings loaded = settings::LoadSettingsFile(services_.settingsPath);
+    settings::LoadedSettings loaded =
+        settings::LoadSettingsFile(services_.settingsPath, Language());
     settingsDocument_ = std::move(loaded.document);
     serialUnreadable_ = loaded.counter.state == settings::CounterState::Unreadable;
     ApplySettings(loaded.settings);

@@ -208,7 +208,7 @@ int Session::Discover() {
                                     "：端口可以打开，但编程器没有应答。"));
         } else if (link_.LastOpenFailure() != link::OpenFailure::AccessDenied) {
             // Permission problems are already in the report.
-            output_.Warn(link::OpenFailureHint(link_.LastOpenFailure(), path));
+            output_.Warn(link::OpenFailureHint(link_.LastOpenFailure(), path, language_));
         }
         link_.ClosePort();
     }
@@ -360,7 +360,7 @@ int Session::Vpp() {
 int Session::Run() {
     settings_.path = ChooseSettingsFile(options_.settingsFile);
     std::string error;
-    auto loaded = LoadCliSettings(settings_.path, &error);
+    auto loaded = LoadCliSettings(settings_.path, language_, &error);
     if (!loaded) {
         output_.Warn("kxveldran-cli: " + error);
         return Finish(kExitSettings);

@@ -23,7 +23,8 @@ int CliSerials::Prepare(ops::OperationInputs& in, const settings::CounterReading
     settings::CounterReading now = loaded;
     if (!noSave_) {
         // Find out now, not after a chip got a number that cannot be recorded.
-        const settings::CounterResult check = settings::CheckCounterWritable(path_, typed_);
+        const settings::CounterResult check =
+            settings::CheckCounterWritable(path_, typed_, language_);
         now = check.before;
         // Without a typed number an unreadable counter is said below; any other failure,
         // and every failure with one, means the number could not be stored.
@@ -55,7 +56,7 @@ int CliSerials::Prepare(ops::OperationInputs& in, const settings::CounterReading
 }
 
 std::optional<std::uint32_t> CliSerials::Reserve() {
-    const settings::CounterResult r = settings::ReserveSerial(path_, typed_);
+    const settings::CounterResult r = settings::ReserveSerial(path_, typed_, language_);
     if (!r.ok) {
         output_.Warn("kxveldran-cli: " + Say("SERIAL NUMBER NOT TAKEN: ", "未取得序列号：") +
                      r.error);

@@ -8,8 +8,9 @@ std::string ChooseSettingsFile(const std::optional<std::string>& option) {
     return option ? *option : settings::SettingsPath();
 }
 
-std::optional<CliSettings> LoadCliSettings(const std::string& path, std::string* error) {
-    settings::LoadedSettings loaded = settings::LoadSettingsFile(path);
+std::optional<CliSettings> LoadCliSettings(const std::string& path, UiLanguage language,
+                                           std::string* error) {
+    settings::LoadedSettings loaded = settings::LoadSettingsFile(path, language);
     if (!loaded.error.empty()) {
         if (error != nullptr) {
             *error = "cannot read the settings file " + path + ": " + loaded.error +

@@ -125,7 +125,7 @@ class WindowBench {
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
     }
     settings::Settings Stored() const {
-        return settings::LoadSettingsFile(ToUtf8(settingsPath)).settings;
+        return settings::LoadSettingsFile(ToUtf8(settingsPath), language).settings;
     }
 
     QTemporaryDir dir;
