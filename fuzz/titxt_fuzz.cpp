@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto* refusal = std::get_if<TiTxtRefusal>(&result)) {
         switch (refusal->problem) {
             case TiTxtProblem::Format:
-                Require(refusal->message == Message::FileFormatMismatch,
+                Require(refusal->message == kx::Message::FileFormatMismatch,
                         "format refusal without the format message");
                 break;
             case TiTxtProblem::BeyondImage:
