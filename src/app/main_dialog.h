@@ -33,6 +33,9 @@ class ProgrammerLink;
 namespace image {
 class CodeImage;
 }
+namespace sound {
+class SoundPlayer;
+}
 }  // namespace kx
 
 namespace kx::app {
@@ -51,6 +54,8 @@ struct WindowServices {
     UiLanguage language = UiLanguage::English;
     // The connection check while connected, in place of a device-change notification.
     int connectionPollMs = 2000;
+    // Plays the completion tones; none: the window stays silent.
+    sound::SoundPlayer* sound = nullptr;
 };
 
 class MainDialog final : public QDialog {

@@ -20,6 +20,7 @@
 #include "common/clock.h"
 #include "settings/settings_file.h"
 #include "sim/simulated_ports.h"
+#include "sound/sound_player.h"
 
 namespace kx::app::testing {
 
@@ -59,6 +60,14 @@ class ScriptedDialogs final : public UserDialogs {
     }
 };
 
+// Keeps what the window asked to play.
+struct RecordingPlayer final : sound::SoundPlayer {
+    std::vector<std::vector<std::int16_t>> played;
+    void Play(std::vector<std::int16_t> samples, unsigned) override {
+        played.push_back(std::move(samples));
+    }
+};
+
 class WindowBench {
   public:
     explicit WindowBench(UiLanguage lang = UiLanguage::English) : language(lang) {}
@@ -70,7 +79,8 @@ class WindowBench {
                                                               .dialogs = dialogs,
                                                               .settingsPath = ToUtf8(settingsPath),
                                                               .language = language,
-                                                              .connectionPollMs = pollMs});
+                                                              .connectionPollMs = pollMs,
+                                                              .sound = &sound});
         window_->show();
         return QTest::qWaitFor([this] { return window_->Searched(); }, 5000);
     }
@@ -120,6 +130,7 @@ class WindowBench {
     ManualClock clock{1000};
     sim::SimulatedPorts ports{clock};
     ScriptedDialogs dialogs;
+    RecordingPlayer sound;
     UiLanguage language;
 
   private:

@@ -2,10 +2,12 @@
 // dialog, input held off during an operation, the questions' defaults, the start-up language.
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTranslator>
 
+#include "app/about_dialog.h"
 #include "app/operation_scope.h"
 #include "app/password_dialog.h"
 #include "app/programmer_app.h"
@@ -268,6 +270,9 @@ class WindowTest : public QObject {
         QVERIFY(b.Open());
         QCOMPARE(b.Text("readButton"), QStringLiteral("Read"));
         QCOMPARE(b.Window().actions().front()->text(), QStringLiteral("&About KX_VELDRAN..."));
+        const app::AboutDialog about;
+        QCOMPARE(about.findChild<QLabel*>("versionLine")->text(),
+                 QStringLiteral("Program version " KX_PROJECT_VERSION));
         // The run the README's picture shows.
         b.dialogs.fileAnswers = {
             b.WriteFile("Demo_F1101.TXT",
