@@ -6,7 +6,8 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
-    qt6-translations-l10n libudev-dev xvfb xauth fonts-noto-cjk fonts-droid-fallback poppler-utils
+    qt6-translations-l10n libudev-dev libasound2-dev xvfb xauth fonts-noto-cjk fonts-droid-fallback
+    poppler-utils
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -68,7 +68,8 @@ MainDialog::MainDialog(const WindowServices& services, QWidget* parent)
     // 1. Controls with their start values.
     ui_->setupUi(this);
     output_ = std::make_unique<WindowOutput>(services_.language, services_.clock, *ui_->outputPane,
-                                             *ui_->progressBar, services_.dialogs, *this);
+                                             *ui_->progressBar, services_.dialogs, *this,
+                                             services_.sound);
     ctx_ = std::make_unique<ops::OperationContext>(
         ops::OperationContext{*link_, *output_, services_.clock, *image_, words_});
     BuildWidgets();

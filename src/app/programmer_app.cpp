@@ -4,15 +4,20 @@
 #include <QLibraryInfo>
 #include <QPalette>
 #include <QTranslator>
+#include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "app/device_watcher.h"
 #include "app/main_dialog.h"
+#include "app/qt_text.h"
 #include "app/user_dialogs.h"
 #include "common/clock.h"
+#include "common/program_version.h"
 #include "link/port_paths.h"
 #include "messages/ui_language.h"
 #include "settings/settings_file.h"
+#include "sound/sound_player.h"
 
 namespace kx::app {
 
@@ -46,9 +51,16 @@ void ApplyDialogColours(QApplication& app) {
 }
 
 int RunProgrammerApp(int argc, char** argv) {
+    // Answered before Qt starts, so that it works without a display (scripts, packaging).
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--version") {
+            std::fputs(VersionText("kxveldran").c_str(), stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+    QApplication::setApplicationVersion(FromUtf8(kProgramVersion));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kxveldran.png")));
 
     // One rule for windows and messages: only mainland Chinese gets Chinese.
@@ -62,12 +74,14 @@ int RunProgrammerApp(int argc, char** argv) {
     link::PosixPortProvider ports;
     QtUserDialogs dialogs;
     const std::unique_ptr<DeviceWatcher> devices = MakeSystemDeviceWatcher();
+    const auto sound = sound::MakeSystemSoundPlayer();
     MainDialog window({.ports = ports,
                        .clock = SystemClock(),
                        .dialogs = dialogs,
                        .settingsPath = settings::SettingsPath(),
                        .language = language,
-                       .devices = devices.get()});
+                       .devices = devices.get(),
+                       .sound = sound.get()});
     window.exec();
     // The program ends with its window, whatever way the window ended.
     return 0;

@@ -29,6 +29,7 @@
 #include "operations/operations.h"
 #include "operations/product_info.h"
 #include "operations/version_check.h"
+#include "sound/sound_player.h"
 
 namespace kx::cli {
 namespace {
@@ -73,13 +74,16 @@ class Session {
     Session(const CliOptions& options, UiLanguage language)
         : options_(options),
           language_(language),
+          tones_(TonePlayer(options)),
           output_(language, SystemClock(), MakeStreams(options), options.yes),
           ports_(options.ports.empty()
                      ? std::make_unique<link::PosixPortProvider>()
                      : std::make_unique<link::PosixPortProvider>(PortsFromOptions(options.ports))),
           link_(*ports_, SystemClock()),
           image_(std::make_unique<image::CodeImage>()),
-          ctx_{link_, output_, SystemClock(), *image_, words_} {}
+          ctx_{link_, output_, SystemClock(), *image_, words_} {
+        output_.SetTonePlayer(tones_.get());
+    }
 
     int Run();
 
@@ -98,6 +102,13 @@ class Session {
         return s;
     }
 
+    // A --beep typed for a run without a terminal bell plays the tones; the beep option from
+    // the settings file alone does not, so that a script never starts making sounds.
+    static std::unique_ptr<sound::SoundPlayer> TonePlayer(const CliOptions& options) {
+        if (options.beep != true || isatty(STDERR_FILENO) == 1) return nullptr;
+        return sound::MakeSystemSoundPlayer();
+    }
+
     int Finish(int code);
     bool LoadCodeFile();
     bool AcceptOutsideData();
@@ -112,6 +123,8 @@ class Session {
 
     const CliOptions& options_;
     UiLanguage language_;
+    // Outlives output_, and plays its tones to the end before the program exits.
+    std::unique_ptr<sound::SoundPlayer> tones_;
     TerminalOutput output_;
     std::unique_ptr<link::PosixPortProvider> ports_;
     link::ProgrammerLink link_;

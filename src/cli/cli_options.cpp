@@ -154,6 +154,7 @@ class Parser {
         }
 
         if (name == "--help" || name == "-h") return NoValue(name, inlineValue, o_.help);
+        if (name == "--version") return NoValue(name, inlineValue, o_.version);
         if (name == "--yes" || name == "-y") return NoValue(name, inlineValue, o_.yes);
         if (name == "--no-save") return NoValue(name, inlineValue, o_.noSave);
         if (name == "--fuse") return NoValue(name, inlineValue, o_.burnFuse);
@@ -226,7 +227,7 @@ class Parser {
     // Options that only make sense for one command are refused elsewhere, so that a typo in
     // a script is not silently ignored.
     bool CheckCombination() {
-        if (o_.help) return true;
+        if (o_.help || o_.version) return true;
         const CommandKind c = o_.command;
         if (c == CommandKind::None) {
             return Error("no command given; try 'kxveldran-cli --help'");

@@ -42,7 +42,8 @@ inline constexpr std::size_t kMaxPorts = 8;
 struct CliOptions {
     CommandKind command = CommandKind::None;
     bool help = false;
-    std::string file;  // program / download
+    bool version = false;  // --version: the name and version, nothing else
+    std::string file;      // program / download
 
     // Choices of the window; unset means "as the settings file says".
     std::optional<std::string> device;

@@ -7,6 +7,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_help.h"
 #include "cli/cli_options.h"
+#include "common/program_version.h"
 
 int main(int argc, char** argv) {
     using namespace kx::cli;
@@ -21,6 +22,10 @@ int main(int argc, char** argv) {
     if (parsed.options.help) {
         const std::string text = CommandHelp(parsed.options.command);
         std::fwrite(text.data(), 1, text.size(), stdout);
+        return kExitOk;
+    }
+    if (parsed.options.version) {
+        std::fputs(kx::VersionText("kxveldran-cli").c_str(), stdout);
         return kExitOk;
     }
     return RunCommand(parsed.options);

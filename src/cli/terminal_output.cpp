@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "sound/completion_tones.h"
+
 namespace kx::cli {
 
 std::string ToTerminalLineEnds(std::string_view paneText) {
@@ -187,7 +189,10 @@ std::string TerminalOutput::LastReportLine() const {
 }
 
 void TerminalOutput::OnBeep() {
-    if (!streams_.canBeep) return;
+    if (!streams_.canBeep) {
+        if (tones_ != nullptr) sound::PlayCompletionTones(*tones_);
+        return;
+    }
     // Three short bells, as the window's three 3000 Hz beeps; a terminal cannot set a pitch.
     for (int i = 0; i < 3; ++i) {
         if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));

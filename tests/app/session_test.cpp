@@ -9,6 +9,7 @@
 #include "image/code_image.h"
 #include "image/titxt_writer.h"
 #include "settings/serial_counter.h"
+#include "sound/completion_tones.h"
 
 using namespace kx;
 using namespace kx::app::testing;
@@ -48,6 +49,7 @@ class SessionTest : public QObject {
         b.Click("runButton");
         QVERIFY(b.Pane().contains(Msg(24)));
         QCOMPARE(box->Target()->ByteAt(0xFC01), b.Window().Image().At(0xFC01));
+        QVERIFY(b.sound.played.empty());  // the beep option is off
         // Nothing to program from 0x1000 up: the bar ends still and full, not busy.
         b.dialogs.fileAnswers = {b.WriteFile("low.TXT", "@0200\r\n11 22\r\nq\r\n")};
         b.Click("loadButton");
@@ -58,7 +60,10 @@ class SessionTest : public QObject {
         // Data the device cannot hold is named first; the run goes on with what fits.
         b.dialogs.fileAnswers = {b.WriteFile("wide.TXT", "@0200\r\n11 22\r\n" + ProgramText())};
         b.Click("loadButton");
+        b.Click("beepCheck");
         b.Click("runButton");
+        QCOMPARE(b.sound.played.size(), 1u);
+        QVERIFY(b.sound.played.front() == sound::ToneSamples());
         QVERIFY(b.Pane().startsWith(QStringLiteral("Warning: 2 bytes of the code lie outside")));
         QVERIFY(b.Pane().contains(QStringLiteral("2 bytes in 0x0200..0x0201, below 0x1000")));
         QVERIFY(b.Pane().contains(Msg(24)));

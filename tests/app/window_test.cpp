@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -12,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTranslator>
 
+#include "app/about_dialog.h"
 #include "app/operation_scope.h"
 #include "app/password_dialog.h"
 #include "app/programmer_app.h"
@@ -359,6 +361,9 @@ class WindowTest : public QObject {
         QVERIFY(b.Open());
         QCOMPARE(b.Text("readButton"), QStringLiteral("Read"));
         QCOMPARE(b.Window().actions().front()->text(), QStringLiteral("&About KX_VELDRAN..."));
+        const app::AboutDialog about;
+        QCOMPARE(about.findChild<QLabel*>("versionLine")->text(),
+                 QStringLiteral("Program version " KX_PROJECT_VERSION));
         // The run the README's picture shows.
         b.dialogs.fileAnswers = {
             b.WriteFile("Demo_F1101.TXT",
