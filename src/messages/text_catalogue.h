@@ -21,6 +21,26 @@ enum class Text : std::uint16_t {
     // Devices and security words.
     // Operations.
     // The command line.
+    UnknownCommand,
+    UnexpectedArgument,
+    OptionNeedsValue,
+    OptionTakesNoValue,
+    ModeTakesJtagBslSbw,
+    LangTakesZhEn,
+    PortNeedsDevicePath,
+    AtMostEightPorts,
+    UnknownOption,
+    NoCommandGiven,
+    CommandNeedsTiTxtFile,
+    ReadOptionsOnlyForRead,
+    CountLimitOnlyForDownload,
+    CountLimitRange,
+    SerialHexNeedsSerial,
+    FuseOnlyForProgramAndDownload,
+    AllowOutsideOnlyForProgramAndDownload,
+    ProtectInfoExcludesProductInfo,
+    ByDeviceReadsWholeDevice,
+    OutputNeedsFileName,
     // The window.
     Count  // not a text
 };

@@ -17,7 +17,8 @@ using Args = std::vector<std::string_view>;
 TEST(CliParse, ValueFormsAndUsageErrors) {
     ParseResult r =
         ParseArguments(Args{"--device", "F149", "program", "app.txt", "--mode=sbw", "--port",
-                            "/dev/a", "--port=/dev/b", "--erase", "--no-erase", "--lang", "zh"});
+                            "/dev/a", "--port=/dev/b", "--erase", "--no-erase", "--lang", "zh"},
+                       UiLanguage::English);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.options.command, CommandKind::Program);
     EXPECT_EQ(r.options.file, "app.txt");
@@ -26,7 +27,12 @@ TEST(CliParse, ValueFormsAndUsageErrors) {
     EXPECT_EQ(r.options.erase, false);           // the later switch wins
     EXPECT_FALSE(r.options.verify.has_value());  // untouched: the settings file decides
     EXPECT_EQ(r.options.language, UiLanguage::Chinese);
-    EXPECT_EQ(ParseArguments(Args{"download", "--", "-odd.txt"}).options.file, "-odd.txt");
+    EXPECT_EQ(ParseArguments(Args{"download", "--", "-odd.txt"}, UiLanguage::English).options.file,
+              "-odd.txt");
+    // Errors speak a --lang read before them, else the caller's language.
+    EXPECT_EQ(ParseArguments(Args{"--lang", "zh", "flash"}, UiLanguage::English).error,
+              ParseArguments(Args{"flash"}, UiLanguage::Chinese).error);
+    EXPECT_TRUE(ParseArguments(Args{"flash"}, UiLanguage::Chinese).error.starts_with("未知命令"));
 
     Args nine{"find"};
     for (int i = 0; i < 9; ++i) nine.insert(nine.end(), {"--port", "/dev/x"});
@@ -44,7 +50,7 @@ TEST(CliParse, ValueFormsAndUsageErrors) {
         {nine, "at most 8"},
     };
     for (const auto& [args, message] : bad) {
-        r = ParseArguments(args);
+        r = ParseArguments(args, UiLanguage::English);
         EXPECT_FALSE(r.ok) << message;
         EXPECT_NE(r.error.find(message), std::string::npos) << r.error;
     }
@@ -64,7 +70,7 @@ TEST(CliDevice, RowsNamesAndVariants) {
 class CliInputs : public ::testing::Test {
   protected:
     std::optional<ResolvedInputs> Inputs(const Args& args) {
-        const ParseResult r = ParseArguments(args);
+        const ParseResult r = ParseArguments(args, UiLanguage::English);
         EXPECT_TRUE(r.ok) << r.error;
         return BuildInputs(r.options, s_, &error_);
     }
