@@ -360,14 +360,14 @@ int Session::Vpp() {
 int Session::Run() {
     settings_.path = ChooseSettingsFile(options_.settingsFile);
     std::string error;
-    auto loaded = LoadCliSettings(settings_.path, &error);
+    auto loaded = LoadCliSettings(settings_.path, language_, &error);
     if (!loaded) {
         output_.Warn("kxveldran-cli: " + error);
         return Finish(kExitSettings);
     }
     settings_ = std::move(*loaded);
 
-    auto resolved = BuildInputs(options_, settings_.values, &error);
+    auto resolved = BuildInputs(options_, settings_.values, language_, &error);
     if (!resolved) {
         output_.Warn("kxveldran-cli: " + error);
         return Finish(kExitUsage);

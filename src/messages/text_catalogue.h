@@ -41,6 +41,20 @@ enum class Text : std::uint16_t {
     ProtectInfoExcludesProductInfo,
     ByDeviceReadsWholeDevice,
     OutputNeedsFileName,
+    DevicesCommandListsNames,
+    DeviceNeedsRowOrName,
+    DeviceRowMissing,
+    DeviceUnknown,
+    DeviceAmbiguous,
+    ModeNotOffered,
+    FuseNeedsJtagOrSbw,
+    NoEraseSegAChoice,
+    ProductNameDoesNotFit,
+    SerialHexDigits,
+    SerialDecimalDigits,
+    InfoAddressDigits,
+    HexOptionDigits,
+    SettingsUnreadableUseAnother,
     // The window.
     Count  // not a text
 };

@@ -60,10 +60,11 @@ TEST(CliDevice, RowsNamesAndVariants) {
     std::string error;
     for (const auto& [text, row] : std::vector<std::pair<std::string_view, int>>{
              {"99", 99}, {"msp430f1101", 0}, {"F149", 13}, {"F1491", 13}, {"F2619", 49}}) {
-        EXPECT_EQ(ResolveDevice(text, &error), row) << text;  // name, its base or a variant
+        EXPECT_EQ(ResolveDevice(text, UiLanguage::English, &error), row)
+            << text;  // name, its base or a variant
     }
-    EXPECT_FALSE(ResolveDevice("100", &error));
-    EXPECT_FALSE(ResolveDevice("F14", &error));  // F147, F148, F149, ...
+    EXPECT_FALSE(ResolveDevice("100", UiLanguage::English, &error));
+    EXPECT_FALSE(ResolveDevice("F14", UiLanguage::English, &error));  // F147, F148, F149, ...
     EXPECT_NE(error.find("ambiguous"), std::string::npos);
 }
 
@@ -72,7 +73,7 @@ class CliInputs : public ::testing::Test {
     std::optional<ResolvedInputs> Inputs(const Args& args) {
         const ParseResult r = ParseArguments(args, UiLanguage::English);
         EXPECT_TRUE(r.ok) << r.error;
-        return BuildInputs(r.options, s_, &error_);
+        return BuildInputs(r.options, s_, UiLanguage::English, &error_);
     }
     settings::Settings s_{.erase = false,
                           .serial = 777,
