@@ -133,6 +133,42 @@ constexpr std::array<TextRow, static_cast<std::size_t>(Text::Count)> kTexts = {{
      "cannot read the settings file {1}: {2} Fix its permissions, or pick another file with "
      "--settings FILE.",
      "无法读取设置文件 {1}：{2} 请修改其权限，或用 --settings FILE 另选一个文件。"},
+    {Text::SerialNotRecordedNothingProgrammed,
+     "Nothing was programmed: the serial number could not be recorded.",
+     "未进行编程：序列号无法保存。"},
+    {Text::SettingsFileHoldsNoSettings,
+     "the file holds no settings",
+     "文件中没有设置"},
+    {Text::SerialCounterUnreadableGiveSerial,
+     "the serial counter in {1} cannot be read ({2}). Nothing was programmed: give the next "
+     "serial number with --serial N.",
+     "设置文件 {1} 中的序列号无法读取（{2}）。未进行编程：请用 --serial N 指定下一个序列号。"},
+    {Text::SerialNumberNotTakenBecause,
+     "SERIAL NUMBER NOT TAKEN: {1}",
+     "未取得序列号：{1}"},
+    {Text::ProductRecordNotWrittenProgramAgain,
+     "The product record was not written; program this chip again.",
+     "产品信息未写入，请重新编程此芯片。"},
+    {Text::NoSaveNextSerialNotWritten,
+     "--no-save: the next serial number {1} was not written to the settings file.",
+     "--no-save：下一个序列号 {1} 未写入设置文件。"},
+    {Text::SerialGapAfterFailedRun,
+     "Serial number {1} went out to this chip before the run failed; it is not used again, "
+     "which leaves a gap in the numbering.",
+     "序列号 {1} 在运行失败前已写往此芯片，不再使用，编号将出现空缺。"},
+    {Text::NextSerialNumber,
+     "Next serial number: {1}",
+     "下一个序列号：{1}"},
+    {Text::SerialMayBeInChip,
+     "Serial number {1} may be in the chip; the settings file already counts on from {2}, so "
+     "{1} is never used again.",
+     "序列号 {1} 可能已写入芯片；设置文件已从 {2} 继续计数，{1} 不会再被使用。"},
+    {Text::ChipHoldsSerial,
+     "The chip holds serial number {1}; the settings file counts on from {2}.",
+     "芯片已写入序列号 {1}；设置文件从 {2} 继续计数。"},
+    {Text::NoSerialTakenCounterUnchanged,
+     "No serial number was taken; the counter in the settings file is unchanged.",
+     "未取用序列号，设置文件中的计数未改变。"},
     // The window.
 }};
 // clang-format on

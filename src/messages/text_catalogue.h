@@ -55,6 +55,17 @@ enum class Text : std::uint16_t {
     InfoAddressDigits,
     HexOptionDigits,
     SettingsUnreadableUseAnother,
+    SerialNotRecordedNothingProgrammed,
+    SettingsFileHoldsNoSettings,
+    SerialCounterUnreadableGiveSerial,
+    SerialNumberNotTakenBecause,
+    ProductRecordNotWrittenProgramAgain,
+    NoSaveNextSerialNotWritten,
+    SerialGapAfterFailedRun,
+    NextSerialNumber,
+    SerialMayBeInChip,
+    ChipHoldsSerial,
+    NoSerialTakenCounterUnchanged,
     // The window.
     Count  // not a text
 };
