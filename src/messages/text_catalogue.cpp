@@ -234,6 +234,27 @@ constexpr std::array<TextRow, static_cast<std::size_t>(Text::Count)> kTexts = {{
     {Text::StoppedOnRequestAfterUnit,
      "kxveldran-cli: stopped on request after this unit.",
      "kxveldran-cli：已按要求在完成当前芯片后停止。"},
+    {Text::NoTerminalToAnswer,
+     "No terminal to answer on: counted as No. Pass --yes to confirm from a script.",
+     "没有可以回答的终端：按“否”处理。在脚本中请加 --yes 确认。"},
+    {Text::UpdateCannotBeInterrupted,
+     "The firmware update cannot be interrupted safely: stopped now, the programmer would be "
+     "left without working firmware. It ends on its own ({1}). To stop it anyway, press Ctrl-C "
+     "again within {2} s.",
+     "固件升级不能安全中断：现在停止，编程器将没有可用的固件。升级会自行结束（{1}）。"
+     "如仍要停止，请在{2}秒内再按一次 Ctrl-C。"},
+    {Text::UpdateSecondsToGo,
+     "about {1} s to go",
+     "还需约{1}秒"},
+    {Text::UpdateHalfAMinuteInAll,
+     "about half a minute in all",
+     "全程约半分钟"},
+    {Text::UpdateInterruptedFinishIt,
+     "Firmware update interrupted: the programmer is left in its loader with its firmware erased "
+     "or partly written, and will not work until the update is finished. Run 'kxveldran-cli "
+     "update-firmware' again to finish it.",
+     "固件升级被中断：编程器停在其引导程序中，固件已被擦除或只写入了一部分，在升级完成前无法使用。"
+     "请重新运行 kxveldran-cli update-firmware 完成升级。"},
     // The window.
 }};
 // clang-format on

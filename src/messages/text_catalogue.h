@@ -86,6 +86,11 @@ enum class Text : std::uint16_t {
     ChipMayBePartlyProgrammed,
     UnitFinished,
     StoppedOnRequestAfterUnit,
+    NoTerminalToAnswer,
+    UpdateCannotBeInterrupted,
+    UpdateSecondsToGo,
+    UpdateHalfAMinuteInAll,
+    UpdateInterruptedFinishIt,
     // The window.
     Count  // not a text
 };
