@@ -376,12 +376,12 @@ int Session::Run() {
 }  // namespace
 
 int RunCommand(const CliOptions& options) {
+    const UiLanguage language = options.language.value_or(SystemUiLanguage());
     if (options.command == CommandKind::Devices) {
-        const std::string text = DeviceListText();
+        const std::string text = DeviceListText(language);
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
     }
-    const UiLanguage language = options.language.value_or(SystemUiLanguage());
     Session session(options, language);
     return session.Run();
 }

@@ -255,6 +255,9 @@ constexpr std::array<TextRow, static_cast<std::size_t>(Text::Count)> kTexts = {{
      "update-firmware' again to finish it.",
      "固件升级被中断：编程器停在其引导程序中，固件已被擦除或只写入了一部分，在升级完成前无法使用。"
      "请重新运行 kxveldran-cli update-firmware 完成升级。"},
+    {Text::DeviceListHeading,
+     "Row  Device                Flash            Modes",
+     "行号 型号                  Flash范围        编程方式"},
     // The window.
 }};
 // clang-format on

@@ -91,6 +91,7 @@ enum class Text : std::uint16_t {
     UpdateSecondsToGo,
     UpdateHalfAMinuteInAll,
     UpdateInterruptedFinishIt,
+    DeviceListHeading,
     // The window.
     Count  // not a text
 };
