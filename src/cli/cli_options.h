@@ -90,8 +90,9 @@ struct ParseResult {
     CliOptions options;
 };
 
-// `args` without the program name.
-ParseResult ParseArguments(std::span<const std::string_view> args);
+// `args` without the program name. The error is in the language of a --lang read before
+// the fault, else in `language`.
+ParseResult ParseArguments(std::span<const std::string_view> args, UiLanguage language);
 
 // "program", "read", ...; empty for CommandKind::None.
 std::string_view CommandName(CommandKind kind);

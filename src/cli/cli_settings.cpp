@@ -1,5 +1,6 @@
 #include "cli/cli_settings.h"
 
+#include "messages/text_catalogue.h"
 #include "settings/settings_file.h"
 
 namespace kx::cli {
@@ -13,8 +14,7 @@ std::optional<CliSettings> LoadCliSettings(const std::string& path, UiLanguage l
     settings::LoadedSettings loaded = settings::LoadSettingsFile(path, language);
     if (!loaded.error.empty()) {
         if (error != nullptr) {
-            *error = "cannot read the settings file " + path + ": " + loaded.error +
-                     " Fix its permissions, or pick another file with --settings FILE.";
+            *error = SayText(language, Text::SettingsUnreadableUseAnother, {path, loaded.error});
         }
         return std::nullopt;
     }

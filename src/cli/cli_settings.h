@@ -23,8 +23,8 @@ struct CliSettings {
     settings::CounterReading counter;
 };
 
-// nullopt with `error` set when the file exists but cannot be read: carrying on with the
-// defaults would restart the serial numbers at 12345.
+// nullopt with `error` set (in `language`) when the file exists but cannot be read: carrying
+// on with the defaults would restart the serial numbers at 12345.
 std::optional<CliSettings> LoadCliSettings(const std::string& path, UiLanguage language,
                                            std::string* error);
 

@@ -8,13 +8,14 @@
 #include "cli/cli_help.h"
 #include "cli/cli_options.h"
 #include "common/program_version.h"
+#include "messages/ui_language.h"
 
 int main(int argc, char** argv) {
     using namespace kx::cli;
     std::vector<std::string_view> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
 
-    const ParseResult parsed = ParseArguments(args);
+    const ParseResult parsed = ParseArguments(args, kx::SystemUiLanguage());
     if (!parsed.ok) {
         std::fprintf(stderr, "kxveldran-cli: %s\n", parsed.error.c_str());
         return kExitUsage;

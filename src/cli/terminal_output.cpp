@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "messages/text_catalogue.h"
 #include "sound/completion_tones.h"
 
 namespace kx::cli {
@@ -224,10 +225,9 @@ bool TerminalOutput::Ask(std::string_view question) {
         return true;
     }
     if (!streams_.canAsk) {
-        std::fprintf(streams_.status,
-                     "%s\nNo terminal to answer on: counted as No. Pass --yes to confirm from "
-                     "a script.\n",
-                     text.c_str());
+        // Text() is the pane's text here, so the table's type needs its namespace.
+        std::fprintf(streams_.status, "%s\n%s\n", text.c_str(),
+                     SayText(Language(), kx::Text::NoTerminalToAnswer).c_str());
         std::fflush(streams_.status);
         return false;
     }
