@@ -6,10 +6,6 @@
 #   share/doc/kxveldran/                copyright (from LICENSE), README.md.gz, the manual
 # The window looks for its manual from its own folder along KX_MANUAL_FROM_PROGRAM
 # (cmake/Manual.cmake), so the programs and the manual go where that file says.
-if(NOT DEFINED KX_MANUAL_INSTALL_DIR)  # until the manual's cmake/Manual.cmake is in the tree
-    set(KX_PROGRAM_INSTALL_DIR "bin")
-    set(KX_MANUAL_INSTALL_DIR "share/doc/kxveldran")
-endif()
 set(KX_DOC_INSTALL_DIR ${KX_MANUAL_INSTALL_DIR})
 set(kx_packaging ${PROJECT_SOURCE_DIR}/packaging)
 set(kx_generated ${CMAKE_BINARY_DIR}/packaging)
@@ -37,7 +33,6 @@ endif()
 
 # Man pages: the command line's and the simulator's from their --help and --version
 # (help2man), the window's, which takes no options but --version, from a page of its own.
-option(KX_MAN_PAGES "Make and install the programs' man pages (needs help2man)" ON)
 if(KX_MAN_PAGES)
     find_program(KX_HELP2MAN help2man)
     if(NOT KX_HELP2MAN)
@@ -48,11 +43,6 @@ if(KX_MAN_PAGES)
     set(kx_man_name_kxveldran-sim
         "simulated KX_VELDRAN programmer box with an MSP430, on a pseudo-terminal")
     set(kx_man_pages "")
-    # TEMPORARY until the programs' own --version is in the tree.
-    set(kx_version_option "")
-    if(NOT EXISTS ${PROJECT_SOURCE_DIR}/src/common/program_version.h.in)
-        set(kx_version_option --version-string=${PROJECT_VERSION})
-    endif()
     foreach(kx_program IN LISTS kx_programs)
         set(kx_page ${kx_generated}/man/${kx_program}.1)
         if(kx_program STREQUAL "kxveldran")
@@ -63,7 +53,7 @@ if(KX_MAN_PAGES)
                 VERBATIM)
         else()
             add_custom_command(OUTPUT ${kx_page}.gz
-                COMMAND ${KX_HELP2MAN} --no-info --section=1 ${kx_version_option}
+                COMMAND ${KX_HELP2MAN} --no-info --section=1
                         "--name=${kx_man_name_${kx_program}}"
                         --include=${kx_packaging}/${kx_program}.h2m
                         --output=${kx_page} $<TARGET_FILE:${kx_program}>

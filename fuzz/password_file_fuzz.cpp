@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "image/password_file.h"
+#include "messages/text_catalogue.h"
 
 namespace {
 
@@ -41,11 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool lengthWrong = size != kPasswordFileSize;
         Require((refusal->problem == PasswordFileProblem::Length) == lengthWrong,
                 "length refusal does not match the length");
-        const std::string_view expected =
-            refusal->problem == PasswordFileProblem::Length    ? kPasswordLengthMismatch
-            : refusal->problem == PasswordFileProblem::Format  ? kPasswordFormatMismatch
-            : refusal->problem == PasswordFileProblem::Address ? kPasswordAddressMismatch
-                                                               : std::string_view{};
+        using kx::Text;
+        const auto say = [](Text text) { return kx::SayText(kx::UiLanguage::Chinese, text); };
+        const std::string expected =
+            refusal->problem == PasswordFileProblem::Length   ? say(Text::PasswordFileLengthWrong)
+            : refusal->problem == PasswordFileProblem::Format ? say(Text::PasswordFileFormatWrong)
+            : refusal->problem == PasswordFileProblem::Address
+                ? say(Text::PasswordEntryAddressWrong)
+                : std::string{};
         Require(!expected.empty() && refusal->message == expected, "unexpected refusal");
         if (refusal->problem == PasswordFileProblem::Address) {
             Require(data[0] == '@' && data[105] == 'q', "address refusal with a bad frame");

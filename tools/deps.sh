@@ -5,8 +5,9 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config file help2man  # file: CPack's dpkg-shlibdeps
     libgtest-dev libbenchmark-dev
     clang libclang-rt-dev                                       # tools/fuzz.sh
-    qt6-base-dev qt6-tools-dev qt6-l10n-tools libudev-dev
-    xvfb xauth fonts-noto-cjk                                   # a window without a display; Chinese
+    qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libudev-dev libasound2-dev
+    xvfb xauth fonts-noto-cjk fonts-droid-fallback              # a window without a display; Chinese
+    poppler-utils                                               # the manual's test reads its PDFs
     desktop-file-utils x11-utils                                # tools/check_installed.sh
 )
 missing=()

@@ -186,8 +186,8 @@
         <translation>Control program of the MSP430 stand-alone programmer</translation>
     </message>
     <message>
-        <source>程序版本 1.0.0.1</source>
-        <translation>Program version 1.0.0.1</translation>
+        <source>程序版本 %1</source>
+        <translation>Program version %1</translation>
     </message>
     <message>
         <source>版权所有 (C) KX_VELDRAN</source>

@@ -4,6 +4,7 @@
 
 #include "app/qt_text.h"
 #include "common/identification.h"
+#include "common/program_version.h"
 #include "ui_about_dialog.h"
 
 namespace kx::app {
@@ -15,6 +16,7 @@ AboutDialog::AboutDialog(QWidget* parent)
     setWindowIcon(icon);
     ui_->iconLabel->setPixmap(icon.pixmap(48, 48));
     ui_->identificationField->setText(FromUtf8(kIdentification));
+    ui_->versionLine->setText(ui_->versionLine->text().arg(FromUtf8(kProgramVersion)));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -68,7 +68,8 @@ MainDialog::MainDialog(const WindowServices& services, QWidget* parent)
     // 1. Controls with their start values.
     ui_->setupUi(this);
     output_ = std::make_unique<WindowOutput>(services_.language, services_.clock, *ui_->outputPane,
-                                             *ui_->progressBar, services_.dialogs, *this);
+                                             *ui_->progressBar, services_.dialogs, *this,
+                                             services_.sound);
     ctx_ = std::make_unique<ops::OperationContext>(
         ops::OperationContext{*link_, *output_, services_.clock, *image_, words_});
     BuildWidgets();
@@ -80,7 +81,8 @@ MainDialog::MainDialog(const WindowServices& services, QWidget* parent)
     words_.Reset();
     // 6. The language came with the services; 7. the product-name limit is its validator.
     // 8. The settings, ending with the device list and the device selection.
-    settings::LoadedSettings loaded = settings::LoadSettingsFile(services_.settingsPath);
+    settings::LoadedSettings loaded =
+        settings::LoadSettingsFile(services_.settingsPath, Language());
     settingsDocument_ = std::move(loaded.document);
     serialUnreadable_ = loaded.counter.state == settings::CounterState::Unreadable;
     ApplySettings(loaded.settings);

@@ -33,6 +33,9 @@ class ProgrammerLink;
 namespace image {
 class CodeImage;
 }
+namespace sound {
+class SoundPlayer;
+}
 }  // namespace kx
 
 namespace kx::app {
@@ -57,6 +60,8 @@ struct WindowServices {
     // How long devices must stay quiet after one appeared before the search runs: an
     // adapter's port may not take its settings at once, and more ports may follow.
     int deviceSettleMs = 1500;
+    // Plays the completion tones; none: the window stays silent.
+    sound::SoundPlayer* sound = nullptr;
 };
 
 class MainDialog final : public QDialog {

@@ -2,12 +2,12 @@
 // must change in the window.
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <variant>
 
 #include "app/about_dialog.h"
 #include "app/main_dialog.h"
+#include "app/manual_location.h"
 #include "app/password_dialog.h"
 #include "app/qt_text.h"
 #include "app/user_dialogs.h"
@@ -26,7 +26,13 @@
 namespace kx::app {
 namespace {
 
-constexpr const char* kManualName = "KX_VELDRAN.pdf";
+// New texts (to move into the text table)
+constexpr const char* kManualMissing[] = {
+    "The user manual (%1) was not found. It is looked for in:\n%2",
+    "未找到使用手册（%1）。查找位置：\n%2"};
+constexpr const char* kManualNotOpened[] = {
+    "No program on this computer opened the user manual. Open it with a PDF viewer:\n%1",
+    "本机没有程序能打开使用手册，请用 PDF 阅读器打开：\n%1"};
 constexpr const char* kReadTitlePrefix = "Code1.txt - ";
 
 FileChoice CodeFileChoice(const char* proposedName) {
@@ -185,8 +191,21 @@ void MainDialog::AboutCommand() {
 }
 
 void MainDialog::HelpCommand() {
-    const QDir folder(QCoreApplication::applicationDirPath());
-    services_.dialogs.OpenDocument(folder.filePath(QString::fromUtf8(kManualName)));
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString manual = FindManual(programFolder, services_.language);
+    // A Help button that does nothing looks broken; say where the manual should be.
+    if (manual.isEmpty()) {
+        const QString folders = ManualFolders(programFolder).join(QLatin1Char('\n'));
+        services_.dialogs.Tell(this,
+                               Say(Chinese(), kManualMissing[0], kManualMissing[1])
+                                   .arg(ManualFileName(services_.language), folders),
+                               true);
+        return;
+    }
+    if (!services_.dialogs.OpenDocument(manual)) {
+        services_.dialogs.Tell(
+            this, Say(Chinese(), kManualNotOpened[0], kManualNotOpened[1]).arg(manual), true);
+    }
 }
 
 }  // namespace kx::app

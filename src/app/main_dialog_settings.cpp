@@ -107,7 +107,8 @@ bool MainDialog::SaveSettings() {
     // window): it is kept unless the user typed a number here.
     std::string error;
     settings::CounterReading before;
-    if (settings::SaveSettingsUnderLock(services_.settingsPath, s, serialTyped_, &before, &error)) {
+    if (settings::SaveSettingsUnderLock(services_.settingsPath, s, serialTyped_, Language(),
+                                        &before, &error)) {
         return true;
     }
     services_.dialogs.Tell(
@@ -125,7 +126,7 @@ bool MainDialog::RefuseCountingRun(const ops::OperationInputs& in) {
         // Find out now, not after a chip got a number that cannot be recorded.
         const auto typed = serialTyped_ ? std::optional(in.serial) : std::nullopt;
         const settings::CounterResult check =
-            settings::CheckCounterWritable(services_.settingsPath, typed);
+            settings::CheckCounterWritable(services_.settingsPath, typed, Language());
         if (check.ok) return false;
         if (typed || check.before.state != settings::CounterState::Unreadable) {
             output_->ShowText(PickText(Chinese(),
@@ -148,7 +149,8 @@ bool MainDialog::RefuseCountingRun(const ops::OperationInputs& in) {
 
 std::optional<std::uint32_t> MainDialog::ReserveSerial(std::uint32_t shown) {
     const auto typed = serialTyped_ ? std::optional(shown) : std::nullopt;
-    const settings::CounterResult r = settings::ReserveSerial(services_.settingsPath, typed);
+    const settings::CounterResult r =
+        settings::ReserveSerial(services_.settingsPath, typed, Language());
     const bool hex = ui_->hexRadio->isChecked();
     if (!r.ok) {
         if (!typed && r.before.state == settings::CounterState::Unreadable) {

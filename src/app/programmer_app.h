@@ -13,6 +13,12 @@ namespace kx::app {
 // Returns true when the English captions are in use.
 bool InstallCaptions(QApplication& app, UiLanguage language, QTranslator& translator);
 
+// Qt's own texts (file choosers, standard buttons, "already exists, replace it?") in the
+// window's language: the Chinese window loads Qt's qtbase_zh_CN from Qt's translations
+// folder into `translator` (Debian: qt6-translations-l10n); English needs nothing. Returns
+// true when a translation was installed.
+bool InstallQtTranslations(QApplication& app, UiLanguage language, QTranslator& translator);
+
 // Light green background and black text for every dialog and message box.
 void ApplyDialogColours(QApplication& app);
 

@@ -88,10 +88,8 @@ void QtUserDialogs::Tell(QWidget* parent, const QString& text, bool warning) {
     box.exec();
 }
 
-void QtUserDialogs::OpenDocument(const QString& path) {
-    // A missing manual is not worth a message; the desktop would only complain about it.
-    if (!QFileInfo(path).isFile()) return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+bool QtUserDialogs::OpenDocument(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 }  // namespace kx::app

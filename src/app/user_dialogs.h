@@ -37,8 +37,8 @@ class UserDialogs {
     virtual bool AskOkCancel(QWidget* parent, const QString& text, QuestionLook look) = 0;
     // A message with an OK button.
     virtual void Tell(QWidget* parent, const QString& text, bool warning) = 0;
-    // Opens a document with the desktop's default program; silent when that fails.
-    virtual void OpenDocument(const QString& path) = 0;
+    // Opens a document with the desktop's default program; false when none took it.
+    virtual bool OpenDocument(const QString& path) = 0;
 };
 
 // The real dialogs: QFileDialog, QMessageBox and QDesktopServices.
@@ -48,7 +48,7 @@ class QtUserDialogs final : public UserDialogs {
     std::optional<QString> ChooseSaveFile(QWidget* parent, const FileChoice& choice) override;
     bool AskOkCancel(QWidget* parent, const QString& text, QuestionLook look) override;
     void Tell(QWidget* parent, const QString& text, bool warning) override;
-    void OpenDocument(const QString& path) override;
+    bool OpenDocument(const QString& path) override;
 
   private:
     QString lastFolder_;  // the next chooser starts where the last one ended

@@ -5,25 +5,20 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
-#include <QThread>
 #include <algorithm>
 #include <limits>
 #include <string>
 
 #include "app/qt_text.h"
 #include "app/user_dialogs.h"
+#include "sound/completion_tones.h"
 
 namespace kx::app {
-namespace {
-
-constexpr int kBeepCount = 3;
-constexpr unsigned long kBeepPauseMs = 50;
-
-}  // namespace
 
 WindowOutput::WindowOutput(UiLanguage language, Clock& clock, QPlainTextEdit& pane,
-                           QProgressBar& progress, UserDialogs& dialogs, QWidget& window)
-    : TextOutput(language, clock), pane_(pane), progress_(progress) {
+                           QProgressBar& progress, UserDialogs& dialogs, QWidget& window,
+                           sound::SoundPlayer* sound)
+    : TextOutput(language, clock), pane_(pane), progress_(progress), sound_(sound) {
     SetConfirmHandler([&dialogs, &window](Message msg, std::string_view text) {
         // Only the fuse question carries the exclamation icon. A burnt fuse and a half
         // written programmer cannot be undone, so a stray Enter must not say OK to them.
@@ -54,10 +49,8 @@ void WindowOutput::OnRefresh(std::string_view wholeText, bool scrollToEnd) {
 }
 
 void WindowOutput::OnBeep() {
-    for (int i = 0; i < kBeepCount; ++i) {
-        if (i > 0) QThread::msleep(kBeepPauseMs);
-        QApplication::beep();
-    }
+    // The player returns at once; the window goes on painting while the tones sound.
+    if (sound_ != nullptr) sound::PlayCompletionTones(*sound_);
 }
 
 void WindowOutput::OnBusy(bool on) {

@@ -11,6 +11,10 @@ class QPlainTextEdit;
 class QProgressBar;
 class QWidget;
 
+namespace kx::sound {
+class SoundPlayer;
+}
+
 namespace kx::app {
 
 class UserDialogs;
@@ -18,8 +22,9 @@ class UserDialogs;
 class WindowOutput final : public TextOutput {
   public:
     // `pane` and `progress` belong to `window`, which also parents the question boxes.
+    // `sound` plays the completion tones; without one the window stays silent.
     WindowOutput(UiLanguage language, Clock& clock, QPlainTextEdit& pane, QProgressBar& progress,
-                 UserDialogs& dialogs, QWidget& window);
+                 UserDialogs& dialogs, QWidget& window, sound::SoundPlayer* sound = nullptr);
     ~WindowOutput() override;
     WindowOutput(const WindowOutput&) = delete;
     WindowOutput& operator=(const WindowOutput&) = delete;
@@ -41,6 +46,7 @@ class WindowOutput final : public TextOutput {
 
     QPlainTextEdit& pane_;
     QProgressBar& progress_;
+    sound::SoundPlayer* sound_;
     bool pumping_ = false;
     bool cursorOverridden_ = false;
 };

@@ -25,21 +25,18 @@
 #include "image/titxt_writer.h"
 #include "link/open_failure.h"
 #include "link/port_paths.h"
+#include "messages/text_catalogue.h"
 #include "messages/ui_language.h"
 #include "operations/operations.h"
 #include "operations/product_info.h"
 #include "operations/version_check.h"
+#include "sound/sound_player.h"
 
 namespace kx::cli {
 namespace {
 
 constexpr std::uint32_t kNormalBaud = 115200;
 constexpr std::string_view kOwnPrefix = "kxveldran-cli: ";
-
-// Lines of the command line's own, in the language of the messages.
-std::string Say(UiLanguage language, std::string_view english, std::string_view chinese) {
-    return std::string(language == UiLanguage::Chinese ? chinese : english);
-}
 
 std::string PortLabel(const link::ProgrammerLink& link, unsigned index) {
     return link.PortName(index) + " (COM" + std::to_string(index + 1) + ")";
@@ -73,13 +70,16 @@ class Session {
     Session(const CliOptions& options, UiLanguage language)
         : options_(options),
           language_(language),
+          tones_(TonePlayer(options)),
           output_(language, SystemClock(), MakeStreams(options), options.yes),
           ports_(options.ports.empty()
                      ? std::make_unique<link::PosixPortProvider>()
                      : std::make_unique<link::PosixPortProvider>(PortsFromOptions(options.ports))),
           link_(*ports_, SystemClock()),
           image_(std::make_unique<image::CodeImage>()),
-          ctx_{link_, output_, SystemClock(), *image_, words_} {}
+          ctx_{link_, output_, SystemClock(), *image_, words_} {
+        output_.SetTonePlayer(tones_.get());
+    }
 
     int Run();
 
@@ -98,6 +98,13 @@ class Session {
         return s;
     }
 
+    // A --beep typed for a run without a terminal bell plays the tones; the beep option from
+    // the settings file alone does not, so that a script never starts making sounds.
+    static std::unique_ptr<sound::SoundPlayer> TonePlayer(const CliOptions& options) {
+        if (options.beep != true || isatty(STDERR_FILENO) == 1) return nullptr;
+        return sound::MakeSystemSoundPlayer();
+    }
+
     int Finish(int code);
     bool LoadCodeFile();
     bool AcceptOutsideData();
@@ -112,6 +119,8 @@ class Session {
 
     const CliOptions& options_;
     UiLanguage language_;
+    // Outlives output_, and plays its tones to the end before the program exits.
+    std::unique_ptr<sound::SoundPlayer> tones_;
     TerminalOutput output_;
     std::unique_ptr<link::PosixPortProvider> ports_;
     link::ProgrammerLink link_;
@@ -146,9 +155,8 @@ bool Session::LoadCodeFile() {
         std::string text = image::RefusalText(*refusal, language_);
         output_.ShowText(text);
         if (refusal->line != 0) {
-            output_.Note(Say(language_, "(", "（") + options_.file +
-                         Say(language_, ", line ", "，第") + std::to_string(refusal->line) +
-                         Say(language_, ")", "行）"));
+            output_.Note(SayText(language_, Text::FileAndLine,
+                                 {options_.file, std::to_string(refusal->line)}));
         }
         return false;
     }
@@ -168,11 +176,7 @@ bool Session::AcceptOutsideData() {
     const auto spans = image::DataOutsideDevice(*image_, device);
     if (spans.empty() || options_.allowOutside) return true;
     output_.AppendShownText(image::OutsideDataText(spans, device, language_));
-    output_.Warn(Say(language_,
-                     "Refused before anything was sent. Choose the right device (--device), "
-                     "correct the file, or give --allow-outside to use only what fits.",
-                     "未发送任何数据即已拒绝。请选择正确的型号（--device）、修改文件，"
-                     "或加 --allow-outside 只使用范围内的数据。"));
+    output_.Warn(SayText(language_, Text::OutsideDataRefusedNothingSent));
     return false;
 }
 
@@ -182,11 +186,7 @@ bool Session::LoadPassword() {
         image::ReadPasswordFile(*options_.passwordFile, language_);
     if (const auto* refusal = std::get_if<image::PasswordFileRefusal>(&result)) {
         output_.Warn(*options_.passwordFile + ": " + refusal->message);
-        output_.Warn(Say(language_,
-                         "The password file was refused; nothing was sent. A wrong BSL password "
-                         "can make the target erase itself, so fix the file first.",
-                         "密码文件无效，未进行任何操作。BSL密码错误可能导致目标芯片被全部擦除，"
-                         "请先修正密码文件。"));
+        output_.Warn(SayText(language_, Text::PasswordFileRefusedNothingSent));
         return false;
     }
     words_.bslPassword = std::get<image::Words16>(result);
@@ -204,32 +204,22 @@ int Session::Discover() {
         if (path.empty()) continue;
         anyPort = true;
         if (link_.OpenPort(index, kNormalBaud) == link::kLinkOk) {
-            output_.Warn(path + Say(language_, ": opened, but no programmer answered.",
-                                    "：端口可以打开，但编程器没有应答。"));
+            output_.Warn(SayText(language_, Text::PortOpensNoProgrammerAnswers, {path}));
         } else if (link_.LastOpenFailure() != link::OpenFailure::AccessDenied) {
             // Permission problems are already in the report.
-            output_.Warn(link::OpenFailureHint(link_.LastOpenFailure(), path));
+            output_.Warn(link::OpenFailureHint(link_.LastOpenFailure(), path, language_));
         }
         link_.ClosePort();
     }
-    if (!anyPort) {
-        output_.Warn(Say(language_,
-                         "No serial port found. Plug in the programmer, or name its port with "
-                         "--port PATH (or KX_VELDRAN_PORTS=PATH).",
-                         "没有找到串口。请连接编程器，或用 --port PATH（或 KX_VELDRAN_PORTS=PATH）"
-                         "指定端口。"));
-    }
+    if (!anyPort) output_.Warn(SayText(language_, Text::NoSerialPortNameOne));
     return kExitNoProgrammer;
 }
 
 int Session::Find() {
-    output_.Note(Say(language_, "Programmer on ", "编程器端口：") +
-                 PortLabel(link_, discovery_.portIndex));
+    output_.Note(
+        SayText(language_, Text::ProgrammerOnPort, {PortLabel(link_, discovery_.portIndex)}));
     if (discovery_.loaderOnly) {
-        output_.Note(Say(language_,
-                         "Only its loader answers; run 'kxveldran-cli update-firmware' to finish "
-                         "the update.",
-                         "只有引导程序应答；请运行 kxveldran-cli update-firmware 完成升级。"));
+        output_.Note(SayText(language_, Text::OnlyLoaderAnswersFinishUpdate));
         return kExitFailed;
     }
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
@@ -239,24 +229,16 @@ int Session::Find() {
     }
     const std::string identification = link::VersionText(reply);
     // Whatever answers on the port may send terminal escape codes.
-    output_.Note(Say(language_, "Firmware: ", "固件版本：") + EscapeForTerminal(identification));
+    output_.Note(
+        SayText(language_, Text::FirmwareIdentification, {EscapeForTerminal(identification)}));
     const ops::FirmwareVerdict verdict = ops::JudgeIdentificationText(identification);
     if (verdict == ops::FirmwareVerdict::Newer) {
-        output_.Note(Say(language_,
-                         "The firmware is newer than this program knows; get the newest "
-                         "software before programming.",
-                         "固件版本高于本软件，请先下载最新软件。"));
+        output_.Note(SayText(language_, Text::FirmwareNewerGetNewestSoftware));
     } else if (verdict == ops::FirmwareVerdict::Foreign) {
-        output_.Note(Say(language_, "This is not a KX_VELDRAN programmer's firmware.",
-                         "该固件不是KX_VELDRAN编程器的固件。"));
+        output_.Note(SayText(language_, Text::FirmwareNotKxVeldran));
     }
     if (discovery_.firmwareOlder) {
-        output_.Note(Say(language_,
-                         "The firmware is older than this program's (" +
-                             std::string(kIdentification) +
-                             "); run 'kxveldran-cli update-firmware'.",
-                         "固件版本低于本软件携带的版本（" + std::string(kIdentification) +
-                             "），请运行 kxveldran-cli update-firmware 升级。"));
+        output_.Note(SayText(language_, Text::FirmwareOlderRunUpdate, {kIdentification}));
     }
     return kExitOk;
 }
@@ -272,24 +254,14 @@ int Session::Program() {
     {
         // A unit and its serial number belong together: a first signal waits for the unit.
         InterruptHold hold(
-            {[this] {
-                 return Say(language_,
-                            "\nkxveldran-cli: stopping after this unit (press Ctrl-C again to "
-                            "stop at once).\n",
-                            "\nkxveldran-cli：完成当前芯片后停止（再按 Ctrl-C 立即停止）。\n");
-             },
+            {[this] { return "\n" + SayText(language_, Text::StoppingAfterThisUnit) + "\n"; },
              [this, &stage, &serials] {
                  const int now = stage.load();
-                 return "\nkxveldran-cli: " + Say(language_, "stopped at once. ", "已立即停止。") +
-                        (now == kNothingSent ? Say(language_, "Nothing was sent to the chip. ",
-                                                   "未向芯片发送任何内容。")
-                         : now == kRunning
-                             ? Say(language_,
-                                   "The chip may be partly erased or programmed: program it "
-                                   "again. ",
-                                   "芯片可能只擦除或编程了一部分，请重新编程。")
-                             : Say(language_, "The unit was finished. ", "当前芯片已完成。")) +
-                        serials.StateNow() + "\n";
+                 const Text state = now == kNothingSent ? Text::NothingSentToChip
+                                    : now == kRunning   ? Text::ChipMayBePartlyProgrammed
+                                                        : Text::UnitFinished;
+                 return "\nkxveldran-cli: " + SayText(language_, Text::StoppedAtOnce) +
+                        SayText(language_, state) + serials.StateNow() + "\n";
              }},
             kExitCutShort);
         code = serials.Prepare(in, settings_.counter);
@@ -303,8 +275,7 @@ int Session::Program() {
         stopRequested = hold.Release();
     }
     if (stopRequested && code == kExitOk) {
-        output_.Warn(Say(language_, "kxveldran-cli: stopped on request after this unit.",
-                         "kxveldran-cli：已按要求在完成当前芯片后停止。"));
+        output_.Warn(SayText(language_, Text::StoppedOnRequestAfterUnit));
         return kExitStopped;
     }
     return code;
@@ -327,7 +298,7 @@ int Session::Read() {
         output_.Warn(error);
         return kExitFailed;
     }
-    output_.Note(Say(language_, "Saved to ", "已保存到 ") + *options_.outputFile);
+    output_.Note(SayText(language_, Text::SavedTo, {*options_.outputFile}));
     return kExitOk;
 }
 
@@ -346,9 +317,7 @@ int Session::Update() {
         ops::UpdateFirmware(ctx_, resolved_.inputs, discovery_.portPath);
     output_.SetWatch({});
     if (outcome.result == ops::Result::Succeeded && !outcome.portReopened) {
-        output_.Warn(Say(language_,
-                         "The port could not be reopened; power the programmer up again.",
-                         "无法重新打开端口，请给编程器重新上电。"));
+        output_.Warn(SayText(language_, Text::PortNotReopenedPowerUp));
     }
     return ExitCodeOf(outcome.result);
 }
@@ -360,14 +329,14 @@ int Session::Vpp() {
 int Session::Run() {
     settings_.path = ChooseSettingsFile(options_.settingsFile);
     std::string error;
-    auto loaded = LoadCliSettings(settings_.path, &error);
+    auto loaded = LoadCliSettings(settings_.path, language_, &error);
     if (!loaded) {
         output_.Warn("kxveldran-cli: " + error);
         return Finish(kExitSettings);
     }
     settings_ = std::move(*loaded);
 
-    auto resolved = BuildInputs(options_, settings_.values, &error);
+    auto resolved = BuildInputs(options_, settings_.values, language_, &error);
     if (!resolved) {
         output_.Warn("kxveldran-cli: " + error);
         return Finish(kExitUsage);
@@ -383,8 +352,7 @@ int Session::Run() {
 
     // The window asks when the fuse box is ticked, before anything is started.
     if (resolved_.inputs.burnFuse && !output_.ConfirmMessage(Message::ConfirmFuse)) {
-        output_.Warn(Say(language_, "Fuse not confirmed: nothing was done.",
-                         "未确认烧熔丝：未进行任何操作。"));
+        output_.Warn(SayText(language_, Text::FuseNotConfirmedNothingDone));
         return Finish(kExitCancelled);
     }
 
@@ -421,12 +389,12 @@ int Session::Run() {
 }  // namespace
 
 int RunCommand(const CliOptions& options) {
+    const UiLanguage language = options.language.value_or(SystemUiLanguage());
     if (options.command == CommandKind::Devices) {
-        const std::string text = DeviceListText();
+        const std::string text = DeviceListText(language);
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
     }
-    const UiLanguage language = options.language.value_or(SystemUiLanguage());
     Session session(options, language);
     return session.Run();
 }

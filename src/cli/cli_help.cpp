@@ -43,7 +43,9 @@ Target choices (default: the settings file; the mode: what the device offers, JT
                           outside the device: below 0x1000, between the information memory
                           and the flash, or beyond the flash end. Without it such a file is
                           refused before anything is sent; with it only what fits is used
-  --beep / --no-beep      ring the terminal bell when done
+  --beep / --no-beep      signal the end: the terminal bell when stderr is a terminal;
+                          otherwise --beep plays three short tones on the sound card
+                          (silent where there is none)
 )";
 
 constexpr std::string_view kProductOptions = R"(
@@ -91,6 +93,7 @@ General:
   --lang zh|en            language of the messages (default: from LANGUAGE/LC_ALL/
                           LC_MESSAGES/LANG; only zh_CN gives Chinese)
   --help, -h              help
+  --version               the program's name and version
 )";
 
 constexpr std::string_view kExitCodes = R"(

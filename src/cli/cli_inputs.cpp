@@ -6,6 +6,7 @@
 
 #include "devices/device_catalogue.h"
 #include "devices/device_selection.h"
+#include "messages/text_catalogue.h"
 #include "operations/product_info.h"
 #include "operations/settings_inputs.h"
 #include "settings/settings_text.h"
@@ -52,17 +53,17 @@ bool ModeOffered(const devices::DeviceRecord& d, ops::ProgrammingMode mode) {
 
 }  // namespace
 
-std::optional<int> ResolveDevice(std::string_view text, std::string* error) {
-    const std::string hint = "; 'kxveldran-cli devices' lists the rows and names";
+std::optional<int> ResolveDevice(std::string_view text, UiLanguage language, std::string* error) {
+    const std::string hint = SayText(language, Text::DevicesCommandListsNames);
     if (text.empty()) {
-        Fail(error, "--device needs a row number or a name" + hint);
+        Fail(error, SayText(language, Text::DeviceNeedsRowOrName) + hint);
         return std::nullopt;
     }
     if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         if (text.size() <= 2) {
             return std::stoi(std::string(text));
         }
-        Fail(error, "device row " + std::string(text) + " does not exist (0..99)" + hint);
+        Fail(error, SayText(language, Text::DeviceRowMissing, {text}) + hint);
         return std::nullopt;
     }
 
@@ -86,7 +87,7 @@ std::optional<int> ResolveDevice(std::string_view text, std::string* error) {
     }
     if (matches.size() == 1) return matches.front();
     if (matches.empty()) {
-        Fail(error, "unknown device '" + std::string(text) + "'" + hint);
+        Fail(error, SayText(language, Text::DeviceUnknown, {text}) + hint);
     } else {
         std::string list;
         for (std::size_t i = 0; i < matches.size() && i < 8; ++i) {
@@ -94,8 +95,7 @@ std::optional<int> ResolveDevice(std::string_view text, std::string* error) {
             list += std::string(table[static_cast<std::size_t>(matches[i])].name);
         }
         if (matches.size() > 8) list += ", ...";
-        Fail(error, "device '" + std::string(text) + "' is ambiguous (" + list +
-                        "); give the full name or the row number");
+        Fail(error, SayText(language, Text::DeviceAmbiguous, {text, list}));
     }
     return std::nullopt;
 }
@@ -115,13 +115,13 @@ std::string ModeList(int row) {
 }
 
 std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::Settings& s,
-                                          std::string* error) {
+                                          UiLanguage language, std::string* error) {
     ResolvedInputs r{.inputs = ops::InputsFromSettings(s)};
     ops::OperationInputs& in = r.inputs;
 
     int row = in.deviceRow;
     if (o.device) {
-        const auto resolved = ResolveDevice(*o.device, error);
+        const auto resolved = ResolveDevice(*o.device, language, error);
         if (!resolved) return std::nullopt;
         row = *resolved;
     }
@@ -133,8 +133,7 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
     // The mode the window would preselect for this device, unless one was asked for.
     if (o.mode) {
         if (!ModeOffered(dev, *o.mode)) {
-            Fail(error, DisplayName(row) + " cannot be programmed in that mode; it offers " +
-                            ModeList(row));
+            Fail(error, SayText(language, Text::ModeNotOffered, {DisplayName(row), ModeList(row)}));
             return std::nullopt;
         }
         in.mode = *o.mode;
@@ -148,7 +147,7 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
 
     in.burnFuse = o.burnFuse;
     if (o.burnFuse && in.mode == ops::ProgrammingMode::Bsl) {
-        Fail(error, "--fuse needs --mode jtag or sbw: the fuse cannot be burnt through the BSL");
+        Fail(error, SayText(language, Text::FuseNeedsJtagOrSbw));
         return std::nullopt;
     }
 
@@ -157,7 +156,7 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
         in.eraseSegA = o.eraseSegA.value_or(false);
     } else {
         if (o.eraseSegA.has_value() && !*o.eraseSegA) {
-            Fail(error, DisplayName(row) + " has no erase-segment-A choice; drop --no-erase-seg-a");
+            Fail(error, SayText(language, Text::NoEraseSegAChoice, {DisplayName(row)}));
             return std::nullopt;
         }
         in.eraseSegA = sel.controls.eraseSegA.on;
@@ -181,9 +180,7 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
     if (o.productName) {
         if (o.productName->find_first_of("\r\n") != std::string::npos ||
             !ops::ProductNameFits(*o.productName)) {
-            Fail(error,
-                 "--name must fit the product record: at most 19 bytes in GBK (a Chinese "
-                 "character takes 2), no line breaks, only characters GBK can hold");
+            Fail(error, SayText(language, Text::ProductNameDoesNotFit));
             return std::nullopt;
         }
         in.productName = *o.productName;
@@ -193,10 +190,8 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
         const auto value =
             o.serial->empty() ? std::nullopt : ops::ParseSerialText(*o.serial, o.serialHex);
         if (!value) {
-            Fail(error, o.serialHex ? "--serial with --serial-hex takes 1 to 8 hex digits "
-                                      "(0..FFFFFFFF)"
-                                    : "--serial takes a decimal number 0..4294967295 (use "
-                                      "--serial-hex for hexadecimal)");
+            Fail(error, SayText(language,
+                                o.serialHex ? Text::SerialHexDigits : Text::SerialDecimalDigits));
             return std::nullopt;
         }
         in.serial = *value;
@@ -206,7 +201,7 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
     if (o.infoAddress) {
         const auto text = ops::FilterHexField(*o.infoAddress, 4);
         if (o.infoAddress->empty() || !text || !settings::InfoAddressFromText(*text)) {
-            Fail(error, "--info-address takes 1 to 4 hex digits, e.g. 1000");
+            Fail(error, SayText(language, Text::InfoAddressDigits));
             return std::nullopt;
         }
         in.infoAddressText = *text;
@@ -223,8 +218,8 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
         if (!value) return true;
         const auto text = ops::FilterHexField(*value, digits);
         if (value->empty() || !text) {
-            return Fail(error, std::string(option) + " takes 1 to " + std::to_string(digits) +
-                                   " hex digits on " + DisplayName(row));
+            return Fail(error, SayText(language, Text::HexOptionDigits,
+                                       {option, std::to_string(digits), DisplayName(row)}));
         }
         target = *text;
         return true;

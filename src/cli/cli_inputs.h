@@ -15,8 +15,9 @@
 namespace kx::cli {
 
 // Row of the device list for a row number ("49") or a name ("F149", "MSP430F2619",
-// "F149(F1491)"). On failure `error` says what was wrong and what to type instead.
-std::optional<int> ResolveDevice(std::string_view text, std::string* error);
+// "F149(F1491)"). On failure `error` says in `language` what was wrong and what to type
+// instead.
+std::optional<int> ResolveDevice(std::string_view text, UiLanguage language, std::string* error);
 
 struct ResolvedInputs {
     ops::OperationInputs inputs;
@@ -26,7 +27,8 @@ struct ResolvedInputs {
 // nullopt with `error` set when a choice cannot be made (a mode the device does not offer,
 // a bad hexadecimal field, a name that does not fit the product record, ...).
 std::optional<ResolvedInputs> BuildInputs(const CliOptions& options,
-                                          const settings::Settings& settings, std::string* error);
+                                          const settings::Settings& settings, UiLanguage language,
+                                          std::string* error);
 
 // "JTAG BSL SBW"-style list of the modes a row offers.
 std::string ModeList(int row);

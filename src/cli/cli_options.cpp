@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "messages/text_catalogue.h"
+
 namespace kx::cli {
 namespace {
 
@@ -70,7 +72,8 @@ bool AllDigits(std::string_view s) {
 
 class Parser {
   public:
-    explicit Parser(std::span<const std::string_view> args) : args_(args) {}
+    Parser(std::span<const std::string_view> args, UiLanguage language)
+        : args_(args), language_(language) {}
 
     ParseResult Run() {
         bool optionsEnded = false;
@@ -100,8 +103,9 @@ class Parser {
         return r;
     }
 
-    bool Error(std::string text) {
-        error_ = std::move(text);
+    // In the language of a --lang read so far, else the one the caller gave.
+    bool Error(Text text, std::initializer_list<std::string_view> args = {}) {
+        error_ = SayText(o_.language.value_or(language_), text, args);
         return false;
     }
 
@@ -117,9 +121,7 @@ class Parser {
                 o_.help = true;
                 return true;
             }
-            return Error("unknown command '" + std::string(arg) +
-                         "'; commands: devices, find, program, read, download, "
-                         "update-firmware, vpp-test (see --help)");
+            return Error(Text::UnknownCommand, {arg});
         }
         const bool takesFile =
             o_.command == CommandKind::Program || o_.command == CommandKind::Download;
@@ -127,8 +129,7 @@ class Parser {
             o_.file = std::string(arg);
             return true;
         }
-        return Error("unexpected argument '" + std::string(arg) + "' after '" +
-                     std::string(CommandName(o_.command)) + "'");
+        return Error(Text::UnexpectedArgument, {arg, CommandName(o_.command)});
     }
 
     // Value of an option: the text after "=", or the next argument.
@@ -139,7 +140,7 @@ class Parser {
             return true;
         }
         if (pos_ >= args_.size()) {
-            return Error("option " + std::string(name) + " needs a value");
+            return Error(Text::OptionNeedsValue, {name});
         }
         value = std::string(args_[pos_++]);
         return true;
@@ -154,6 +155,7 @@ class Parser {
         }
 
         if (name == "--help" || name == "-h") return NoValue(name, inlineValue, o_.help);
+        if (name == "--version") return NoValue(name, inlineValue, o_.version);
         if (name == "--yes" || name == "-y") return NoValue(name, inlineValue, o_.yes);
         if (name == "--no-save") return NoValue(name, inlineValue, o_.noSave);
         if (name == "--fuse") return NoValue(name, inlineValue, o_.burnFuse);
@@ -162,7 +164,7 @@ class Parser {
 
         for (const auto& s : kSwitches) {
             if (name == s.on || name == s.off) {
-                if (inlineValue) return Error("option " + std::string(name) + " takes no value");
+                if (inlineValue) return Error(Text::OptionTakesNoValue, {name});
                 o_.*s.member = (name == s.on);
                 return true;
             }
@@ -187,7 +189,7 @@ class Parser {
             } else if (value == "sbw") {
                 o_.mode = ops::ProgrammingMode::Sbw;
             } else {
-                return Error("--mode takes jtag, bsl or sbw, not '" + value + "'");
+                return Error(Text::ModeTakesJtagBslSbw, {value});
             }
             return true;
         }
@@ -199,26 +201,24 @@ class Parser {
             } else if (value == "en") {
                 o_.language = UiLanguage::English;
             } else {
-                return Error("--lang takes zh or en, not '" + value + "'");
+                return Error(Text::LangTakesZhEn, {value});
             }
             return true;
         }
         if (name == "--port") {
             std::string value;
             if (!TakeValue(name, inlineValue, value)) return false;
-            if (value.empty()) return Error("--port needs a device path, e.g. /dev/ttyUSB0");
-            if (o_.ports.size() == kMaxPorts) {
-                return Error("at most 8 --port options (they stand for COM1..COM8)");
-            }
+            if (value.empty()) return Error(Text::PortNeedsDevicePath);
+            if (o_.ports.size() == kMaxPorts) return Error(Text::AtMostEightPorts);
             o_.ports.push_back(std::move(value));
             return true;
         }
-        return Error("unknown option '" + std::string(name) + "' (see --help)");
+        return Error(Text::UnknownOption, {name});
     }
 
     bool NoValue(std::string_view name, const std::optional<std::string_view>& inlineValue,
                  bool& flag) {
-        if (inlineValue) return Error("option " + std::string(name) + " takes no value");
+        if (inlineValue) return Error(Text::OptionTakesNoValue, {name});
         flag = true;
         return true;
     }
@@ -226,58 +226,41 @@ class Parser {
     // Options that only make sense for one command are refused elsewhere, so that a typo in
     // a script is not silently ignored.
     bool CheckCombination() {
-        if (o_.help) return true;
+        if (o_.help || o_.version) return true;
         const CommandKind c = o_.command;
-        if (c == CommandKind::None) {
-            return Error("no command given; try 'kxveldran-cli --help'");
+        if (c == CommandKind::None) return Error(Text::NoCommandGiven);
+        const bool takesFile = c == CommandKind::Program || c == CommandKind::Download;
+        if (takesFile && o_.file.empty()) {
+            return Error(Text::CommandNeedsTiTxtFile, {CommandName(c)});
         }
-        if ((c == CommandKind::Program || c == CommandKind::Download) && o_.file.empty()) {
-            return Error(std::string(CommandName(c)) + " needs a TI-TXT file: kxveldran-cli " +
-                         std::string(CommandName(c)) + " FILE");
-        }
-        if (c != CommandKind::Read) {
-            if (o_.readAddress || o_.readLength || o_.readByDevice || o_.outputFile) {
-                return Error(
-                    "--address, --length, --by-device, --by-address and -o belong to "
-                    "the read command");
-            }
+        if (c != CommandKind::Read &&
+            (o_.readAddress || o_.readLength || o_.readByDevice || o_.outputFile)) {
+            return Error(Text::ReadOptionsOnlyForRead);
         }
         if (c != CommandKind::Download && o_.countLimit) {
-            return Error("--count-limit belongs to the download command");
+            return Error(Text::CountLimitOnlyForDownload);
         }
         if (o_.countLimit && (!AllDigits(*o_.countLimit) || o_.countLimit->size() > 5)) {
-            return Error(
-                "--count-limit takes 0..99999 (0 = no limit, above 60000 counts as "
-                "60000), not '" +
-                *o_.countLimit + "'");
+            return Error(Text::CountLimitRange, {*o_.countLimit});
         }
-        if (o_.serialHex && !o_.serial) {
-            return Error("--serial-hex says how to read --serial N; give --serial too");
-        }
-        if (o_.burnFuse && c != CommandKind::Program && c != CommandKind::Download) {
-            return Error("--fuse belongs to the program and download commands");
-        }
-        if (o_.allowOutside && c != CommandKind::Program && c != CommandKind::Download) {
-            return Error("--allow-outside belongs to the program and download commands");
+        if (o_.serialHex && !o_.serial) return Error(Text::SerialHexNeedsSerial);
+        if (o_.burnFuse && !takesFile) return Error(Text::FuseOnlyForProgramAndDownload);
+        if (o_.allowOutside && !takesFile) {
+            return Error(Text::AllowOutsideOnlyForProgramAndDownload);
         }
         if (o_.protectInfo.value_or(false) && o_.useProductInfo.value_or(false)) {
-            return Error(
-                "--protect-info and --product-info exclude each other: product "
-                "information is written into the protected information flash");
+            return Error(Text::ProtectInfoExcludesProductInfo);
         }
         if (c == CommandKind::Read && o_.readByDevice.value_or(false) &&
             (o_.readAddress || o_.readLength)) {
-            return Error(
-                "--by-device reads the whole device; drop --address/--length or use "
-                "--by-address");
+            return Error(Text::ByDeviceReadsWholeDevice);
         }
-        if (o_.outputFile && o_.outputFile->empty()) {
-            return Error("-o needs a file name");
-        }
+        if (o_.outputFile && o_.outputFile->empty()) return Error(Text::OutputNeedsFileName);
         return true;
     }
 
     std::span<const std::string_view> args_;
+    UiLanguage language_;
     std::size_t pos_ = 0;
     CliOptions o_;
     std::string error_;
@@ -285,8 +268,8 @@ class Parser {
 
 }  // namespace
 
-ParseResult ParseArguments(std::span<const std::string_view> args) {
-    return Parser(args).Run();
+ParseResult ParseArguments(std::span<const std::string_view> args, UiLanguage language) {
+    return Parser(args, language).Run();
 }
 
 std::string_view CommandName(CommandKind kind) {

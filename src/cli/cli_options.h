@@ -42,7 +42,8 @@ inline constexpr std::size_t kMaxPorts = 8;
 struct CliOptions {
     CommandKind command = CommandKind::None;
     bool help = false;
-    std::string file;  // program / download
+    bool version = false;  // --version: the name and version, nothing else
+    std::string file;      // program / download
 
     // Choices of the window; unset means "as the settings file says".
     std::optional<std::string> device;
@@ -89,8 +90,9 @@ struct ParseResult {
     CliOptions options;
 };
 
-// `args` without the program name.
-ParseResult ParseArguments(std::span<const std::string_view> args);
+// `args` without the program name. The error is in the language of a --lang read before
+// the fault, else in `language`.
+ParseResult ParseArguments(std::span<const std::string_view> args, UiLanguage language);
 
 // "program", "read", ...; empty for CommandKind::None.
 std::string_view CommandName(CommandKind kind);

@@ -1,6 +1,7 @@
 #include "cli/cli_serials.h"
 
 #include "cli/cli_options.h"
+#include "messages/text_catalogue.h"
 #include "operations/product_info.h"
 
 namespace kx::cli {
@@ -13,36 +14,29 @@ CliSerials::CliSerials(TerminalOutput& output, UiLanguage language, std::string 
       typed_(typed),
       noSave_(noSave) {}
 
-std::string CliSerials::Say(std::string_view english, std::string_view chinese) const {
-    return std::string(language_ == UiLanguage::Chinese ? chinese : english);
-}
-
 int CliSerials::Prepare(ops::OperationInputs& in, const settings::CounterReading& loaded) {
     counting_ = in.autoIncrement && in.useProductInfo;
     if (!counting_) return 0;
     settings::CounterReading now = loaded;
     if (!noSave_) {
         // Find out now, not after a chip got a number that cannot be recorded.
-        const settings::CounterResult check = settings::CheckCounterWritable(path_, typed_);
+        const settings::CounterResult check =
+            settings::CheckCounterWritable(path_, typed_, language_);
         now = check.before;
         // Without a typed number an unreadable counter is said below; any other failure,
         // and every failure with one, means the number could not be stored.
         if (!check.ok && (typed_ || now.state != settings::CounterState::Unreadable)) {
             output_.Warn("kxveldran-cli: " + check.error);
-            output_.Warn(Say("Nothing was programmed: the serial number could not be recorded.",
-                             "未进行编程：序列号无法保存。"));
+            output_.Warn(SayText(language_, Text::SerialNotRecordedNothingProgrammed));
             return kExitSettings;
         }
     }
     if (!typed_ && now.state == settings::CounterState::Unreadable) {
-        const std::string what = now.keyFound ? "product_num=" + now.raw
-                                              : Say("the file holds no settings", "文件中没有设置");
+        const std::string what = now.keyFound
+                                     ? "product_num=" + now.raw
+                                     : SayText(language_, Text::SettingsFileHoldsNoSettings);
         output_.Warn("kxveldran-cli: " +
-                     Say("the serial counter in " + path_ + " cannot be read (" + what +
-                             "). Nothing was programmed: give the next serial number with "
-                             "--serial N.",
-                         "设置文件 " + path_ + " 中的序列号无法读取（" + what +
-                             "）。未进行编程：请用 --serial N 指定下一个序列号。"));
+                     SayText(language_, Text::SerialCounterUnreadableGiveSerial, {path_, what}));
         return kExitSettings;
     }
     if (noSave_) return 0;
@@ -55,12 +49,11 @@ int CliSerials::Prepare(ops::OperationInputs& in, const settings::CounterReading
 }
 
 std::optional<std::uint32_t> CliSerials::Reserve() {
-    const settings::CounterResult r = settings::ReserveSerial(path_, typed_);
+    const settings::CounterResult r = settings::ReserveSerial(path_, typed_, language_);
     if (!r.ok) {
-        output_.Warn("kxveldran-cli: " + Say("SERIAL NUMBER NOT TAKEN: ", "未取得序列号：") +
-                     r.error);
-        output_.Warn(Say("The product record was not written; program this chip again.",
-                         "产品信息未写入，请重新编程此芯片。"));
+        output_.Warn("kxveldran-cli: " +
+                     SayText(language_, Text::SerialNumberNotTakenBecause, {r.error}));
+        output_.Warn(SayText(language_, Text::ProductRecordNotWrittenProgramAgain));
         return std::nullopt;
     }
     taken_ = r.number;
@@ -74,19 +67,14 @@ int CliSerials::Report(const ops::RunOutcome& outcome, bool hex) {
     phase_ = kDone;
     const std::string next = ops::SerialText(outcome.newSerial, hex);
     if (noSave_) {
-        output_.Warn(Say("--no-save: the next serial number ", "--no-save：下一个序列号 ") + next +
-                     Say(" was not written to the settings file.", " 未写入设置文件。"));
+        output_.Warn(SayText(language_, Text::NoSaveNextSerialNotWritten, {next}));
         return 0;
     }
     if (outcome.result != ops::Result::Succeeded) {
         const std::string used = ops::SerialText(outcome.usedSerial, hex);
-        output_.Warn(
-            Say("Serial number " + used +
-                    " went out to this chip before the run failed; it is not used "
-                    "again, which leaves a gap in the numbering.",
-                "序列号 " + used + " 在运行失败前已写往此芯片，不再使用，编号将出现空缺。"));
+        output_.Warn(SayText(language_, Text::SerialGapAfterFailedRun, {used}));
     }
-    output_.Note(Say("Next serial number: ", "下一个序列号：") + next);
+    output_.Note(SayText(language_, Text::NextSerialNumber, {next}));
     return 0;
 }
 
@@ -96,17 +84,11 @@ std::string CliSerials::StateNow() const {
     const std::string after = std::to_string(taken_.load() + 1u);
     switch (phase_.load()) {
         case kTaken:
-            return Say("Serial number " + n + " may be in the chip; the settings file already " +
-                           "counts on from " + after + ", so " + n + " is never used again.",
-                       "序列号 " + n + " 可能已写入芯片；设置文件已从 " + after + " 继续计数，" +
-                           n + " 不会再被使用。");
+            return SayText(language_, Text::SerialMayBeInChip, {n, after});
         case kDone:
-            return Say("The chip holds serial number " + n + "; the settings file counts on from " +
-                           after + ".",
-                       "芯片已写入序列号 " + n + "；设置文件从 " + after + " 继续计数。");
+            return SayText(language_, Text::ChipHoldsSerial, {n, after});
         default:
-            return Say("No serial number was taken; the counter in the settings file is unchanged.",
-                       "未取用序列号，设置文件中的计数未改变。");
+            return SayText(language_, Text::NoSerialTakenCounterUnchanged);
     }
 }
 

@@ -34,7 +34,6 @@ class CliSerials {
   private:
     enum Phase : int { kBefore, kTaken, kDone };
     std::optional<std::uint32_t> Reserve();
-    std::string Say(std::string_view english, std::string_view chinese) const;
 
     TerminalOutput& output_;
     UiLanguage language_;

@@ -1,5 +1,6 @@
 #include "cli/cli_settings.h"
 
+#include "messages/text_catalogue.h"
 #include "settings/settings_file.h"
 
 namespace kx::cli {
@@ -8,12 +9,12 @@ std::string ChooseSettingsFile(const std::optional<std::string>& option) {
     return option ? *option : settings::SettingsPath();
 }
 
-std::optional<CliSettings> LoadCliSettings(const std::string& path, std::string* error) {
-    settings::LoadedSettings loaded = settings::LoadSettingsFile(path);
+std::optional<CliSettings> LoadCliSettings(const std::string& path, UiLanguage language,
+                                           std::string* error) {
+    settings::LoadedSettings loaded = settings::LoadSettingsFile(path, language);
     if (!loaded.error.empty()) {
         if (error != nullptr) {
-            *error = "cannot read the settings file " + path + ": " + loaded.error +
-                     " Fix its permissions, or pick another file with --settings FILE.";
+            *error = SayText(language, Text::SettingsUnreadableUseAnother, {path, loaded.error});
         }
         return std::nullopt;
     }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "messages/message_catalogue.h"
 #include "settings/serial_counter.h"
 #include "settings/settings.h"
 
@@ -22,8 +23,9 @@ struct CliSettings {
     settings::CounterReading counter;
 };
 
-// nullopt with `error` set when the file exists but cannot be read: carrying on with the
-// defaults would restart the serial numbers at 12345.
-std::optional<CliSettings> LoadCliSettings(const std::string& path, std::string* error);
+// nullopt with `error` set (in `language`) when the file exists but cannot be read: carrying
+// on with the defaults would restart the serial numbers at 12345.
+std::optional<CliSettings> LoadCliSettings(const std::string& path, UiLanguage language,
+                                           std::string* error);
 
 }  // namespace kx::cli

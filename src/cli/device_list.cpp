@@ -4,12 +4,13 @@
 
 #include "cli/cli_inputs.h"
 #include "devices/device_catalogue.h"
+#include "messages/text_catalogue.h"
 #include "messages/text_format.h"
 
 namespace kx::cli {
 
-std::string DeviceListText() {
-    std::string text = "Row  Device                Flash            Modes\n";
+std::string DeviceListText(UiLanguage language) {
+    std::string text = SayText(language, Text::DeviceListHeading) + "\n";
     const auto& table = devices::DeviceCatalogue();
     for (int row = 0; row < devices::kDeviceCount; ++row) {
         const auto& d = table[static_cast<std::size_t>(row)];

@@ -3,9 +3,11 @@
 
 #include <string>
 
+#include "messages/message_catalogue.h"
+
 namespace kx::cli {
 
-// One header line, then one line per row: row number, name, flash range, modes.
-std::string DeviceListText();
+// One header line in `language`, then one line per row: row number, name, flash range, modes.
+std::string DeviceListText(UiLanguage language);
 
 }  // namespace kx::cli

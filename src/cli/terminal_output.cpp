@@ -3,6 +3,9 @@
 #include <chrono>
 #include <thread>
 
+#include "messages/text_catalogue.h"
+#include "sound/completion_tones.h"
+
 namespace kx::cli {
 
 std::string ToTerminalLineEnds(std::string_view paneText) {
@@ -187,7 +190,10 @@ std::string TerminalOutput::LastReportLine() const {
 }
 
 void TerminalOutput::OnBeep() {
-    if (!streams_.canBeep) return;
+    if (!streams_.canBeep) {
+        if (tones_ != nullptr) sound::PlayCompletionTones(*tones_);
+        return;
+    }
     // Three short bells, as the window's three 3000 Hz beeps; a terminal cannot set a pitch.
     for (int i = 0; i < 3; ++i) {
         if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -219,10 +225,9 @@ bool TerminalOutput::Ask(std::string_view question) {
         return true;
     }
     if (!streams_.canAsk) {
-        std::fprintf(streams_.status,
-                     "%s\nNo terminal to answer on: counted as No. Pass --yes to confirm from "
-                     "a script.\n",
-                     text.c_str());
+        // Text() is the pane's text here, so the table's type needs its namespace.
+        std::fprintf(streams_.status, "%s\n%s\n", text.c_str(),
+                     SayText(Language(), kx::Text::NoTerminalToAnswer).c_str());
         std::fflush(streams_.status);
         return false;
     }

@@ -11,6 +11,10 @@
 
 #include "messages/text_output.h"
 
+namespace kx::sound {
+class SoundPlayer;
+}
+
 namespace kx::cli {
 
 // Works out what a refresh adds to a stream that cannot take anything back.
@@ -82,6 +86,10 @@ class TerminalOutput final : public TextOutput {
     };
     void SetWatch(Watch watch) { watch_ = std::move(watch); }
 
+    // Where there is no terminal bell, the completion signal is played as tones on `player`
+    // (--beep); without one it stays silent.
+    void SetTonePlayer(sound::SoundPlayer* player) { tones_ = player; }
+
   protected:
     void OnRefresh(std::string_view wholeText, bool scrollToEnd) override;
     void OnBeep() override;
@@ -99,6 +107,7 @@ class TerminalOutput final : public TextOutput {
     std::string lastWarning_;
     bool warnedLast_ = false;  // a warning came after the last change of the pane
     Watch watch_;
+    sound::SoundPlayer* tones_ = nullptr;
 };
 
 }  // namespace kx::cli

@@ -10,13 +10,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 
 namespace kx {
 namespace {
 
-void SetError(std::string* error, const std::string& what) {
-    if (error) *error = what + ": " + std::strerror(errno);
+// Records what failed, with the errno the failing call left.
+void Fail(WriteFailure* failure, WriteProblem problem, const std::string& path) {
+    if (failure) *failure = {problem, path, errno};
 }
 
 std::string FolderOf(const std::string& path) {
@@ -61,19 +61,19 @@ struct WriteTarget {
 
 // Follows symbolic links to the file they name (which need not exist yet), so that saving
 // through a link changes the real file and keeps the link.
-std::optional<WriteTarget> ResolveWriteTarget(const std::string& path, std::string* error) {
+std::optional<WriteTarget> ResolveWriteTarget(const std::string& path, WriteFailure* failure) {
     constexpr int kMaxLinkHops = 40;
     WriteTarget target{path};
     for (int hops = 0;; ++hops) {
         struct stat st {};
         if (::lstat(target.path.c_str(), &st) != 0) {
             if (errno == ENOENT) return target;
-            SetError(error, "cannot write " + path);
+            Fail(failure, WriteProblem::CannotWrite, path);
             return std::nullopt;
         }
         if (S_ISDIR(st.st_mode)) {
             errno = EISDIR;
-            SetError(error, "cannot write " + path);
+            Fail(failure, WriteProblem::CannotWrite, path);
             return std::nullopt;
         }
         if (!S_ISLNK(st.st_mode)) {
@@ -87,7 +87,7 @@ std::optional<WriteTarget> ResolveWriteTarget(const std::string& path, std::stri
                               : (errno = ELOOP, -1);
         if (n < 0 || static_cast<std::size_t>(n) >= link.size()) {
             if (n >= 0) errno = ENAMETOOLONG;
-            SetError(error, "cannot follow the link " + target.path);
+            Fail(failure, WriteProblem::CannotFollowLink, target.path);
             return std::nullopt;
         }
         const std::string to(link.data(), static_cast<std::size_t>(n));
@@ -97,14 +97,15 @@ std::optional<WriteTarget> ResolveWriteTarget(const std::string& path, std::stri
 
 // A device or FIFO takes the bytes as they are; a temporary file and a rename would put a
 // plain file in its place.
-bool WriteInPlace(const WriteTarget& target, const std::string& bytes, std::string* error) {
+bool WriteInPlace(const WriteTarget& target, const std::string& bytes, WriteFailure* failure) {
     // Non-blocking open: a FIFO that nobody reads is refused at once instead of hanging.
     const int fd = ::open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (target.fifo && errno == ENXIO) {
-            if (error) *error = "cannot write " + target.path + ": no program reads from it";
+            errno = 0;
+            Fail(failure, WriteProblem::NoReader, target.path);
         } else {
-            SetError(error, "cannot open " + target.path);
+            Fail(failure, WriteProblem::CannotOpen, target.path);
         }
         return false;
     }
@@ -116,14 +117,14 @@ bool WriteInPlace(const WriteTarget& target, const std::string& bytes, std::stri
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            SetError(error, "cannot write " + target.path);
+            Fail(failure, WriteProblem::CannotWrite, target.path);
             ::close(fd);
             return false;
         }
         done += static_cast<std::size_t>(n);
     }
     if (::close(fd) != 0) {
-        SetError(error, "cannot write " + target.path);
+        Fail(failure, WriteProblem::CannotWrite, target.path);
         return false;
     }
     return true;
@@ -148,10 +149,10 @@ int CreateTempBeside(const std::string& path, std::string& temp) {
 
 // A file kept read-only (no write bit for anyone, which even root honours here) or one the
 // user may not write is not replaced behind its owner's back.
-bool MayReplace(const std::string& path, const struct stat& st, std::string* error) {
+bool MayReplace(const std::string& path, const struct stat& st, WriteFailure* failure) {
     if ((st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0) return true;
     errno = EACCES;
-    SetError(error, path + " is read-only");
+    Fail(failure, WriteProblem::ReadOnly, path);
     return false;
 }
 
@@ -190,44 +191,24 @@ std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path
     return bytes;
 }
 
-std::string ReadFailureText(const std::string& path, const ReadFailure& failure) {
-    std::string text = "cannot read " + path + ": ";
-    switch (failure.problem) {
-        case ReadProblem::Folder:
-            return text + "it is a folder";
-        case ReadProblem::NotRegular:
-            return text + "it is not a regular file (a device, FIFO or socket)";
-        case ReadProblem::TooLarge:
-            return text + "it is too large (" + std::to_string(failure.size) + " bytes; at most " +
-                   std::to_string(failure.limit) + " are accepted)";
-        case ReadProblem::CannotOpen:
-        case ReadProblem::ReadFailed:
-            break;
-    }
-    return text + std::strerror(failure.errorNumber);
-}
-
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path,
-                                                       std::string* error) {
-    ReadFailure failure;
-    auto bytes = ReadRegularFile(path, kWholeFileLimit, &failure);
-    if (!bytes && error) *error = ReadFailureText(path, failure);
-    return bytes;
+                                                       ReadFailure* failure) {
+    return ReadRegularFile(path, kWholeFileLimit, failure);
 }
 
 bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
-                         std::string* error) {
-    const auto target = ResolveWriteTarget(requested, error);
+                         WriteFailure* failure) {
+    const auto target = ResolveWriteTarget(requested, failure);
     if (!target) return false;
-    if (target->inPlace) return WriteInPlace(*target, bytes, error);
+    if (target->inPlace) return WriteInPlace(*target, bytes, failure);
     const std::string& path = target->path;
     struct stat old {};
     const bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    if (replacing && !MayReplace(path, old, error)) return false;
+    if (replacing && !MayReplace(path, old, failure)) return false;
     std::string temp;
     const int fd = CreateTempBeside(path, temp);
     if (fd < 0) {
-        SetError(error, "cannot create a file in " + FolderOf(path));
+        Fail(failure, WriteProblem::CannotCreate, FolderOf(path));
         return false;
     }
     std::size_t done = 0;
@@ -235,7 +216,7 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            SetError(error, "cannot write " + temp);
+            Fail(failure, WriteProblem::CannotWrite, temp);
             ::close(fd);
             ::unlink(temp.c_str());
             return false;
@@ -243,26 +224,26 @@ bool WriteFileAtomically(const std::string& requested, const std::string& bytes,
         done += static_cast<std::size_t>(n);
     }
     // A replaced file keeps its mode and owner.
-    if (replacing && (::fchown(fd, old.st_uid, old.st_gid) != 0 ||
-                      ::fchmod(fd, old.st_mode & 07777) != 0)) {
-        SetError(error, "cannot keep the owner and mode of " + path);
+    if (replacing &&
+        (::fchown(fd, old.st_uid, old.st_gid) != 0 || ::fchmod(fd, old.st_mode & 07777) != 0)) {
+        Fail(failure, WriteProblem::CannotKeepOwner, path);
         ::close(fd);
         ::unlink(temp.c_str());
         return false;
     }
     if (::fsync(fd) != 0) {
-        SetError(error, "cannot write " + temp);
+        Fail(failure, WriteProblem::CannotWrite, temp);
         ::close(fd);
         ::unlink(temp.c_str());
         return false;
     }
     if (::close(fd) != 0) {
-        SetError(error, "cannot write " + temp);
+        Fail(failure, WriteProblem::CannotWrite, temp);
         ::unlink(temp.c_str());
         return false;
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
-        SetError(error, "cannot replace " + path);
+        Fail(failure, WriteProblem::CannotReplace, path);
         ::unlink(temp.c_str());
         return false;
     }

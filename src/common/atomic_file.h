@@ -30,23 +30,38 @@ std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path
                                                          std::uint64_t maxBytes,
                                                          ReadFailure* failure = nullptr);
 
-// "cannot read PATH: <why>", in English, for logs and the settings file's report.
-std::string ReadFailureText(const std::string& path, const ReadFailure& failure);
-
 // Largest file ReadWholeFile takes; every file this program reads is far smaller.
 inline constexpr std::uint64_t kWholeFileLimit = 16u << 20;
 
 // Reads the whole regular file (ReadRegularFile with kWholeFileLimit); nullopt when it cannot
-// be read (`error` says why).
+// be read (`failure` says why).
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path,
-                                                       std::string* error = nullptr);
+                                                       ReadFailure* failure = nullptr);
+
+// What a write could not do. The caller says it to the user, in the user's language.
+enum class WriteProblem : std::uint8_t {
+    CannotWrite,       // writing `path` failed (errorNumber)
+    CannotFollowLink,  // `path` is a link that could not be read (a loop, too long, ...)
+    NoReader,          // `path` is a FIFO that no program reads from
+    CannotOpen,        // `path` is a device or FIFO that would not open
+    ReadOnly,          // `path` is kept read-only, or the user may not write it
+    CannotCreate,      // no new file could be made in the folder `path`
+    CannotKeepOwner,   // the new file could not take the owner and mode of `path`
+    CannotReplace,     // the new file could not be renamed over `path`
+};
+
+struct WriteFailure {
+    WriteProblem problem = WriteProblem::CannotWrite;
+    std::string path;
+    int errorNumber = 0;  // 0 for NoReader
+};
 
 // Writes `bytes` to a temporary file in the same folder, flushes it to disk and renames it
 // over `path`, so that a crash never leaves a half-written file in place of the old one.
 // A symbolic link is followed (its target is replaced, the link stays); a device or FIFO is
-// written in place, since it cannot be replaced by a file. Returns false (and sets `error`)
-// when the bytes could not all be written.
+// written in place, since it cannot be replaced by a file. Returns false (and sets
+// `failure`) when the bytes could not all be written.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes,
-                         std::string* error = nullptr);
+                         WriteFailure* failure = nullptr);
 
 }  // namespace kx

@@ -1,18 +1,14 @@
 #include "devices/device_selection.h"
 
+#include "messages/text_catalogue.h"
 #include "messages/text_format.h"
 
 namespace kx::devices {
 
 std::string DeviceDescription(const DeviceRecord& device) {
-    std::string text = "MSP430";
-    text += device.name;
-    text += ":\r\nFlash size = 0x";
-    text += FormatHex(device.flashSize);
-    text += "(Bytes)\r\nRam size = 0x";
-    text += FormatHex(device.ramSize);
-    text += "(Bytes)";
-    return text;
+    // The row reads the same in both languages.
+    return SayText(UiLanguage::English, Text::DeviceSizes,
+                   {device.name, FormatHex(device.flashSize), FormatHex(device.ramSize)});
 }
 
 std::string AddressFieldText(std::uint32_t value) {

@@ -1,10 +1,9 @@
 #include "image/load_report.h"
 
-#include <array>
-#include <cstdio>
-
 #include "common/identification.h"
-#include "image/read_reason.h"
+#include "messages/file_reasons.h"
+#include "messages/text_catalogue.h"
+#include "messages/text_format.h"
 
 namespace kx::image {
 
@@ -27,25 +26,15 @@ void ReportLoad(Output& out, std::string_view path, std::size_t byteCount) {
 }
 
 std::string RefusalText(const TiTxtRefusal& refusal, UiLanguage language) {
-    const bool chinese = language == UiLanguage::Chinese;
     if (refusal.message) {
         return std::string(MessageText(*refusal.message, language));
     }
     switch (refusal.problem) {
-        case TiTxtProblem::BeyondImage: {
-            std::array<char, 256> buffer{};
-            std::snprintf(buffer.data(), buffer.size(),
-                          chinese ? "地址0x%05X处的数据超出MSP430的最大存储空间（0x45BFF），"
-                                    "文件未载入！请检查文件中的地址行。\r\n"
-                                  : "Data at address 0x%05X lies beyond the largest MSP430 "
-                                    "memory (0x45BFF); file not loaded. Check the file's "
-                                    "address lines.\r\n",
-                          static_cast<unsigned>(refusal.address));
-            return buffer.data();
-        }
+        case TiTxtProblem::BeyondImage:
+            return SayText(language, Text::AddressBeyondMemory, {FormatHex(refusal.address, 5)});
         case TiTxtProblem::Unreadable:
-            return (chinese ? "无法读取文件，文件未载入：" : "Cannot read the file; not loaded: ") +
-                   ReadReasonText(refusal.readFailure, language) + "\r\n";
+            return SayText(language, Text::CodeFileNotLoaded,
+                           {ReadReasonText(refusal.readFailure, language)});
         case TiTxtProblem::Format:
             break;
     }

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "devices/device_selection.h"
+#include "messages/text_catalogue.h"
 
 namespace kx::image {
 namespace {
@@ -47,37 +48,26 @@ std::vector<OutsideSpan> DataOutsideDevice(const CodeImage& image,
 std::string OutsideDataText(const std::vector<OutsideSpan>& spans,
                             const devices::DeviceRecord& device, UiLanguage language) {
     if (spans.empty()) return {};
-    const bool chinese = language == UiLanguage::Chinese;
     std::uint32_t total = 0;
     for (const OutsideSpan& s : spans) total += s.bytes;
     const std::string name = "MSP430" + std::string(device.name);
-    std::string text = chinese
-                           ? "警告：代码中有 " + std::to_string(total) + " 个字节不在 " + name +
-                                 " 的存储范围内，无法编程：\r\n"
-                           : "Warning: " + std::to_string(total) + " bytes of the code lie " +
-                                 "outside the memory of " + name + " and cannot be programmed:\r\n";
+    std::string text = SayText(language, Text::OutsideDataWarning, {std::to_string(total), name});
     for (const OutsideSpan& s : spans) {
-        const std::string where = Hex(s.first) + ".." + Hex(s.last);
-        const std::string count = std::to_string(s.bytes);
         std::string place;
         switch (s.place) {
             case OutsidePlace::BelowProgramStart:
-                place = chinese ? "低于0x1000" : "below 0x1000";
+                place = SayText(language, Text::OutsideBelowProgramStart);
                 break;
             case OutsidePlace::BetweenInfoAndFlash:
-                place = chinese ? "在信息存储器与Flash（起始于" + Hex(device.flashStart) + "）之间"
-                                : "between the information memory and the flash (which starts "
-                                  "at " +
-                                      Hex(device.flashStart) + ")";
+                place =
+                    SayText(language, Text::OutsideBetweenInfoAndFlash, {Hex(device.flashStart)});
                 break;
             case OutsidePlace::BeyondFlash:
-                place = chinese ? "超出Flash末地址" + Hex(device.FlashEnd() - 1)
-                                : "beyond the end of the flash at " + Hex(device.FlashEnd() - 1);
+                place = SayText(language, Text::OutsideBeyondFlash, {Hex(device.FlashEnd() - 1)});
                 break;
         }
-        text += chinese ? "  " + where + " 中 " + count + " 个字节，" + place + "\r\n"
-                        : "  " + count + (s.bytes == 1 ? " byte" : " bytes") + " in " + where +
-                              ", " + place + "\r\n";
+        text += SayText(language, s.bytes == 1 ? Text::OutsideOneByte : Text::OutsideBytes,
+                        {std::to_string(s.bytes), Hex(s.first) + ".." + Hex(s.last), place});
     }
     return text;
 }

@@ -4,7 +4,8 @@
 
 #include "common/atomic_file.h"
 #include "common/hex_digit.h"
-#include "image/read_reason.h"
+#include "messages/file_reasons.h"
+#include "messages/text_catalogue.h"
 
 namespace kx::image {
 namespace {
@@ -32,8 +33,10 @@ std::optional<std::uint8_t> ByteAt(std::span<const std::uint8_t> bytes, std::siz
     return static_cast<std::uint8_t>(*high << 4 | *low);
 }
 
-PasswordFileRefusal Refuse(PasswordFileProblem problem, std::string_view message) {
-    return PasswordFileRefusal{problem, std::string(message)};
+PasswordFileRefusal Refuse(PasswordFileProblem problem, Text text,
+                           std::initializer_list<std::string_view> args = {},
+                           UiLanguage language = UiLanguage::Chinese) {
+    return PasswordFileRefusal{problem, SayText(language, text, args)};
 }
 
 }  // namespace
@@ -50,11 +53,13 @@ std::string PasswordFileText(const Words16& words) {
 
 PasswordFileResult ParsePasswordFile(std::span<const std::uint8_t> bytes) {
     if (bytes.size() != kPasswordFileSize) {
-        return Refuse(PasswordFileProblem::Length, kPasswordLengthMismatch);
+        return Refuse(PasswordFileProblem::Length, Text::PasswordFileLengthWrong);
     }
     // A damaged digit must never turn into a password: with a wrong password the target's
     // loader erases the whole chip.
-    const auto format = [] { return Refuse(PasswordFileProblem::Format, kPasswordFormatMismatch); };
+    const auto format = [] {
+        return Refuse(PasswordFileProblem::Format, Text::PasswordFileFormatWrong);
+    };
     if (bytes[0] != '@' || bytes[kEndMark] != 'q') return format();
     const auto addressHigh = ByteAt(bytes, 1);
     const auto addressLow = ByteAt(bytes, 3);
@@ -66,7 +71,7 @@ PasswordFileResult ParsePasswordFile(std::span<const std::uint8_t> bytes) {
         words[j / 2] = static_cast<std::uint16_t>(words[j / 2] | *value << (j % 2 == 0 ? 0 : 8));
     }
     if ((*addressHigh << 8 | *addressLow) != kVectorBase) {
-        return Refuse(PasswordFileProblem::Address, kPasswordAddressMismatch);
+        return Refuse(PasswordFileProblem::Address, Text::PasswordEntryAddressWrong);
     }
     return words;
 }
@@ -75,22 +80,20 @@ PasswordFileResult ReadPasswordFile(const std::string& path, UiLanguage language
     ReadFailure failure;
     const auto bytes = ReadRegularFile(path, kPasswordFileSize, &failure);
     if (!bytes && failure.problem == ReadProblem::TooLarge) {
-        return Refuse(PasswordFileProblem::Length, kPasswordLengthMismatch);
+        return Refuse(PasswordFileProblem::Length, Text::PasswordFileLengthWrong);
     }
     if (!bytes) {
-        return Refuse(
-            PasswordFileProblem::Unreadable,
-            (language == UiLanguage::Chinese ? "无法读取文件：" : "Cannot read the file: ") +
-                ReadReasonText(failure, language));
+        return Refuse(PasswordFileProblem::Unreadable, Text::FileUnreadable,
+                      {ReadReasonText(failure, language)}, language);
     }
     return ParsePasswordFile(*bytes);
 }
 
 std::optional<PasswordFileRefusal> SavePasswordFile(const std::string& path, const Words16& words) {
-    std::string reason;
-    if (WriteFileAtomically(path, PasswordFileText(words), &reason)) return std::nullopt;
-    return Refuse(PasswordFileProblem::Unwritable,
-                  "文件无法写入，请换一个文件夹或文件名重新保存！\n(" + reason + ")");
+    WriteFailure failure;
+    if (WriteFileAtomically(path, PasswordFileText(words), &failure)) return std::nullopt;
+    return Refuse(PasswordFileProblem::Unwritable, Text::PasswordFileNotSaved,
+                  {WriteFailureText(failure, UiLanguage::Chinese)});
 }
 
 }  // namespace kx::image

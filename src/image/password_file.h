@@ -17,16 +17,11 @@ namespace kx::image {
 inline constexpr std::size_t kPasswordFileSize = 108;
 inline constexpr std::string_view kPasswordFileName = "Msp430_Password.TXT";
 
-// The refusal texts (shown in Chinese whatever the interface language).
-inline constexpr std::string_view kPasswordLengthMismatch = "文件长度不符！";
-inline constexpr std::string_view kPasswordFormatMismatch = "文件格式不符！";
-inline constexpr std::string_view kPasswordAddressMismatch = "入口地址不符！";
-
 enum class PasswordFileProblem : std::uint8_t { Length, Format, Address, Unreadable, Unwritable };
 
 struct PasswordFileRefusal {
     PasswordFileProblem problem = PasswordFileProblem::Format;
-    std::string message;  // for the message box
+    std::string message;  // for the message box; the file's own checks speak Chinese always
 };
 
 using PasswordFileResult = std::variant<Words16, PasswordFileRefusal>;
@@ -39,13 +34,14 @@ std::string PasswordFileText(const Words16& words);
 PasswordFileResult ParsePasswordFile(std::span<const std::uint8_t> bytes);
 
 // Reads and parses the file at `path`; a larger file is refused for its length without
-// being read. Why a file cannot be read is said in `language`; the checks' own texts above
-// are Chinese in either language.
+// being read. Why a file cannot be read is said in `language`; the checks' own texts are
+// Chinese in either language.
 PasswordFileResult ReadPasswordFile(const std::string& path,
                                     UiLanguage language = UiLanguage::Chinese);
 
 // Writes the file for `words`, replacing `path` only once the new file is complete.
-// Returns nothing when saved, else a refusal (Unwritable) with a message for the user.
+// Returns nothing when saved, else a refusal (Unwritable) with a message for the user, in
+// Chinese like the dialog it comes from.
 std::optional<PasswordFileRefusal> SavePasswordFile(const std::string& path, const Words16& words);
 
 }  // namespace kx::image

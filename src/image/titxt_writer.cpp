@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/atomic_file.h"
+#include "messages/file_reasons.h"
 #include "messages/text_catalogue.h"
 
 namespace kx::image {
@@ -67,11 +68,9 @@ std::string ViewTextFileBytes(std::string_view viewText) {
 
 bool SaveViewText(const std::string& path, std::string_view viewText, UiLanguage language,
                   std::string* error) {
-    std::string reason;
-    if (WriteFileAtomically(path, ViewTextFileBytes(viewText), &reason)) return true;
-    if (error) {
-        *error = SayText(language, Text::SaveFailed, {reason});
-    }
+    WriteFailure failure;
+    if (WriteFileAtomically(path, ViewTextFileBytes(viewText), &failure)) return true;
+    if (error) *error = SayText(language, Text::SaveFailed, {WriteFailureText(failure, language)});
     return false;
 }
 

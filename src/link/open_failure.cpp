@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "messages/text_catalogue.h"
+
 namespace kx::link {
 
 OpenFailure ClassifyOpenErrno(int err) {
@@ -29,31 +31,19 @@ OpenFailure ClassifyOpenErrno(int err) {
     }
 }
 
-std::string OpenFailureHint(OpenFailure why, const std::string& path) {
+std::string OpenFailureHint(OpenFailure why, const std::string& path, UiLanguage language) {
     switch (why) {
         case OpenFailure::None:
             return {};
         case OpenFailure::NoSuchPort:
-            if (path.empty()) {
-                return "No serial port behind this port number: plug in the programmer, or "
-                       "name its device in KX_VELDRAN_PORTS (e.g. "
-                       "KX_VELDRAN_PORTS=/dev/ttyUSB0).";
-            }
-            return path +
-                   " does not exist: check that the programmer is plugged in, or set "
-                   "KX_VELDRAN_PORTS to its device path.";
+            if (path.empty()) return SayText(language, Text::PortNumberWithoutPort);
+            return SayText(language, Text::PortMissing, {path});
         case OpenFailure::AccessDenied:
-            return "Permission denied on " + path +
-                   ": add your user to the 'dialout' group (sudo usermod -aG dialout $USER) "
-                   "and log in again.";
+            return SayText(language, Text::PortPermissionDenied, {path});
         case OpenFailure::Busy:
-            return path +
-                   " is in use by another program: close that program (a terminal, "
-                   "ModemManager or a second copy of this one) and try again.";
+            return SayText(language, Text::PortInUse, {path});
         case OpenFailure::ConfigureFailed:
-            return path +
-                   " refused the line settings (8 data bits, even parity, 1 stop bit): check "
-                   "that it is a serial port.";
+            return SayText(language, Text::PortRefusedLineSettings, {path});
     }
     return {};
 }

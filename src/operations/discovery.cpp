@@ -37,9 +37,9 @@ DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
             silent.emplace_back(index, ctx.link.OpenPath());
         } else if (ctx.link.LastOpenFailure() == link::OpenFailure::AccessDenied) {
             // Without this a Linux user who is not in 'dialout' only ever sees "failed".
-            hints.push_back(
-                link::OpenFailureHint(link::OpenFailure::AccessDenied, ctx.link.PortName(index)) +
-                "\r\n");
+            hints.push_back(link::OpenFailureHint(link::OpenFailure::AccessDenied,
+                                                  ctx.link.PortName(index), ctx.out.Language()) +
+                            "\r\n");
         }
         ctx.link.ClosePort();
     }

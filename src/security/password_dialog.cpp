@@ -4,6 +4,7 @@
 
 #include "common/hex_digit.h"
 #include "image/password_file.h"
+#include "messages/text_catalogue.h"
 
 namespace kx::security {
 namespace {
@@ -17,13 +18,14 @@ std::optional<std::uint16_t> FieldWord(const std::string& text) {
     return static_cast<std::uint16_t>(*value);
 }
 
-// Checks a group in the order N = 1..16; fills `out` when every field passes.
+// Checks a group in the order N = 1..16; fills `out` when every field passes. The refusal
+// `lengthWrong` is said in Chinese, whatever the interface language, like the whole dialog.
 std::optional<std::string> ConvertGroup(const std::array<std::string, image::kVectorCount>& fields,
-                                        std::string_view name, image::Words16& out) {
+                                        Text lengthWrong, image::Words16& out) {
     image::Words16 converted{};
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const auto word = FieldWord(fields[i]);
-        if (!word) return std::string(name) + std::to_string(i + 1) + "输入长度不对";
+        if (!word) return SayText(UiLanguage::Chinese, lengthWrong, {std::to_string(i + 1)});
         converted[i] = *word;
     }
     out = converted;
@@ -74,8 +76,11 @@ void EditField(PasswordDialogState& state, FieldGroup group, int index, std::str
 
 std::optional<std::string> CommitDialogFields(const PasswordDialogState& state,
                                               SecurityWords& words) {
-    if (auto failed = ConvertGroup(state.vectorFields, "向量", words.vectorTable)) return failed;
-    return ConvertGroup(state.passwordFields, "密码", words.bslPassword);
+    if (auto failed =
+            ConvertGroup(state.vectorFields, Text::VectorFieldLengthWrong, words.vectorTable)) {
+        return failed;
+    }
+    return ConvertGroup(state.passwordFields, Text::PasswordFieldLengthWrong, words.bslPassword);
 }
 
 void TakeLoadedPassword(const image::Words16& password, PasswordDialogState& state,

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "messages/text_catalogue.h"
 #include "settings/settings_file.h"
 
 namespace kx::settings {
@@ -19,18 +20,14 @@ namespace {
 constexpr std::string_view kNumber = "number";
 constexpr std::string_view kCounterKey = "product_num";
 
-std::string Text(std::uint32_t n) {
-    return std::to_string(n);
-}
-
 // The file as it is now, with its counter; `error` set when it exists but cannot be read.
 struct Fresh {
     LoadedSettings loaded;
     bool ok = false;
 };
 
-Fresh LoadFresh(const std::string& path, std::string* error) {
-    Fresh f{LoadSettingsFile(path), false};
+Fresh LoadFresh(const std::string& path, UiLanguage language, std::string* error) {
+    Fresh f{LoadSettingsFile(path, language), false};
     if (!f.loaded.error.empty()) {
         *error = f.loaded.error;
         return f;
@@ -39,10 +36,10 @@ Fresh LoadFresh(const std::string& path, std::string* error) {
     return f;
 }
 
-std::string UnreadableText(const CounterReading& r) {
-    return "The serial counter in the settings file cannot be read (" +
-           (r.keyFound ? "product_num=" + r.raw : std::string("the file holds no settings")) +
-           "); give the next serial number.";
+std::string UnreadableText(const CounterReading& r, UiLanguage language) {
+    const std::string what = r.keyFound ? std::string(kCounterKey) + "=" + r.raw
+                                        : SayText(language, Text::FileHoldsNoSettings);
+    return SayText(language, Text::SerialCounterUnreadable, {what});
 }
 
 }  // namespace
@@ -79,8 +76,8 @@ CounterReading ReadCounter(const IniDocument& doc, std::string_view fileBytes) {
     return r;
 }
 
-std::optional<CounterLock> CounterLock::Take(const std::string& settingsPath, std::string* error,
-                                             int waitMs) {
+std::optional<CounterLock> CounterLock::Take(const std::string& settingsPath, UiLanguage language,
+                                             std::string* error, int waitMs) {
     const std::string target = ResolvedSettingsPath(settingsPath);
     // A fresh account has no settings folder yet (~/.config/KX_VELDRAN); if it cannot be made,
     // the open below says why.
@@ -92,17 +89,17 @@ std::optional<CounterLock> CounterLock::Take(const std::string& settingsPath, st
     // Someone else's lock file in a shared folder can still be locked for reading.
     if (fd < 0 && errno == EACCES) fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        *error = "cannot open the lock file " + lockPath + ": " + std::strerror(errno);
+        *error = SayText(language, Text::LockFileNotOpened, {lockPath, std::strerror(errno)});
         return std::nullopt;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if ((errno != EWOULDBLOCK && errno != EINTR) ||
             std::chrono::steady_clock::now() > deadline) {
-            *error = errno == EWOULDBLOCK ? "another program has held " + lockPath + " for over " +
-                                                Text(static_cast<std::uint32_t>(waitMs / 1000)) +
-                                                " s; close it or end it"
-                                          : "cannot lock " + lockPath + ": " + std::strerror(errno);
+            *error = errno == EWOULDBLOCK
+                         ? SayText(language, Text::LockHeldElsewhere,
+                                   {lockPath, std::to_string(waitMs / 1000)})
+                         : SayText(language, Text::LockFailed, {lockPath, std::strerror(errno)});
             ::close(fd);
             return std::nullopt;
         }
@@ -124,12 +121,12 @@ namespace {
 // The file read afresh under the lock, with a counter to take from: the typed number, or a
 // readable stored one. False (and r.error set) otherwise.
 bool ReadCounterUnderLock(const std::string& path, std::optional<std::uint32_t> typed,
-                          CounterResult& r, Fresh& fresh) {
-    fresh = LoadFresh(path, &r.error);
+                          UiLanguage language, CounterResult& r, Fresh& fresh) {
+    fresh = LoadFresh(path, language, &r.error);
     if (!fresh.ok) return false;
     r.before = fresh.loaded.counter;
     if (!typed && r.before.state == CounterState::Unreadable) {
-        r.error = UnreadableText(r.before);
+        r.error = UnreadableText(r.before, language);
         return false;
     }
     return true;
@@ -137,18 +134,18 @@ bool ReadCounterUnderLock(const std::string& path, std::optional<std::uint32_t> 
 
 }  // namespace
 
-CounterResult ReserveSerial(const std::string& path, std::optional<std::uint32_t> typed) {
+CounterResult ReserveSerial(const std::string& path, std::optional<std::uint32_t> typed,
+                            UiLanguage language) {
     CounterResult r;
-    const auto lock = CounterLock::Take(path, &r.error);
+    const auto lock = CounterLock::Take(path, language, &r.error);
     Fresh fresh;
-    if (!lock || !ReadCounterUnderLock(path, typed, r, fresh)) return r;
+    if (!lock || !ReadCounterUnderLock(path, typed, language, r, fresh)) return r;
     r.number = typed.value_or(r.before.value);
     IniDocument& doc = fresh.loaded.document;
-    doc.Set(kNumber, kCounterKey, Text(r.number + 1u));
+    doc.Set(kNumber, kCounterKey, std::to_string(r.number + 1u));
     std::string why;
-    if (!WriteSettingsDocument(path, doc, &why)) {
-        r.error = "The serial number " + Text(r.number) + " was not taken: " + path +
-                  " cannot be written (" + why + ").";
+    if (!WriteSettingsDocument(path, doc, language, &why)) {
+        r.error = SayText(language, Text::SerialNotTaken, {std::to_string(r.number), path, why});
         return r;
     }
     r.ok = true;
@@ -156,24 +153,27 @@ CounterResult ReserveSerial(const std::string& path, std::optional<std::uint32_t
 }
 
 bool ReleaseSerial(const std::string& path, std::uint32_t number) {
+    // Nobody is told why a number was not given back, so the reasons' language is moot.
+    constexpr UiLanguage kUnsaid = UiLanguage::English;
     std::string error;
-    const auto lock = CounterLock::Take(path, &error);
+    const auto lock = CounterLock::Take(path, kUnsaid, &error);
     if (!lock) return false;
-    Fresh fresh = LoadFresh(path, &error);
+    Fresh fresh = LoadFresh(path, kUnsaid, &error);
     const CounterReading& now = fresh.loaded.counter;
     if (!fresh.ok || now.state != CounterState::Readable || now.value != number + 1u) return false;
-    fresh.loaded.document.Set(kNumber, kCounterKey, Text(number));
-    return WriteSettingsDocument(path, fresh.loaded.document, &error);
+    fresh.loaded.document.Set(kNumber, kCounterKey, std::to_string(number));
+    return WriteSettingsDocument(path, fresh.loaded.document, kUnsaid, &error);
 }
 
-CounterResult CheckCounterWritable(const std::string& path, std::optional<std::uint32_t> typed) {
+CounterResult CheckCounterWritable(const std::string& path, std::optional<std::uint32_t> typed,
+                                   UiLanguage language) {
     CounterResult r;
-    const auto lock = CounterLock::Take(path, &r.error);
+    const auto lock = CounterLock::Take(path, language, &r.error);
     Fresh fresh;
-    if (!lock || !ReadCounterUnderLock(path, typed, r, fresh)) return r;
+    if (!lock || !ReadCounterUnderLock(path, typed, language, r, fresh)) return r;
     std::string why;
-    if (!WriteSettingsDocument(path, fresh.loaded.document, &why)) {
-        r.error = path + " cannot be written (" + why + ").";
+    if (!WriteSettingsDocument(path, fresh.loaded.document, language, &why)) {
+        r.error = SayText(language, Text::SettingsNotWritable, {path, why});
         return r;
     }
     r.ok = true;
@@ -181,13 +181,13 @@ CounterResult CheckCounterWritable(const std::string& path, std::optional<std::u
 }
 
 bool SaveSettingsUnderLock(const std::string& path, const Settings& s, bool writeCounter,
-                           CounterReading* before, std::string* error) {
+                           UiLanguage language, CounterReading* before, std::string* error) {
     std::string why;
-    const auto lock = CounterLock::Take(path, &why);
+    const auto lock = CounterLock::Take(path, language, &why);
     Fresh fresh;
-    if (lock) fresh = LoadFresh(path, &why);
+    if (lock) fresh = LoadFresh(path, language, &why);
     if (!lock || !fresh.ok) {
-        *error = "The settings were not saved to " + path + " (" + why + ").";
+        *error = SayText(language, Text::SettingsNotSaved, {path, why});
         return false;
     }
     *before = fresh.loaded.counter;
@@ -199,8 +199,8 @@ bool SaveSettingsUnderLock(const std::string& path, const Settings& s, bool writ
     if (!writeCounter && before->state == CounterState::Unreadable) {
         doc.Set(kNumber, kCounterKey, before->raw);
     }
-    if (WriteSettingsDocument(path, doc, &why)) return true;
-    *error = "The settings were not saved to " + path + " (" + why + ").";
+    if (WriteSettingsDocument(path, doc, language, &why)) return true;
+    *error = SayText(language, Text::SettingsNotSaved, {path, why});
     return false;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "messages/message_catalogue.h"
 #include "settings/ini_document.h"
 #include "settings/settings.h"
 
@@ -35,10 +36,10 @@ CounterReading ReadCounter(const IniDocument& doc, std::string_view fileBytes);
 // process dies, however it dies.
 class CounterLock {
   public:
-    // Waits up to `waitMs` for the lock. nullopt with `error` set when the lock file cannot
-    // be opened or another process holds the lock longer than that.
-    static std::optional<CounterLock> Take(const std::string& settingsPath, std::string* error,
-                                           int waitMs = 10000);
+    // Waits up to `waitMs` for the lock. nullopt with `error` set (in `language`) when the
+    // lock file cannot be opened or another process holds the lock longer than that.
+    static std::optional<CounterLock> Take(const std::string& settingsPath, UiLanguage language,
+                                           std::string* error, int waitMs = 10000);
     ~CounterLock();
     CounterLock(CounterLock&& other) noexcept;
     CounterLock& operator=(CounterLock&&) = delete;
@@ -53,13 +54,14 @@ struct CounterResult {
     bool ok = false;
     std::uint32_t number = 0;  // Reserve: the number to stamp
     CounterReading before;     // what the file held when the lock was taken
-    std::string error;         // set when !ok: why, and what to do
+    std::string error;         // set when !ok: why, and what to do, in the language asked for
 };
 
 // Takes the next number and durably stores number + 1 before returning: `typed` when the
 // user gave a number, else the file's counter. An unreadable counter is refused unless
 // `typed`: guessing would restart the line's numbering.
-CounterResult ReserveSerial(const std::string& path, std::optional<std::uint32_t> typed);
+CounterResult ReserveSerial(const std::string& path, std::optional<std::uint32_t> typed,
+                            UiLanguage language);
 
 // Gives back a number that never reached a chip: only when the file still holds number + 1,
 // since a later number taken meanwhile means giving it back would hand out that one twice.
@@ -69,12 +71,13 @@ bool ReleaseSerial(const std::string& path, std::uint32_t number);
 // Before any unit is touched: under the lock, the file is read and written back unchanged,
 // so an unwritable file or a full disk shows now. An unreadable counter is refused unless
 // `typed`.
-CounterResult CheckCounterWritable(const std::string& path, std::optional<std::uint32_t> typed);
+CounterResult CheckCounterWritable(const std::string& path, std::optional<std::uint32_t> typed,
+                                   UiLanguage language);
 
 // The window's save: writes `s` into the file as it is now, under the lock. The counter is
 // written only when `writeCounter` (the user typed a number since the window last took the
 // counter); otherwise the file's own counter stays. `before` receives what the file held.
 bool SaveSettingsUnderLock(const std::string& path, const Settings& s, bool writeCounter,
-                           CounterReading* before, std::string* error);
+                           UiLanguage language, CounterReading* before, std::string* error);
 
 }  // namespace kx::settings

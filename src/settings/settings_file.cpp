@@ -10,6 +10,8 @@
 #include <system_error>
 
 #include "common/atomic_file.h"
+#include "messages/file_reasons.h"
+#include "messages/text_catalogue.h"
 
 namespace kx::settings {
 namespace fs = std::filesystem;
@@ -41,18 +43,22 @@ std::string ResolvedSettingsPath(const std::string& path) {
     return path;
 }
 
-bool WriteSettingsDocument(const std::string& path, const IniDocument& doc, std::string* why) {
+bool WriteSettingsDocument(const std::string& path, const IniDocument& doc, UiLanguage language,
+                           std::string* why) {
     const std::string target = ResolvedSettingsPath(path);
     const fs::path folder = fs::path(target).parent_path();
     std::error_code ec;
     if (!folder.empty()) {
         fs::create_directories(folder, ec);
         if (ec) {
-            Set(why, "cannot create the folder " + folder.string() + ": " + ec.message());
+            Set(why, SayText(language, Text::FolderNotCreated, {folder.string(), ec.message()}));
             return false;
         }
     }
-    return WriteFileAtomically(target, doc.Serialize(), why);
+    WriteFailure failure;
+    if (WriteFileAtomically(target, doc.Serialize(), &failure)) return true;
+    Set(why, WriteFailureText(failure, language));
+    return false;
 }
 
 std::string ChooseSettingsPath(const PathInputs& in) {
@@ -86,27 +92,24 @@ std::string SettingsPath() {
     return ChooseSettingsPath(in);
 }
 
-LoadedSettings LoadSettingsFile(const std::string& path) {
+LoadedSettings LoadSettingsFile(const std::string& path, UiLanguage language) {
     LoadedSettings out;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (errno != ENOENT && errno != ENOTDIR) {
-            out.error = "Cannot read the settings file " + path + " (" + std::strerror(errno) +
-                        "); the default settings are in use. Check the file's permissions.";
+            out.error = SayText(language, Text::SettingsUnreadable, {path, std::strerror(errno)});
         }
         return out;
     }
     if (!S_ISREG(st.st_mode)) {
-        out.error = "The settings file " + path +
-                    " is not a regular file; the default settings are in use. Remove or rename "
-                    "it so the settings can be saved.";
+        out.error = SayText(language, Text::SettingsNotRegular, {path});
         return out;
     }
-    std::string why;
-    const auto bytes = ReadWholeFile(path, &why);
+    ReadFailure failure;
+    const auto bytes = ReadWholeFile(path, &failure);
     if (!bytes) {
-        out.error = "Cannot read the settings file (" + why +
-                    "); the default settings are in use. Check the file's permissions.";
+        out.error =
+            SayText(language, Text::SettingsReadFailed, {ReadFailureText(path, failure, language)});
         return out;
     }
     out.fileFound = true;
@@ -118,14 +121,12 @@ LoadedSettings LoadSettingsFile(const std::string& path) {
 }
 
 bool SaveSettingsFile(const std::string& path, IniDocument& document, const Settings& settings,
-                      std::string* error) {
+                      UiLanguage language, std::string* error) {
     WriteSettings(settings, document);
     std::string why;
-    if (WriteSettingsDocument(path, document, &why)) return true;
-    Set(error, "The settings were not saved to " + path + " (" + why +
-                   "). Make the folder writable or set KX_VELDRAN_SETTINGS to another file, and "
-                   "note the serial number " +
-                   std::to_string(settings.serial) + ": the next start will not know it.");
+    if (WriteSettingsDocument(path, document, language, &why)) return true;
+    Set(error, SayText(language, Text::SettingsNotSavedNoteSerial,
+                       {path, why, std::to_string(settings.serial)}));
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "messages/message_catalogue.h"
 #include "settings/ini_document.h"
 #include "settings/serial_counter.h"
 #include "settings/settings.h"
@@ -32,24 +33,28 @@ struct LoadedSettings {
     IniDocument document;  // hand back to SaveSettingsFile so unknown content survives
     bool fileFound = false;
     CounterReading counter;  // what product_num holds, beyond the number in `settings`
-    std::string error;       // set when a file exists but could not be read; defaults are used
+    // Set, in the language asked for, when a file exists but could not be read; the defaults
+    // are used.
+    std::string error;
 };
 
 // A missing file gives the defaults without an error.
-LoadedSettings LoadSettingsFile(const std::string& path);
+LoadedSettings LoadSettingsFile(const std::string& path, UiLanguage language);
 
 // Writes `settings` into `document` and the result to `path` in one atomic replace,
 // creating the folder when missing. On failure the old file is left as it was, and the
-// function returns false with a message that says what to do.
+// function returns false with a message in `language` that says what to do.
 bool SaveSettingsFile(const std::string& path, IniDocument& document, const Settings& settings,
-                      std::string* error = nullptr);
+                      UiLanguage language, std::string* error = nullptr);
 
 // The file a write lands in: `path`, or where it points when it is a symbolic link, so a
 // settings file kept elsewhere through a link stays where it is.
 std::string ResolvedSettingsPath(const std::string& path);
 
 // Writes the document in one atomic replace (through a link, creating the folder when
-// missing). A file the user may not write is refused. False with `why` set on failure.
-bool WriteSettingsDocument(const std::string& path, const IniDocument& doc, std::string* why);
+// missing). A file the user may not write is refused. False with `why` set, in `language`,
+// on failure.
+bool WriteSettingsDocument(const std::string& path, const IniDocument& doc, UiLanguage language,
+                           std::string* why);
 
 }  // namespace kx::settings

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/program_version.h"
 #include "sim/box.h"
 #include "sim/pty_server.h"
 #include "sim/sim_options.h"
@@ -71,6 +72,10 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(kx::sim::UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::fputs(kx::VersionText("kxveldran-sim").c_str(), stdout);
         return 0;
     }
 

@@ -120,6 +120,7 @@ std::string UsageText() {
            "  --keep-on-bad-password  the target's BSL does not erase itself on a wrong password\n"
            "  --no-reply-checksum   data replies carry zeros instead of their head and checksum\n"
            "  --version TEXT        firmware identification (default \"KX_VELDRAN V02.73A\")\n"
+           "  --version             (last, without TEXT) this program's name and version\n"
            "  --loader-version HEX  the box's ROM loader version (default 0161)\n"
            "  --store-size N        offline store size in bytes (default 262144)\n"
            "  --no-timing           answer at once instead of taking wire and flash times\n"
@@ -192,6 +193,9 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
                 return std::nullopt;
             }
             o.box.storeSize = *n;
+        } else if (a == "--version" && i + 1 == args.size()) {
+            // Nothing after it: the program's version, as every program answers it.
+            o.version = true;
         } else if (a == "--version") {
             const auto* v = value();
             if (v == nullptr) return std::nullopt;

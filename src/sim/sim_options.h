@@ -16,6 +16,7 @@ struct ProgramOptions {
     std::string linkPath;                // --link: symlink to the slave side
     std::string traceFile;               // --trace: JSON lines
     bool help = false;
+    bool version = false;  // a bare --version: the program's own version
 };
 
 // Parses the arguments after the program name. Files named by options are read here.

@@ -21,6 +21,7 @@
 #include "common/clock.h"
 #include "settings/settings_file.h"
 #include "sim/simulated_ports.h"
+#include "sound/sound_player.h"
 
 namespace kx::app::testing {
 
@@ -48,7 +49,11 @@ class ScriptedDialogs final : public UserDialogs {
         return ok;
     }
     void Tell(QWidget*, const QString& text, bool) override { told << text; }
-    void OpenDocument(const QString& path) override { opened << path; }
+    bool openWorks = true;  // whether the desktop has a program for the document
+    bool OpenDocument(const QString& path) override {
+        opened << path;
+        return openWorks;
+    }
 
   private:
     std::optional<QString> Next(const FileChoice& choice) {
@@ -66,6 +71,14 @@ class FakeDeviceWatcher final : public DeviceWatcher {
     bool Live() const override { return true; }
 };
 
+// Keeps what the window asked to play.
+struct RecordingPlayer final : sound::SoundPlayer {
+    std::vector<std::vector<std::int16_t>> played;
+    void Play(std::vector<std::int16_t> samples, unsigned) override {
+        played.push_back(std::move(samples));
+    }
+};
+
 class WindowBench {
   public:
     explicit WindowBench(UiLanguage lang = UiLanguage::English) : language(lang) {}
@@ -79,7 +92,8 @@ class WindowBench {
                                                               .language = language,
                                                               .devices = devices,
                                                               .connectionPollMs = pollMs,
-                                                              .deviceSettleMs = 50});
+                                                              .deviceSettleMs = 50,
+                                                              .sound = &sound});
         window_->show();
         return QTest::qWaitFor([this] { return window_->Searched(); }, 5000);
     }
@@ -121,7 +135,7 @@ class WindowBench {
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
     }
     settings::Settings Stored() const {
-        return settings::LoadSettingsFile(ToUtf8(settingsPath)).settings;
+        return settings::LoadSettingsFile(ToUtf8(settingsPath), language).settings;
     }
 
     QTemporaryDir dir;
@@ -129,6 +143,7 @@ class WindowBench {
     ManualClock clock{1000};
     sim::SimulatedPorts ports{clock};
     ScriptedDialogs dialogs;
+    RecordingPlayer sound;
     UiLanguage language;
     DeviceWatcher* devices = nullptr;
 

@@ -1,12 +1,19 @@
 // The windows without a programmer: control rules, typing filters, loading, the password
-// dialog, input held off during an operation, the questions' defaults, the start-up language.
+// dialog, Help, input held off during an operation, the questions' defaults, the start-up
+// language (Qt's own texts included).
 
 #include <QAbstractItemView>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTranslator>
 
+#include "app/about_dialog.h"
 #include "app/operation_scope.h"
 #include "app/password_dialog.h"
 #include "app/programmer_app.h"
@@ -106,9 +113,26 @@ class WindowTest : public QObject {
         QVERIFY(view.find("@FFE0\r\nFF FF FF FF EF BE ") != std::string::npos);
         QVERIFY2(view.find("@10100\r\n55 AA FF ") != std::string::npos, view.c_str());
 
-        b.Click("helpButton");  // the manual beside the program
-        QCOMPARE(b.dialogs.opened,
-                 QStringList(QCoreApplication::applicationDirPath() + "/KX_VELDRAN.pdf"));
+        // Help: no manual anywhere is said, with where it was looked for.
+        b.Click("helpButton");
+        QVERIFY(b.dialogs.opened.isEmpty());
+        QCOMPARE(b.dialogs.told.size(), 1);
+        QVERIFY(b.dialogs.told.front().contains(QStringLiteral("KX_VELDRAN_en.pdf")));
+        // Only the Chinese one installed (../share/doc/kxveldran beside the program's folder):
+        // better than nothing; a desktop without a PDF viewer is said too.
+        const QDir installed(QCoreApplication::applicationDirPath() +
+                             QStringLiteral("/../share/doc/kxveldran"));
+        const auto cleanUp = qScopeGuard([installed] {
+            QDir(installed.absoluteFilePath(QStringLiteral("../.."))).removeRecursively();
+        });
+        QVERIFY(installed.mkpath(QStringLiteral(".")));
+        const QString zh = installed.absoluteFilePath(QStringLiteral("KX_VELDRAN_zh_CN.pdf"));
+        QVERIFY(QFile(zh).open(QIODevice::WriteOnly));
+        b.dialogs.openWorks = false;
+        b.Click("helpButton");
+        QCOMPARE(b.dialogs.opened, QStringList(QDir::cleanPath(zh)));
+        QCOMPARE(b.dialogs.told.size(), 2);
+        QVERIFY(b.dialogs.told.back().contains(QDir::cleanPath(zh)));
     }
 
     void informationFlashModeAndFuseRules() {
@@ -308,6 +332,22 @@ class WindowTest : public QObject {
         QTranslator captions;  // leaves the application when it goes
         QVERIFY(!app::InstallCaptions(*qApp, UiLanguage::Chinese, captions));
         {
+            // Qt's own controls speak Chinese too: the file chooser and the standard buttons.
+            QTranslator qtTexts;
+            QVERIFY(app::InstallQtTranslations(*qApp, UiLanguage::Chinese, qtTexts));
+            QFileDialog chooser;
+            chooser.setOption(QFileDialog::DontUseNativeDialog);
+            chooser.setAcceptMode(QFileDialog::AcceptSave);
+            QStringList english;
+            for (const QWidget* w : chooser.findChildren<QWidget*>()) {
+                const QString text = w->property("text").toString();
+                if (text.contains(QRegularExpression(QStringLiteral("^[&A-Za-z :.]{2,}$"))))
+                    english << text;
+            }
+            QVERIFY2(english.isEmpty(), qPrintable(english.join(" | ")));
+            QMessageBox question(QMessageBox::Question, QString(), QString(),
+                                 QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(question.button(QMessageBox::No)->text(), QString::fromUtf8("否(&N)"));
             WindowBench zh(UiLanguage::Chinese);
             QVERIFY(zh.Open());
             QCOMPARE(zh.Text("runButton"), QString::fromUtf8("运行"));
@@ -321,6 +361,9 @@ class WindowTest : public QObject {
         QVERIFY(b.Open());
         QCOMPARE(b.Text("readButton"), QStringLiteral("Read"));
         QCOMPARE(b.Window().actions().front()->text(), QStringLiteral("&About KX_VELDRAN..."));
+        const app::AboutDialog about;
+        QCOMPARE(about.findChild<QLabel*>("versionLine")->text(),
+                 QStringLiteral("Program version " KX_PROJECT_VERSION));
         // The run the README's picture shows.
         b.dialogs.fileAnswers = {
             b.WriteFile("Demo_F1101.TXT",

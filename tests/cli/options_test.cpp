@@ -17,7 +17,8 @@ using Args = std::vector<std::string_view>;
 TEST(CliParse, ValueFormsAndUsageErrors) {
     ParseResult r =
         ParseArguments(Args{"--device", "F149", "program", "app.txt", "--mode=sbw", "--port",
-                            "/dev/a", "--port=/dev/b", "--erase", "--no-erase", "--lang", "zh"});
+                            "/dev/a", "--port=/dev/b", "--erase", "--no-erase", "--lang", "zh"},
+                       UiLanguage::English);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.options.command, CommandKind::Program);
     EXPECT_EQ(r.options.file, "app.txt");
@@ -26,7 +27,12 @@ TEST(CliParse, ValueFormsAndUsageErrors) {
     EXPECT_EQ(r.options.erase, false);           // the later switch wins
     EXPECT_FALSE(r.options.verify.has_value());  // untouched: the settings file decides
     EXPECT_EQ(r.options.language, UiLanguage::Chinese);
-    EXPECT_EQ(ParseArguments(Args{"download", "--", "-odd.txt"}).options.file, "-odd.txt");
+    EXPECT_EQ(ParseArguments(Args{"download", "--", "-odd.txt"}, UiLanguage::English).options.file,
+              "-odd.txt");
+    // Errors speak a --lang read before them, else the caller's language.
+    EXPECT_EQ(ParseArguments(Args{"--lang", "zh", "flash"}, UiLanguage::English).error,
+              ParseArguments(Args{"flash"}, UiLanguage::Chinese).error);
+    EXPECT_TRUE(ParseArguments(Args{"flash"}, UiLanguage::Chinese).error.starts_with("未知命令"));
 
     Args nine{"find"};
     for (int i = 0; i < 9; ++i) nine.insert(nine.end(), {"--port", "/dev/x"});
@@ -44,7 +50,7 @@ TEST(CliParse, ValueFormsAndUsageErrors) {
         {nine, "at most 8"},
     };
     for (const auto& [args, message] : bad) {
-        r = ParseArguments(args);
+        r = ParseArguments(args, UiLanguage::English);
         EXPECT_FALSE(r.ok) << message;
         EXPECT_NE(r.error.find(message), std::string::npos) << r.error;
     }
@@ -54,19 +60,20 @@ TEST(CliDevice, RowsNamesAndVariants) {
     std::string error;
     for (const auto& [text, row] : std::vector<std::pair<std::string_view, int>>{
              {"99", 99}, {"msp430f1101", 0}, {"F149", 13}, {"F1491", 13}, {"F2619", 49}}) {
-        EXPECT_EQ(ResolveDevice(text, &error), row) << text;  // name, its base or a variant
+        EXPECT_EQ(ResolveDevice(text, UiLanguage::English, &error), row)
+            << text;  // name, its base or a variant
     }
-    EXPECT_FALSE(ResolveDevice("100", &error));
-    EXPECT_FALSE(ResolveDevice("F14", &error));  // F147, F148, F149, ...
+    EXPECT_FALSE(ResolveDevice("100", UiLanguage::English, &error));
+    EXPECT_FALSE(ResolveDevice("F14", UiLanguage::English, &error));  // F147, F148, F149, ...
     EXPECT_NE(error.find("ambiguous"), std::string::npos);
 }
 
 class CliInputs : public ::testing::Test {
   protected:
     std::optional<ResolvedInputs> Inputs(const Args& args) {
-        const ParseResult r = ParseArguments(args);
+        const ParseResult r = ParseArguments(args, UiLanguage::English);
         EXPECT_TRUE(r.ok) << r.error;
-        return BuildInputs(r.options, s_, &error_);
+        return BuildInputs(r.options, s_, UiLanguage::English, &error_);
     }
     settings::Settings s_{.erase = false,
                           .serial = 777,

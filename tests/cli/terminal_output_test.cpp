@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/clock.h"
+#include "sound/sound_player.h"
 
 namespace kx::cli {
 namespace {
@@ -79,6 +80,20 @@ TEST(TerminalOutput, PaneProgressQuestionsAndLastLine) {
     EXPECT_EQ(out.LastReportLine(), "not saved");
     out.ShowMessage(Message::ProgramFailed);
     EXPECT_EQ(out.LastReportLine(), "Failed in programming!");
+    // The completion signal: the bell on a terminal, elsewhere the tones (--beep).
+    struct Recorder final : sound::SoundPlayer {
+        int plays = 0;
+        void Play(std::vector<std::int16_t>, unsigned) override { ++plays; }
+    } tones;
+    for (const bool terminal : {true, false}) {
+        streams.canBeep = terminal;
+        TerminalOutput beeping(UiLanguage::English, clock, streams, false);
+        beeping.SetTonePlayer(&tones);
+        beeping.SetBeepOn(true);
+        beeping.CompletionBeep();
+    }
+    EXPECT_TRUE(Contents(status).ends_with("not saved\n\a\a\a")) << Contents(status);
+    EXPECT_EQ(tones.plays, 1);
     for (std::FILE* f : {pane, status, answers}) std::fclose(f);
     EXPECT_EQ(EscapeForTerminal("V1\x1b[2J\\\x7f\xe4"), "V1\\x1B[2J\\x5C\\x7F\\xE4");
 

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -59,32 +60,35 @@ TEST_F(AtomicFile, ReplacesWhatALinkNamesAndWritesFifosInPlace) {
     ASSERT_TRUE(WriteFileAtomically(PathOf("real.txt"), "old"));
     fs::create_symlink("real.txt", PathOf("near"));
     fs::create_symlink(PathOf("near"), PathOf("far"));
-    std::string error;
-    ASSERT_TRUE(WriteFileAtomically(PathOf("far"), "new", &error)) << error;
+    WriteFailure failure;
+    ASSERT_TRUE(WriteFileAtomically(PathOf("far"), "new", &failure)) << failure.path;
     EXPECT_TRUE(fs::is_symlink(PathOf("far")) && fs::is_symlink(PathOf("near")));
     EXPECT_EQ(Slurp(PathOf("real.txt")), "new");
     // A link to a file not there yet creates the file.
     fs::create_symlink("later.txt", PathOf("dangling"));
-    ASSERT_TRUE(WriteFileAtomically(PathOf("dangling"), "made", &error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(PathOf("dangling"), "made", &failure)) << failure.path;
     EXPECT_TRUE(fs::is_symlink(PathOf("dangling")));
     EXPECT_EQ(Slurp(PathOf("later.txt")), "made");
     // A link loop and a folder are refused, and nothing is left behind.
     fs::create_symlink("loop", PathOf("loop"));
-    EXPECT_FALSE(WriteFileAtomically(PathOf("loop"), "x", &error));
+    EXPECT_FALSE(WriteFileAtomically(PathOf("loop"), "x", &failure));
+    EXPECT_EQ(std::tie(failure.problem, failure.errorNumber),
+              std::tuple(WriteProblem::CannotFollowLink, ELOOP));
     fs::create_directory(PathOf("folder"));
-    EXPECT_FALSE(WriteFileAtomically(PathOf("folder"), "x", &error));
-    EXPECT_NE(error.find("Is a directory"), std::string::npos) << error;
+    EXPECT_FALSE(WriteFileAtomically(PathOf("folder"), "x", &failure));
+    EXPECT_EQ(std::tie(failure.problem, failure.path, failure.errorNumber),
+              std::tuple(WriteProblem::CannotWrite, PathOf("folder"), EISDIR));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 7);
 
     // A FIFO with a reader gets the bytes and stays a FIFO; one without a reader is an
     // error at once, never a plain file in its place.
     const std::string fifo = PathOf("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(WriteFileAtomically(fifo, "nobody", &error));
-    EXPECT_NE(error.find("no program reads"), std::string::npos) << error;
+    EXPECT_FALSE(WriteFileAtomically(fifo, "nobody", &failure));
+    EXPECT_EQ(failure.problem, WriteProblem::NoReader);
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    ASSERT_TRUE(WriteFileAtomically(fifo, "through the pipe", &error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(fifo, "through the pipe", &failure)) << failure.path;
     char got[64] = {};
     EXPECT_EQ(::read(reader, got, sizeof got), 16);
     EXPECT_EQ(std::string(got), "through the pipe");
@@ -105,11 +109,12 @@ TEST_F(AtomicFile, LeavesTheUmaskAloneAndClosesItsFileWhenTheFlushFails) {
 
     const std::size_t open = OpenDescriptors();
     failFsync = true;
-    std::string error;
-    const bool saved = WriteFileAtomically(path, "two", &error);
+    WriteFailure failure;
+    const bool saved = WriteFileAtomically(path, "two", &failure);
     failFsync = false;
     EXPECT_FALSE(saved);
-    EXPECT_NE(error.find("Input/output error"), std::string::npos) << error;
+    EXPECT_EQ(std::tie(failure.problem, failure.errorNumber),
+              std::tuple(WriteProblem::CannotWrite, EIO));
     EXPECT_EQ(OpenDescriptors(), open);
     EXPECT_EQ(Slurp(path), "one");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);  // no temporary file left

@@ -180,7 +180,7 @@ TEST(PosixSerial, OpenFailuresAreClassified) {
     fs::remove(plain);
 
     EXPECT_EQ(ClassifyOpenErrno(EACCES), OpenFailure::AccessDenied);  // what root never sees
-    EXPECT_EQ(OpenFailureHint(OpenFailure::AccessDenied, "/dev/ttyUSB0"),
+    EXPECT_EQ(OpenFailureHint(OpenFailure::AccessDenied, "/dev/ttyUSB0", UiLanguage::English),
               "Permission denied on /dev/ttyUSB0: add your user to the 'dialout' group "
               "(sudo usermod -aG dialout $USER) and log in again.");
 }

@@ -19,8 +19,6 @@ class RecordingOutput : public TextOutput {
     void OnRefresh(std::string_view wholeText, bool scrollToEnd) override {
         events.push_back((scrollToEnd ? "+" : "") + std::string(wholeText));
     }
-    void OnBeep() override { events.push_back("beep"); }
-    void OnBusy(bool on) override { events.push_back(on ? "busy" : "idle"); }
 };
 
 TEST(TextOutput, ElapsedTimeLine) {
@@ -63,14 +61,8 @@ TEST(TextOutput, ShowReplacesAppendScrollsAppendTextWaits) {
                   "+" + limit + "C:\\code.txt\r\nCode size(Bytes):end"}));
 }
 
-TEST(TextOutput, BeepBusyConfirm) {
+TEST(TextOutput, Confirm) {
     RecordingOutput out(UiLanguage::Chinese);
-    out.CompletionBeep();  // sound off: silent
-    out.SetBeepOn(true);
-    out.CompletionBeep();
-    { BusyScope busy(out); }
-    EXPECT_EQ(out.events, (std::vector<std::string>{"beep", "busy", "idle"}));
-
     EXPECT_FALSE(out.ConfirmMessage(Message::ConfirmFuse));  // no handler: Cancel
     std::string asked;
     out.SetConfirmHandler([&asked](Message n, std::string_view text) {

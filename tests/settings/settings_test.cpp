@@ -20,6 +20,8 @@ namespace kx::settings {
 namespace {
 namespace fs = std::filesystem;
 
+constexpr UiLanguage kEnglish = UiLanguage::English;
+
 Settings Read(const std::string& text) {
     return SettingsFromDocument(IniDocument::Parse(text));
 }
@@ -113,17 +115,18 @@ class SettingsFile : public testing::Test {
 
 TEST_F(SettingsFile, NoFileGivesDefaultsAndClosingWritesTheFullLayout) {
     const std::string path = PathOf("sub/KX_VELDRAN/KX_VELDRAN.ini");  // folders made on save
-    LoadedSettings loaded = LoadSettingsFile(path);
+    LoadedSettings loaded = LoadSettingsFile(path, kEnglish);
     EXPECT_TRUE(!loaded.fileFound && loaded.error.empty()) << loaded.error;
     std::string error;
-    ASSERT_TRUE(SaveSettingsFile(path, loaded.document, loaded.settings, &error)) << error;
+    ASSERT_TRUE(SaveSettingsFile(path, loaded.document, loaded.settings, kEnglish, &error))
+        << error;
     // The written text pins every default value.
     EXPECT_EQ(Slurp(path),
               "[BOOL]\nid_increase=0\nsupply_vcc=1\nsave_info_flash=0\nerase=1\nprog=1\n"
               "verify=1\nproduct_id=0\nrun=1\nBeep=0\nproduct_num_style=0\nread_style=0\n\n"
               "[STRING]\nproduct_name=KX_VELDRAN\n\n"
               "[number]\nproduct_num=12345\ninfo_addr=4096\ndevice=0\n");
-    EXPECT_EQ(LoadSettingsFile(path).settings, Settings{});
+    EXPECT_EQ(LoadSettingsFile(path, kEnglish).settings, Settings{});
 }
 
 TEST_F(SettingsFile, WindowsFileIsReadAndItsUnknownContentKept) {
@@ -132,7 +135,7 @@ TEST_F(SettingsFile, WindowsFileIsReadAndItsUnknownContentKept) {
     const std::string path = PathOf("KX_VELDRAN.ini");
     fs::copy_file(fs::path(data) / "settings/windows_gbk.ini", path);
 
-    LoadedSettings loaded = LoadSettingsFile(path);
+    LoadedSettings loaded = LoadSettingsFile(path, kEnglish);
     ASSERT_TRUE(loaded.fileFound);
     Settings s = loaded.settings;
     EXPECT_EQ(
@@ -141,7 +144,7 @@ TEST_F(SettingsFile, WindowsFileIsReadAndItsUnknownContentKept) {
         std::make_tuple(true, true, true, false, "测试产品ABC", 255u, SerialStyle::Hex, 4328, 99));
 
     s.serial = 256;
-    ASSERT_TRUE(SaveSettingsFile(path, loaded.document, s));
+    ASSERT_TRUE(SaveSettingsFile(path, loaded.document, s, kEnglish));
     const std::string text = Slurp(path);
     for (const char* kept : {"; written by the programmer on a Chinese system\r\n[bool]\r\n",
                              "erase=1\r\n", "owner_note=样机\r\n", "[Extra]\r\nwho=质检\r\n",
@@ -149,7 +152,7 @@ TEST_F(SettingsFile, WindowsFileIsReadAndItsUnknownContentKept) {
         EXPECT_NE(text.find(kept), std::string::npos) << kept << " missing from\n" << text;
     }
     EXPECT_EQ(text.find("[BOOL]"), std::string::npos);  // no second copy of a section
-    EXPECT_EQ(LoadSettingsFile(path).settings, s);
+    EXPECT_EQ(LoadSettingsFile(path, kEnglish).settings, s);
 }
 
 TEST_F(SettingsFile, FailedWritesReportAndLeaveTheOldFile) {
@@ -165,7 +168,7 @@ TEST_F(SettingsFile, FailedWritesReportAndLeaveTheOldFile) {
     ::getrlimit(RLIMIT_FSIZE, &old);
     const rlimit tiny{16, old.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &tiny);
-    const bool saved = SaveSettingsFile(path, doc, s, &error);
+    const bool saved = SaveSettingsFile(path, doc, s, kEnglish, &error);
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(saved);
     EXPECT_NE(error.find("4242"), std::string::npos) << error;
@@ -173,24 +176,28 @@ TEST_F(SettingsFile, FailedWritesReportAndLeaveTheOldFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);  // no temporary file left
 
     ASSERT_TRUE(WriteFileAtomically(PathOf("plain"), "x"));
-    EXPECT_FALSE(SaveSettingsFile(PathOf("plain/KX_VELDRAN.ini"), doc, s, &error));
+    EXPECT_FALSE(SaveSettingsFile(PathOf("plain/KX_VELDRAN.ini"), doc, s, kEnglish, &error));
     EXPECT_NE(error.find("plain/KX_VELDRAN.ini"), std::string::npos) << error;
     fs::create_directory(PathOf("adir"));
-    EXPECT_FALSE(SaveSettingsFile(PathOf("adir"), doc, s, &error));
-    EXPECT_NE(ReserveSerial(PathOf("adir"), {}).error.find("not a regular file"),
+    EXPECT_FALSE(SaveSettingsFile(PathOf("adir"), doc, s, kEnglish, &error));
+    EXPECT_NE(ReserveSerial(PathOf("adir"), {}, kEnglish).error.find("not a regular file"),
               std::string::npos);
 
     // A file kept read-only stays so, as it was; one the user may write keeps mode and owner.
     for (const fs::perms mode : {fs::perms(0444), fs::perms(0400)}) {
         fs::permissions(path, mode);
-        EXPECT_FALSE(SaveSettingsFile(path, doc, s, &error));
-        EXPECT_NE((error + ReserveSerial(path, {}).error).find("read-only"), std::string::npos);
+        EXPECT_FALSE(SaveSettingsFile(path, doc, s, kEnglish, &error));
+        EXPECT_NE((error + ReserveSerial(path, {}, kEnglish).error).find("read-only"),
+                  std::string::npos);
+        // Every layer passes the language on, down to why the file was not written.
+        EXPECT_NE(CheckCounterWritable(path, {}, UiLanguage::Chinese).error.find("是只读的"),
+                  std::string::npos);
         EXPECT_EQ(fs::status(path).permissions(), mode);
         EXPECT_EQ(Slurp(path), "[number]\nproduct_num=77\n");
     }
     fs::permissions(path, fs::perms(0664));
     ASSERT_EQ(::chown(path.c_str(), 4321, 8765), 0);  // someone else's (root may do this)
-    ASSERT_TRUE(ReserveSerial(path, {}).ok);
+    ASSERT_TRUE(ReserveSerial(path, {}, kEnglish).ok);
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(std::tie(st.st_uid, st.st_gid, st.st_mode), std::make_tuple(4321u, 8765u, 0100664u));
@@ -203,12 +210,12 @@ TEST_F(SettingsFile, CounterIsTakenGivenBackAndReadOnlyAsAPlainNumber) {
     ASSERT_TRUE(WriteFileAtomically(real, "[number]\r\nproduct_num=100\r\ndevice=abc\r\n"));
     fs::create_symlink(real, path);  // kept elsewhere through a link, which stays a link
     const auto take = [&](std::optional<std::uint32_t> typed) {
-        const CounterResult r = ReserveSerial(path, typed);
+        const CounterResult r = ReserveSerial(path, typed, kEnglish);
         EXPECT_TRUE(r.ok) << r.error;
         return r.number;
     };
     EXPECT_EQ(take(std::nullopt), 100u);
-    EXPECT_EQ(LoadSettingsFile(path).settings.serial, 101u);
+    EXPECT_EQ(LoadSettingsFile(path, kEnglish).settings.serial, 101u);
     EXPECT_EQ(take(4000000000u), 4000000000u);  // a typed number wins
     EXPECT_TRUE(ReleaseSerial(path, 4000000000u));
     EXPECT_EQ(take(std::nullopt), 4000000000u);  // given back, so taken again
@@ -220,24 +227,25 @@ TEST_F(SettingsFile, CounterIsTakenGivenBackAndReadOnlyAsAPlainNumber) {
     // What cannot be read as the counter is refused, not guessed, until a number is given.
     for (const std::string bad : {"abc", "0x100", "4294967296", "-1", "12abc", "", "1 2"}) {
         ASSERT_TRUE(WriteFileAtomically(real, "[number]\nproduct_num=" + bad + "\n"));
-        const CounterResult r = ReserveSerial(path, std::nullopt);
+        const CounterResult r = ReserveSerial(path, std::nullopt, kEnglish);
         EXPECT_FALSE(r.ok) << bad;
         EXPECT_EQ(r.before.state, CounterState::Unreadable) << bad;
         EXPECT_NE(r.error.find("product_num"), std::string::npos) << r.error;
-        EXPECT_EQ(LoadSettingsFile(path).counter.raw, bad);
+        EXPECT_EQ(LoadSettingsFile(path, kEnglish).counter.raw, bad);
     }
     for (const std::string& junk : {std::string("\x7F"
                                                 "ELF\x02\x01\0\0[x]\n",
                                                 12),
                                     std::string("hello")}) {
         ASSERT_TRUE(WriteFileAtomically(real, junk));
-        EXPECT_EQ(ReserveSerial(path, std::nullopt).before.state, CounterState::Unreadable);
+        EXPECT_EQ(ReserveSerial(path, std::nullopt, kEnglish).before.state,
+                  CounterState::Unreadable);
     }
     EXPECT_EQ(take(9), 9u);
-    EXPECT_EQ(LoadSettingsFile(path).counter.value, 10u);
+    EXPECT_EQ(LoadSettingsFile(path, kEnglish).counter.value, 10u);
     ASSERT_TRUE(WriteFileAtomically(real, "[number]\nproduct_num= 4294967295 \n"));
     EXPECT_EQ(take(std::nullopt), 4294967295u);
-    EXPECT_EQ(LoadSettingsFile(path).counter.value, 0u);  // wraps, as the counter does
+    EXPECT_EQ(LoadSettingsFile(path, kEnglish).counter.value, 0u);  // wraps, as the counter does
 }
 
 TEST_F(SettingsFile, WindowSaveKeepsTheFilesCounterUnlessANumberWasTyped) {
@@ -248,22 +256,22 @@ TEST_F(SettingsFile, WindowSaveKeepsTheFilesCounterUnlessANumberWasTyped) {
     std::string error;
     // A fresh account has no settings folder yet: the first save and the first serial make it.
     ASSERT_TRUE(SaveSettingsUnderLock(PathOf("config/KX_VELDRAN/KX_VELDRAN.ini"), window, false,
-                                      &before, &error))
+                                      kEnglish, &before, &error))
         << error;
-    EXPECT_TRUE(ReserveSerial(PathOf("home/.config/KX_VELDRAN/KX_VELDRAN.ini"), 5).ok);
+    EXPECT_TRUE(ReserveSerial(PathOf("home/.config/KX_VELDRAN/KX_VELDRAN.ini"), 5, kEnglish).ok);
 
-    ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, &before, &error)) << error;
+    ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, kEnglish, &before, &error)) << error;
     EXPECT_EQ(before.value, 103u);
-    LoadedSettings now = LoadSettingsFile(path);
+    LoadedSettings now = LoadSettingsFile(path, kEnglish);
     EXPECT_EQ(now.settings, (Settings{.erase = false, .serial = 103}));
     EXPECT_EQ(now.document.Get("line", "station"), "7");  // written into the file as it is now
 
-    ASSERT_TRUE(SaveSettingsUnderLock(path, window, true, &before, &error)) << error;
-    EXPECT_EQ(LoadSettingsFile(path).settings.serial, 100u);
+    ASSERT_TRUE(SaveSettingsUnderLock(path, window, true, kEnglish, &before, &error)) << error;
+    EXPECT_EQ(LoadSettingsFile(path, kEnglish).settings.serial, 100u);
 
     ASSERT_TRUE(WriteFileAtomically(path, "[number]\nproduct_num=junk\n"));
-    ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, &before, &error)) << error;
-    now = LoadSettingsFile(path);
+    ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, kEnglish, &before, &error)) << error;
+    now = LoadSettingsFile(path, kEnglish);
     EXPECT_EQ(std::tie(now.counter.state, now.counter.raw, now.settings.erase),
               std::make_tuple(CounterState::Unreadable, "junk", false));
 }

@@ -1,0 +1,8 @@
+# The user manual's one place for paths. The PDFs are written beside the window's program in
+# the build tree; an installed program finds them in KX_MANUAL_INSTALL_DIR under the prefix,
+# with the program in KX_PROGRAM_INSTALL_DIR. Install rules must use these two variables;
+# Help looks from the program's folder along KX_MANUAL_FROM_PROGRAM.
+set(KX_PROGRAM_INSTALL_DIR "bin")
+set(KX_MANUAL_INSTALL_DIR "share/doc/kxveldran")
+file(RELATIVE_PATH KX_MANUAL_FROM_PROGRAM "/prefix/${KX_PROGRAM_INSTALL_DIR}"
+     "/prefix/${KX_MANUAL_INSTALL_DIR}")
