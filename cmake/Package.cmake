@@ -31,5 +31,7 @@ if(TARGET kxveldran)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
     # Qt's own texts in Chinese (file choosers, standard buttons) and a viewer for Help.
     set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
+    # The Chinese window needs a Chinese font, which a Chinese desktop has already.
+    set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fonts-noto-cjk | fonts-wqy-microhei")
 endif()
 include(CPack)
