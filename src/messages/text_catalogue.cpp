@@ -332,9 +332,6 @@ constexpr std::array<TextRow, static_cast<std::size_t>(Text::Count)> kTexts = {{
     {Text::SerialNotRecordedNothingProgrammed,
      "Nothing was programmed: the serial number could not be recorded.",
      "未进行编程：序列号无法保存。"},
-    {Text::SettingsFileHoldsNoSettings,
-     "the file holds no settings",
-     "文件中没有设置"},
     {Text::SerialCounterUnreadableGiveSerial,
      "the serial counter in {1} cannot be read ({2}). Nothing was programmed: give the next "
      "serial number with --serial N.",
@@ -454,7 +451,22 @@ constexpr std::array<TextRow, static_cast<std::size_t>(Text::Count)> kTexts = {{
     {Text::DeviceListHeading,
      "Row  Device                Flash            Modes",
      "行号 型号                  Flash范围        编程方式"},
-    // The window.
+    // The window and its manual.
+    {Text::WindowClosesAfterOperation, "The window closes when the current operation has ended.\r\n", "当前操作结束后窗口将关闭。\r\n"},
+    {Text::SerialCounterUnreadableTypeNext, "The serial counter in the settings file cannot be read; type the next serial number before programming with automatic increment.\n", "设置文件中的序列号无法读取；使用自动加一编程前，请输入下一个序列号。\n"},
+    {Text::SettingsUnreadableDefaultsUsed, "The settings file could not be read; defaults are used: {1}\n", "无法读取设置文件，使用默认设置：{1}\n"},
+    {Text::NoSerialPortNameItInEnvironment, "No serial port was found. Plug in the programmer, or name its port in KX_VELDRAN_PORTS (for example KX_VELDRAN_PORTS=/dev/ttyUSB0).\r\n", "没有找到串口。请连接编程器，或在环境变量 KX_VELDRAN_PORTS 中指定端口（例如 KX_VELDRAN_PORTS=/dev/ttyUSB0）。\r\n"},
+    {Text::CodeFileFilter, " TI MSP430-TXT FILE (*.TXT *.txt)", " TI MSP430-TXT FILE (*.TXT *.txt)"},
+    {Text::PasswordFileFilter, " TI MSP430-TXT文件 (*.TXT *.txt)", " TI MSP430-TXT文件 (*.TXT *.txt)"},
+    {Text::ManualNotFound, "The user manual ({1}) was not found. It is looked for in:\n{2}", "未找到使用手册（{1}）。查找位置：\n{2}"},
+    {Text::ManualNotOpened, "No program on this computer opened the user manual. Open it with a PDF viewer:\n{1}", "本机没有程序能打开使用手册，请用 PDF 阅读器打开：\n{1}"},
+    {Text::SettingsNotSavedNextStart, "The settings could not be saved, so the next start will not have them.\n{1}", "无法保存设置，下次启动时将不会保留本次的设置。\n{1}"},
+    {Text::SerialCounterUnreadableNothingProgrammed, "The serial counter in the settings file cannot be read, so nothing is programmed. Type the next serial number in the serial number field.\r\n", "设置文件中的序列号无法读取，因此不进行编程。请在序列号栏中输入下一个序列号。\r\n"},
+    {Text::SerialNotTakenRecordNotWritten, "The serial number could not be taken, so the product record was not written; program this chip again. {1}\r\n", "无法取得序列号，产品信息未写入，请重新编程此芯片。{1}\r\n"},
+    {Text::SerialCounterMovedMeanwhile, "The serial counter in the settings file moved from {1} to {2} while this window was open (another program took numbers); this chip gets {2}.\r\n", "本窗口打开期间，设置文件中的序列号已由 {1} 变为 {2}（其他程序已取用序列号）；此芯片使用 {2}。\r\n"},
+    {Text::ManualContents, "Contents", "目录"},
+    {Text::ManualTitle, "KX_VELDRAN user manual", "KX_VELDRAN 用户手册"},
+    {Text::ManualPageOf, "Page {1} of {2}", "第 {1} 页，共 {2} 页"},
 }};
 // clang-format on
 
