@@ -4,7 +4,8 @@
 # them that holds Chinese, or English words ("two words", lower case after the first letter).
 # Usage: check_user_texts.sh SRC [FILE...]   (no FILE: every .h/.cpp under SRC)
 # Not checked: the tables themselves, the simulator (a test and demo tool with its own log
-# lines), the command line's usage text (documentation of its options) and window captions
+# lines), the command line's usage text (documentation of its options), the manual maker's
+# build-time diagnostics and window captions
 # passed to translate() (their English lives in resources/translations).
 set -euo pipefail
 src=$1
@@ -22,13 +23,14 @@ english='"([^"\\]|\\.)*[A-Za-z][a-z]+ [a-z]{2,}([^"\\]|\\.)*"'
 bad=0
 for file in "${files[@]}"; do
     case ${file#"$src"/} in
-        messages/message_catalogue.cpp | messages/text_catalogue.cpp | sim/* | cli/cli_help.cpp)
+        messages/message_catalogue.cpp | messages/text_catalogue.cpp | sim/* | cli/cli_help.cpp | \
+            manual/main.cpp)
             continue ;;
     esac
-    # Comment lines and #include lines are not shown to anyone; captions handed to Qt's
+    # Comment and preprocessor lines are not shown to anyone; captions handed to Qt's
     # translate() have their English in the window's translation file.
     if hits=$(grep -nP "$chinese|$english" "$file" |
-        grep -vP '^\d+:\s*(//|\*|/\*|#\s*include)' | grep -vP '\btranslate\("'); then
+        grep -vP '^\d+:\s*(//|\*|/\*|#)' | grep -vP '\btranslate\("'); then
         while IFS= read -r hit; do
             echo "${file#"$src"/}:$hit"
         done <<<"$hits"

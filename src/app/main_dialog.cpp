@@ -35,12 +35,6 @@
 namespace kx::app {
 namespace {
 
-// New texts (to move into the text table)
-constexpr std::pair<const char*, const char*> kClosesAfterOperation{
-    "The window closes when the current operation has ended.\r\n",
-    "当前操作结束后窗口将关闭。\r\n"};
-
-
 // Room for one rendered TI-TXT data line (47 characters) in the code view.
 constexpr int kCodeViewColumns = 50;
 constexpr int kCodeViewLines = 26;
@@ -87,16 +81,10 @@ MainDialog::MainDialog(const WindowServices& services, QWidget* parent)
     serialUnreadable_ = loaded.counter.state == settings::CounterState::Unreadable;
     ApplySettings(loaded.settings);
     if (serialUnreadable_) {
-        startNotice_ =
-            Say(Chinese(),
-                "The serial counter in the settings file cannot be read; type the next "
-                "serial number before programming with automatic increment.\n",
-                "设置文件中的序列号无法读取；使用自动加一编程前，请输入下一个序列号。\n");
+        startNotice_ = SayQ(Language(), Text::SerialCounterUnreadableTypeNext);
     }
     if (!loaded.error.empty()) {
-        startNotice_ = Say(Chinese(), "The settings file could not be read; defaults are used: ",
-                           "无法读取设置文件，使用默认设置：") +
-                       FromUtf8(loaded.error) + QLatin1Char('\n');
+        startNotice_ = SayQ(Language(), Text::SettingsUnreadableDefaultsUsed, {loaded.error});
     }
     connect(ui_->deviceList, &QComboBox::currentIndexChanged, this, &MainDialog::SelectDevice);
     // 9. No download before a programmer has answered.
@@ -223,8 +211,7 @@ void MainDialog::DeferClose() {
     // so, or the window seems to ignore the close and then vanishes on its own.
     if (closeRequested_) return;
     closeRequested_ = true;
-    output_->AppendShownText(
-        ToUtf8(Say(Chinese(), kClosesAfterOperation.first, kClosesAfterOperation.second)));
+    output_->AppendShownText(SayText(Language(), Text::WindowClosesAfterOperation));
 }
 
 void MainDialog::done(int result) {

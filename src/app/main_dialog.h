@@ -124,7 +124,6 @@ class MainDialog final : public QDialog {
     void RunOperation(const std::function<void()>& body);
     // A close asked for while an operation runs: remembered and announced in the pane.
     void DeferClose();
-    bool Chinese() const { return services_.language == UiLanguage::Chinese; }
 
     // --- control rules (main_dialog_rules.cpp) ------------------------------------------
     void OnJtagOrSbwClicked();

@@ -26,18 +26,11 @@
 namespace kx::app {
 namespace {
 
-// New texts (to move into the text table)
-constexpr const char* kManualMissing[] = {
-    "The user manual (%1) was not found. It is looked for in:\n%2",
-    "未找到使用手册（%1）。查找位置：\n%2"};
-constexpr const char* kManualNotOpened[] = {
-    "No program on this computer opened the user manual. Open it with a PDF viewer:\n%1",
-    "本机没有程序能打开使用手册，请用 PDF 阅读器打开：\n%1"};
 constexpr const char* kReadTitlePrefix = "Code1.txt - ";
 
 FileChoice CodeFileChoice(const char* proposedName) {
     // Linux file names are case-sensitive, so the lower-case extension is offered as well.
-    return {QStringLiteral(" TI MSP430-TXT FILE (*.TXT *.txt)"), QString::fromUtf8(proposedName),
+    return {SayQ(UiLanguage::English, Text::CodeFileFilter), QString::fromUtf8(proposedName),
             QStringLiteral("TXT")};
 }
 
@@ -75,12 +68,7 @@ void MainDialog::ApplyDiscovery(const ops::DiscoveryOutcome& outcome) {
         bool anyPort = false;
         for (unsigned i = 0; i < link::kPortCount; ++i) anyPort |= !link_->PortName(i).empty();
         if (!anyPort) {
-            output_->AppendShownText(
-                ToUtf8(Say(Chinese(),
-                           "No serial port was found. Plug in the programmer, or name its port in "
-                           "KX_VELDRAN_PORTS (for example KX_VELDRAN_PORTS=/dev/ttyUSB0).\r\n",
-                           "没有找到串口。请连接编程器，或在环境变量 KX_VELDRAN_PORTS 中指定端口"
-                           "（例如 KX_VELDRAN_PORTS=/dev/ttyUSB0）。\r\n")));
+            output_->AppendShownText(SayText(Language(), Text::NoSerialPortNameItInEnvironment));
         }
         return;
     }
@@ -197,14 +185,14 @@ void MainDialog::HelpCommand() {
     if (manual.isEmpty()) {
         const QString folders = ManualFolders(programFolder).join(QLatin1Char('\n'));
         services_.dialogs.Tell(this,
-                               Say(Chinese(), kManualMissing[0], kManualMissing[1])
-                                   .arg(ManualFileName(services_.language), folders),
+                               SayQ(Language(), Text::ManualNotFound,
+                                    {ToUtf8(ManualFileName(services_.language)), ToUtf8(folders)}),
                                true);
         return;
     }
     if (!services_.dialogs.OpenDocument(manual)) {
-        services_.dialogs.Tell(
-            this, Say(Chinese(), kManualNotOpened[0], kManualNotOpened[1]).arg(manual), true);
+        services_.dialogs.Tell(this, SayQ(Language(), Text::ManualNotOpened, {ToUtf8(manual)}),
+                               true);
     }
 }
 

@@ -16,13 +16,6 @@
 #include "ui_main_dialog.h"
 
 namespace kx::app {
-namespace {
-
-std::string PickText(bool chinese, const std::string& english, const std::string& chineseText) {
-    return chinese ? chineseText : english;
-}
-
-}  // namespace
 
 void MainDialog::ApplySettings(const settings::Settings& s) {
     ui_->autoIncrementCheck->setChecked(s.autoIncrement);
@@ -113,9 +106,7 @@ bool MainDialog::SaveSettings() {
     }
     services_.dialogs.Tell(
         this,
-        Say(Chinese(), "The settings could not be saved, so the next start will not have them.\n",
-            "无法保存设置，下次启动时将不会保留本次的设置。\n") +
-            FromUtf8(error),
+        SayQ(Language(), Text::SettingsNotSavedNextStart, {error}),
         true);
     return false;
 }
@@ -129,21 +120,14 @@ bool MainDialog::RefuseCountingRun(const ops::OperationInputs& in) {
             settings::CheckCounterWritable(services_.settingsPath, typed, Language());
         if (check.ok) return false;
         if (typed || check.before.state != settings::CounterState::Unreadable) {
-            output_->ShowText(PickText(Chinese(),
-                                       "Nothing was programmed: the serial number could not be "
-                                       "recorded. ",
-                                       "未进行编程：序列号无法保存。") +
+            output_->ShowText(SayText(Language(), Text::SerialNotRecordedNothingProgrammed) + " " +
                               check.error + "\r\n");
             return true;
         }
         serialUnreadable_ = true;  // spoilt since the window opened
         ShowSerial();
     }
-    output_->ShowText(PickText(
-        Chinese(),
-        "The serial counter in the settings file cannot be read, so nothing is programmed. "
-        "Type the next serial number in the serial number field.\r\n",
-        "设置文件中的序列号无法读取，因此不进行编程。请在序列号栏中输入下一个序列号。\r\n"));
+    output_->ShowText(SayText(Language(), Text::SerialCounterUnreadableNothingProgrammed));
     return true;
 }
 
@@ -158,23 +142,14 @@ std::optional<std::uint32_t> MainDialog::ReserveSerial(std::uint32_t shown) {
             ShowSerial();
         }
         output_->AppendShownText(
-            PickText(Chinese(),
-                     "The serial number could not be taken, so the product record was "
-                     "not written; program this chip again. ",
-                     "无法取得序列号，产品信息未写入，请重新编程此芯片。") +
-            r.error + "\r\n");
+            SayText(Language(), Text::SerialNotTakenRecordNotWritten, {r.error}));
         return std::nullopt;
     }
     if (!typed && r.number != shown) {
         const std::string from = ops::SerialText(shown, hex);
         const std::string to = ops::SerialText(r.number, hex);
-        output_->AppendShownText(PickText(
-            Chinese(),
-            "The serial counter in the settings file moved from " + from + " to " + to +
-                " while this window was open (another program took numbers); this chip gets " + to +
-                ".\r\n",
-            "本窗口打开期间，设置文件中的序列号已由 " + from + " 变为 " + to +
-                "（其他程序已取用序列号）；此芯片使用 " + to + "。\r\n"));
+        output_->AppendShownText(
+            SayText(Language(), Text::SerialCounterMovedMeanwhile, {from, to}));
     }
     serialTyped_ = false;
     return r.number;
@@ -186,12 +161,7 @@ void MainDialog::ApplyRunSerial(const ops::RunOutcome& outcome, bool hex) {
     ShowSerial();
     if (outcome.result == ops::Result::Succeeded) return;
     const std::string used = ops::SerialText(outcome.usedSerial, hex);
-    output_->AppendShownText(
-        PickText(Chinese(),
-                 "Serial number " + used +
-                     " went out to this chip before the run failed; it is not "
-                     "used again, which leaves a gap in the numbering.\r\n",
-                 "序列号 " + used + " 在运行失败前已写往此芯片，不再使用，编号将出现空缺。\r\n"));
+    output_->AppendShownText(SayText(Language(), Text::SerialGapAfterFailedRun, {used}) + "\r\n");
 }
 
 }  // namespace kx::app

@@ -21,7 +21,7 @@ using security::FieldGroup;
 FileChoice PasswordFileChoice(const QString& proposedName) {
     // The password file's filter is Chinese in both languages; lower-case names are offered
     // too, as Linux file names are case-sensitive.
-    return {QString::fromUtf8(" TI MSP430-TXT文件 (*.TXT *.txt)"), proposedName,
+    return {SayQ(UiLanguage::Chinese, Text::PasswordFileFilter), proposedName,
             QStringLiteral("TXT")};
 }
 

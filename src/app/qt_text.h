@@ -3,7 +3,10 @@
 
 #include <QString>
 #include <string>
+#include <initializer_list>
 #include <string_view>
+
+#include "messages/text_catalogue.h"
 
 namespace kx::app {
 
@@ -24,9 +27,10 @@ inline QString ViewText(std::string_view text) {
     return shown;
 }
 
-// Texts that are the same in both languages of our own lines; picks by the message language.
-inline QString Say(bool chinese, const char* english, const char* chineseText) {
-    return QString::fromUtf8(chinese ? chineseText : english);
+// A row of the text table in `language`, for a widget.
+inline QString SayQ(UiLanguage language, Text text,
+                    std::initializer_list<std::string_view> args = {}) {
+    return FromUtf8(SayText(language, text, args));
 }
 
 }  // namespace kx::app

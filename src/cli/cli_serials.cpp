@@ -34,7 +34,7 @@ int CliSerials::Prepare(ops::OperationInputs& in, const settings::CounterReading
     if (!typed_ && now.state == settings::CounterState::Unreadable) {
         const std::string what = now.keyFound
                                      ? "product_num=" + now.raw
-                                     : SayText(language_, Text::SettingsFileHoldsNoSettings);
+                                     : SayText(language_, Text::FileHoldsNoSettings);
         output_.Warn("kxveldran-cli: " +
                      SayText(language_, Text::SerialCounterUnreadableGiveSerial, {path_, what}));
         return kExitSettings;

@@ -15,19 +15,19 @@
 #include <QTextDocument>
 #include <QTextTable>
 #include <cmath>
+#include <initializer_list>
+#include <string>
+#include <string_view>
 
 #include "manual/manual_pictures.h"
+#include "messages/text_catalogue.h"
 
 namespace kx::manual {
 namespace {
 
-// New texts (to move into the text table)
-constexpr const char* kContentsTitle[] = {"Contents", "目录"};
-constexpr const char* kManualTitle[] = {"KX_VELDRAN user manual", "KX_VELDRAN 用户手册"};
-constexpr const char* kPageOf[] = {"Page %1 of %2", "第 %1 页，共 %2 页"};
-
-QString Say(const char* const (&pair)[2], UiLanguage language) {
-    return QString::fromUtf8(pair[language == UiLanguage::Chinese ? 1 : 0]);
+QString Say(Text text, UiLanguage language, std::initializer_list<std::string_view> args = {}) {
+    const std::string said = SayText(language, text, args);
+    return QString::fromUtf8(said.data(), static_cast<qsizetype>(said.size()));
 }
 
 // A4 with room for binding-free reading on screen and in print.
@@ -157,7 +157,7 @@ void InsertContents(Manual& manual, UiLanguage language) {
     QTextBlockFormat titleFormat = firstChapter.blockFormat();
     titleFormat.setPageBreakPolicy(QTextFormat::PageBreak_Auto);  // right below the title
     cursor.insertBlock(titleFormat, firstChapter.begin().fragment().charFormat());
-    cursor.insertText(Say(kContentsTitle, language));
+    cursor.insertText(Say(Text::ManualContents, language));
 
     std::vector<const Heading*> entries;
     for (const Heading& heading : manual.headings) {
@@ -223,7 +223,7 @@ bool WriteManualPdf(Manual& manual, const QString& pdfPath, UiLanguage language,
     QTextDocument& doc = *manual.document;
     QPdfWriter writer(pdfPath);
     writer.setResolution(kResolution);
-    writer.setTitle(Say(kManualTitle, language));
+    writer.setTitle(Say(Text::ManualTitle, language));
     writer.setCreator(QStringLiteral("kxveldran-manual"));
     writer.setPageLayout(
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
@@ -256,7 +256,7 @@ bool WriteManualPdf(Manual& manual, const QString& pdfPath, UiLanguage language,
         for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
             const int level = block.blockFormat().headingLevel();
             // The contents' own heading is not in its list.
-            if ((level != 2 && level != 3) || block.text() == Say(kContentsTitle, language)) {
+            if ((level != 2 && level != 3) || block.text() == Say(Text::ManualContents, language)) {
                 continue;
             }
             if (row >= manual.contents->rows()) break;
@@ -289,9 +289,9 @@ bool WriteManualPdf(Manual& manual, const QString& pdfPath, UiLanguage language,
         painter.setPen(QColor(0x60, 0x60, 0x60));
         const QRectF footer(0, page.height() + footerMetrics.lineSpacing() * 0.8, page.width(),
                             footerMetrics.lineSpacing());
-        painter.drawText(footer, Qt::AlignLeft | Qt::AlignVCenter, Say(kManualTitle, language));
+        painter.drawText(footer, Qt::AlignLeft | Qt::AlignVCenter, Say(Text::ManualTitle, language));
         painter.drawText(footer, Qt::AlignRight | Qt::AlignVCenter,
-                         Say(kPageOf, language).arg(p + 1).arg(pages));
+                         Say(Text::ManualPageOf, language, {std::to_string(p + 1), std::to_string(pages)}));
     }
     if (!painter.end()) {
         *error = QStringLiteral("cannot finish ") + pdfPath;

@@ -128,7 +128,6 @@ enum class Text : std::uint16_t {
     HexOptionDigits,
     SettingsUnreadableUseAnother,
     SerialNotRecordedNothingProgrammed,
-    SettingsFileHoldsNoSettings,
     SerialCounterUnreadableGiveSerial,
     SerialNumberNotTakenBecause,
     ProductRecordNotWrittenProgramAgain,
@@ -164,7 +163,22 @@ enum class Text : std::uint16_t {
     UpdateHalfAMinuteInAll,
     UpdateInterruptedFinishIt,
     DeviceListHeading,
-    // The window.
+    // The window and its manual.
+    WindowClosesAfterOperation,
+    SerialCounterUnreadableTypeNext,
+    SettingsUnreadableDefaultsUsed,
+    NoSerialPortNameItInEnvironment,
+    CodeFileFilter,
+    PasswordFileFilter,
+    ManualNotFound,
+    ManualNotOpened,
+    SettingsNotSavedNextStart,
+    SerialCounterUnreadableNothingProgrammed,
+    SerialNotTakenRecordNotWritten,
+    SerialCounterMovedMeanwhile,
+    ManualContents,
+    ManualTitle,
+    ManualPageOf,
     Count  // not a text
 };
 
