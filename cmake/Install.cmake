@@ -5,8 +5,8 @@
 #   share/man/man1/                     one page per program
 #   share/doc/kxveldran/                copyright (from LICENSE), README.md.gz, the manual
 # The window looks for its manual from its own folder along KX_MANUAL_FROM_PROGRAM
-# (cmake/Manual.cmake), so the programs and the manual go where that file says.
-set(KX_DOC_INSTALL_DIR ${KX_MANUAL_INSTALL_DIR})
+# (cmake/Manual.cmake), so the programs and the manual go where that file says; the other
+# documents join the manual.
 set(kx_packaging ${PROJECT_SOURCE_DIR}/packaging)
 set(kx_generated ${CMAKE_BINARY_DIR}/packaging)
 find_program(KX_GZIP gzip REQUIRED)
@@ -104,4 +104,4 @@ add_custom_command(OUTPUT ${kx_generated}/README.md.gz
     VERBATIM)
 add_custom_target(packaged_docs ALL DEPENDS ${kx_generated}/README.md.gz)
 install(FILES ${kx_generated}/copyright ${kx_generated}/README.md.gz
-        DESTINATION ${KX_DOC_INSTALL_DIR})
+        DESTINATION ${KX_MANUAL_INSTALL_DIR})
