@@ -5,10 +5,20 @@
 # simulator's trace: each frame byte both ways at 115200 8E1 (11 bits) plus the time the
 # box model spends on each command (flash program/erase, JTAG shifting, decoding).
 #
-# Usage: tools/bench.sh [BUILD_DIR]     (default: build; needs python3)
+# Discovery: eight pseudo-terminals as COM1..COM8, seven of them silent (another kind of
+# device), the simulated box on the last (then on the first); the time of "kxveldran-cli find"
+# against one GET_VERSION time-out (500 ms), the least a search that has to hear the silent
+# ports below the box out can take. Measured on a 2-core machine under load from other
+# builds (load average about 4), best of five:
+#                        box on COM8   box on COM1
+#   one port after another:  3.516 s        (not measured; it stopped at COM1 as well)
+#   all ports at once:       0.514 s       0.037 s
+#
+# Usage: tools/bench.sh [BUILD_DIR] [all|program|discovery]   (default: build all; needs python3)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
+cases="${2:-all}"
 cli="$build/src/cli/kxveldran-cli"
 sim="$build/src/sim/kxveldran-sim"
 for p in "$cli" "$sim"; do
@@ -17,8 +27,10 @@ done
 
 work="$(mktemp -d)"
 simpid=""
+silentpid=""
 cleanup() {
     [[ -n $simpid ]] && kill "$simpid" 2>/dev/null && wait "$simpid" 2>/dev/null
+    [[ -n $silentpid ]] && kill "$silentpid" 2>/dev/null && wait "$silentpid" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -114,6 +126,50 @@ run_case() {
     simpid=""
 }
 
+# Seven silent ports (pseudo-terminals nobody answers on) and the box on COM8 ($1 = last), or
+# on COM1 and the silent ones above it ($1 = first).
+discovery_case() {
+    local where="$1"
+    local out="$work/sim-discovery.out" silent="$work/silent.out"
+    python3 -c '
+import os, sys, time
+keep = [os.openpty() for _ in range(7)]
+print(":".join(os.ttyname(s) for _, s in keep), flush=True)
+while True:
+    time.sleep(3600)
+' >"$silent" &
+    silentpid=$!
+    "$sim" --device 13 >"$out" 2>&1 &
+    simpid=$!
+    for _ in $(seq 200); do [[ -s $out && -s $silent ]] && break; sleep 0.05; done
+    local ports
+    if [[ $where == last ]]; then
+        ports="$(head -n1 "$silent"):$(head -n1 "$out")"
+    else
+        ports="$(head -n1 "$out"):$(head -n1 "$silent")"
+    fi
+    local best="" t0 t1 wall
+    for _ in 1 2 3 4 5; do
+        t0=$(date +%s.%N)
+        KX_VELDRAN_PORTS="$ports" "$cli" find --lang en >"$work/find.log" 2>&1 ||
+            { echo "find failed:"; cat "$work/find.log"; return 1; }
+        t1=$(date +%s.%N)
+        wall=$(python3 -c "print('%.3f' % ($t1 - $t0))")
+        best=$(python3 -c "print(min(x for x in [$wall, ${best:-1e9}]))")
+    done
+    grep -q "$(head -n1 "$out")" "$work/find.log" || echo "  find did not name the box's port!"
+    printf '%-24s wall %7.3f s (best of 5)  one GET_VERSION time-out 0.500 s\n' \
+        "discovery, box $where" "$best"
+    kill "$simpid" "$silentpid" && wait "$simpid" "$silentpid" 2>/dev/null || true
+    simpid="" silentpid=""
+}
+
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
-run_case F149 13 1100 10000
-run_case F2619 49 2100 20000
+if [[ $cases == all || $cases == program ]]; then
+    run_case F149 13 1100 10000
+    run_case F2619 49 2100 20000
+fi
+if [[ $cases == all || $cases == discovery ]]; then
+    discovery_case last
+    discovery_case first
+fi

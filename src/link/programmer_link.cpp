@@ -67,6 +67,19 @@ void ProgrammerLink::ClosePort() {
     device_.reset();
 }
 
+std::unique_ptr<ProgrammerLink> ProgrammerLink::Sibling() const {
+    return std::make_unique<ProgrammerLink>(ports_, clock_);
+}
+
+void ProgrammerLink::TakePortFrom(ProgrammerLink& other) {
+    if (&other == this) return;
+    ClosePort();
+    device_ = std::move(other.device_);
+    openIndex_ = other.openIndex_;
+    openPath_ = other.openPath_;
+    lastOpenFailure_ = OpenFailure::None;
+}
+
 bool ProgrammerLink::IsPortAlive() {
     if (!device_) return false;
     if (device_->IsAlive()) return true;
@@ -88,7 +101,7 @@ std::size_t ProgrammerLink::WaitForInput(std::uint16_t count, std::uint32_t time
         const std::size_t queued = device_->WaitForInput(count, slice);
         if (queued >= count) return queued;
         const std::uint32_t now = clock_.NowMs();
-        if (now - start >= timeoutMs) return queued;
+        if (now - start >= timeoutMs || stop_.stop_requested()) return queued;
         // A device that returned early without moving the clock must not turn the wait
         // into a spin: let the clock cover the rest of the slice.
         const std::uint32_t spent = now - sliceStart;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <stop_token>
 #include <string>
 
 #include "common/clock.h"
@@ -56,6 +57,19 @@ class ProgrammerLink {
     // Called repeatedly while a command waits for its reply, so that a window can keep
     // painting. Must not issue link commands.
     void SetIdleHook(std::function<void()> hook) { idleHook_ = std::move(hook); }
+    const std::function<void()>& IdleHook() const { return idleHook_; }
+    // Once `token` is stopped, every wait ends at once as a time-out (within one 20 ms slice
+    // of a wait already under way).
+    void SetStopToken(std::stop_token token) { stop_ = std::move(token); }
+
+    // --- several ports at once ---------------------------------------------------------
+    // A second link, closed, over the same ports and clock: one per thread when several
+    // ports are probed at the same time (the provider allows opens of different ports from
+    // several threads). It has no idle hook.
+    std::unique_ptr<ProgrammerLink> Sibling() const;
+    // Closes this link's port, then takes over the port `other` has open (with its index and
+    // path); `other` is left closed. Nothing is sent, so the box sees no new open.
+    void TakePortFrom(ProgrammerLink& other);
 
     // --- frames ------------------------------------------------------------------
     // Sends one frame (odd payloads padded with 0xFF inside the frame) and waits for the
@@ -99,6 +113,7 @@ class ProgrammerLink {
     std::string openPath_;
     OpenFailure lastOpenFailure_ = OpenFailure::None;
     std::function<void()> idleHook_;
+    std::stop_token stop_;
 
     using DeviceOpener = std::function<std::unique_ptr<SerialDevice>(OpenFailure& why)>;
     // Closes what is open, then opens through `open` and keeps the device as `path`.

@@ -20,7 +20,7 @@ enum class OpenFailure {
 };
 
 class SerialDevice {
-public:
+  public:
     virtual ~SerialDevice() = default;
 
     // Bytes now in the receive queue. Also clears pending line errors. Never blocks.
@@ -54,9 +54,10 @@ public:
     virtual void SetRts(bool asserted) = 0;
 };
 
-// Maps the eight port indices (COM1..COM8) to devices.
+// Maps the eight port indices (COM1..COM8) to devices. Discovery opens and uses different
+// ports from several threads at once, so Open, OpenPath and PortName must allow that.
 class PortProvider {
-public:
+  public:
     virtual ~PortProvider() = default;
     // Opens index 0..7 (others mean 7) with 8E1 at `baud`, exclusively.
     // On failure returns null and sets `why`.

@@ -1,11 +1,13 @@
 #include "sim/simulated_ports.h"
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 
 namespace kx::sim {
 
 std::uint64_t VirtualTime::NowUs() {
+    const std::lock_guard lock(mutex_);
     const std::uint32_t now = clock_.NowMs();
     nowUs_ += std::uint64_t{static_cast<std::uint32_t>(now - lastMs_)} * 1000;
     lastMs_ = now;
@@ -20,8 +22,8 @@ void VirtualTime::AdvanceTo(std::uint64_t us) {
 }
 
 struct SimulatedPorts::Port {
-    std::unique_ptr<Box> box;  // null: a silent device
-    bool open = false;
+    std::unique_ptr<Box> box;        // null: a silent device
+    std::atomic<bool> open = false;  // checked by whichever thread opens it
     std::string name;
 };
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "common/clock.h"
@@ -14,7 +15,8 @@
 
 namespace kx::sim {
 
-// Microsecond time derived from a millisecond Clock (which may wrap).
+// Microsecond time derived from a millisecond Clock (which may wrap). The ports of one
+// SimulatedPorts share it, from as many threads as have ports open.
 class VirtualTime {
   public:
     explicit VirtualTime(Clock& clock) : clock_(clock), lastMs_(clock.NowMs()) {}
@@ -25,6 +27,7 @@ class VirtualTime {
 
   private:
     Clock& clock_;
+    std::mutex mutex_;
     std::uint32_t lastMs_;
     std::uint64_t nowUs_ = 0;
 };
@@ -47,6 +50,8 @@ class SimulatedPorts final : public link::PortProvider {
     // The box on `index`, or null.
     Box* BoxAt(unsigned index);
 
+    // Different ports may be opened and used from different threads at once; adding, moving
+    // or removing ports must not overlap with that.
     std::unique_ptr<link::SerialDevice> Open(unsigned index, std::uint32_t baud,
                                              link::OpenFailure& why) override;
     // "sim:COM<n>" after the index the port was added at ("sim:COM<n>#2" if a port moved

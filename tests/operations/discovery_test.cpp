@@ -6,19 +6,38 @@ namespace {
 
 using namespace testing;
 
-TEST(Discovery, StopsOnTheFirstAnsweringPortAndNoticesWhenItVanishes) {
+// The ports are asked all at once (tools/bench.sh times that); the lowest answering one
+// still wins and a box above it is let go.
+TEST(Discovery, LowestAnsweringPortWinsAndSilentPortsCostOneTimeOut) {
     Bench b;
     b.ports.sim.AddSilentPort(0);  // another device; index 1 has none
     b.ports.sim.AddBox(2, {});
+    b.ports.sim.AddBox(5, {});
+    for (unsigned index : {3u, 4u, 6u, 7u}) b.ports.sim.AddSilentPort(index);
     const DiscoveryOutcome found = FindProgrammer(b.ctx);
-    EXPECT_EQ(std::tuple(found.result, found.portIndex, b.link.OpenIndex()),
-              std::tuple(Result::Succeeded, 2u, 2u));
-    EXPECT_GE(b.ElapsedMs(), 500u);  // the silent port's time-out
+    EXPECT_EQ(std::tuple(found.result, found.portIndex, b.link.OpenIndex(), found.portPath),
+              std::tuple(Result::Succeeded, 2u, 2u, std::string("sim:COM3")));
+    EXPECT_GE(b.ElapsedMs(), 500u);  // the silent port below the box was heard out
+    link::OpenFailure why{};
+    EXPECT_NE(b.ports.sim.Open(5, 115200, why), nullptr);  // the other box's port is free
     EXPECT_TRUE(CheckConnection(b.ctx));
     EXPECT_EQ(b.out.ShownText(), Msg(10));
     b.ports.sim.BoxAt(2)->Vanish(0);
     EXPECT_FALSE(CheckConnection(b.ctx) || b.link.IsOpen());
     EXPECT_EQ(b.out.ShownText(), Msg(9));
+
+    // A search again (the box's port already open) finds it once more; a box on the first
+    // port wins though every port above it answers or stays silent.
+    Bench ends;
+    ends.ports.sim.AddBox(0, {});
+    for (unsigned index = 1; index < 7; ++index) ends.ports.sim.AddSilentPort(index);
+    ends.ports.sim.AddBox(7, {});
+    for (int search = 0; search < 2; ++search) {
+        const DiscoveryOutcome again = FindProgrammer(ends.ctx);
+        EXPECT_EQ(std::tuple(again.result, again.portIndex, ends.link.OpenIndex()),
+                  std::tuple(Result::Succeeded, 0u, 0u));
+        EXPECT_NE(ends.ports.sim.Open(7, 115200, why), nullptr);
+    }
 }
 
 TEST(Discovery, NothingAnsweringShowsMessage9AndPermissionHints) {
