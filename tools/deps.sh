@@ -4,6 +4,7 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
+    libcli11-dev
     clang libclang-rt-dev
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
     qt6-translations-l10n libudev-dev libasound2-dev xvfb xauth fonts-noto-cjk fonts-droid-fallback
