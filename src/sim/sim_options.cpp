@@ -247,7 +247,7 @@ class CommandLine {
                 return Refuse("unknown option '--" + option->get_lnames().front() + "=" +
                               Unmark(value) + "'; see --help");
             }
-            Refuse(take(value));
+            Refuse(take(Unmark(value)));
         });
     }
 

@@ -19,6 +19,8 @@ TEST(SimOptions, NoInlineValuesTheFirstFaultAndTheTwoVersions) {
              {{"--", "--help"}, "unknown option '--'; see --help"},
              {{"--bogus", "--device", "999"}, "unknown option '--bogus'; see --help"},
              {{"--device", "999", "--bogus"}, device999},
+             {{"--device", "--x=1"},
+              "unknown device '--x=1'; give a row 0..99 or a name such as F149"},
              {{"--image", "/nonexistent/a.txt", "--device", "999"}, device999},  // read last
          }) {
         std::string error;
