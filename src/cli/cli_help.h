@@ -1,5 +1,5 @@
 #pragma once
-// The --help pages.
+// The --help pages, made from the command line's declaration.
 
 #include <string>
 
@@ -7,9 +7,8 @@
 
 namespace kx::cli {
 
-// Everything: commands, options, exit status, examples.
-std::string HelpText();
-// One command's page (the whole page for CommandKind::None).
+// One command's page; CommandKind::None: the whole page (commands, options, exit status,
+// examples).
 std::string CommandHelp(CommandKind kind);
 
 }  // namespace kx::cli

@@ -1,10 +1,13 @@
 #include "sim/sim_options.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <functional>
 
 #include "common/atomic_file.h"
+#include "common/command_words.h"
 #include "devices/device_catalogue.h"
 
 namespace kx::sim {
@@ -102,153 +105,172 @@ std::optional<link::PasswordBytes32> ParseVectors(std::string_view text) {
     return out;
 }
 
+// Takes an option's value; returns why it is refused, empty when it is taken.
+using Take = std::function<std::string(const std::string&)>;
+
+Take Set(bool& flag, bool value) {
+    return [&flag, value](const std::string&) { return flag = value, std::string(); };
+}
+
+Take Keep(std::string& text) {
+    return [&text](const std::string& value) { return text = value, std::string(); };
+}
+
+template <typename T>
+Take Hex16(T& target, const std::string& name) {
+    return [&target, name](const std::string& value) {
+        const auto n = Number(value, 16);
+        if (n && *n <= 0xFFFF) return target = static_cast<std::uint16_t>(*n), std::string();
+        return name + " takes a hexadecimal value up to FFFF, not '" + value + "'";
+    };
+}
+
+// The command line, declared once on CLI11. Every option is judged the moment it is read, so
+// that the first fault on the line is the one reported.
+class CommandLine {
+  public:
+    CommandLine() {
+        app_.set_help_flag();  // --help is an option like the others
+        app_.allow_extras();   // every word CLI11 does not take is an unknown option
+        app_.description(
+            "Simulates a KX_VELDRAN programmer box with a target MSP430 on a "
+            "pseudo-terminal.\nPrints the terminal's path, then serves it until "
+            "SIGINT or SIGTERM.\nSIGUSR1 power-cycles the box (as after a firmware "
+            "update).");
+        auto& box = o_.box;
+        box.timing = true;
+        box.keepTrace = false;
+        Option("--device", "ROW|NAME", "target type from the device list (default 0, F1101)",
+               [&box](const std::string& v) {
+                   const auto row = FindDevice(v);
+                   if (row) return box.target.row = *row, std::string();
+                   return "unknown device '" + v + "'; give a row 0..99 or a name such as F149";
+               });
+        Option("--chip-id", "HEX", "chip id the target reports (default the device's)",
+               Hex16(box.target.chipId, "--chip-id"));
+        Option("--no-target", "", "nothing on the target cable", Set(box.target.present, false));
+        Option("--fused", "", "the target's JTAG fuse is blown", Set(box.target.fused, true));
+        Option("--password-file", "FILE",
+               "TI-TXT file whose bytes at 0xFFE0 are the target's vectors",
+               [&box](const std::string& path) {
+                   std::string why;
+                   const auto segments = ReadTiTxtFile(path, why);
+                   const auto bytes = segments ? VectorBytes(*segments) : std::nullopt;
+                   if (!bytes) return segments ? path + " holds no bytes at 0xFFE0..0xFFFF" : why;
+                   box.target.vectors.emplace();
+                   std::copy(bytes->begin(), bytes->end(), box.target.vectors->begin());
+                   return std::string();
+               });
+        Option("--vectors", "W,W,...", "the 16 vector words 0xFFE0..0xFFFE in hex",
+               [&box](const std::string& v) {
+                   box.target.vectors = ParseVectors(v);
+                   return box.target.vectors
+                              ? std::string()
+                              : "--vectors takes 16 hexadecimal words separated by commas";
+               });
+        Option("--image", "FILE", "TI-TXT image already in the target's flash", Keep(imageFile_));
+        Option("--keep-on-bad-password", "",
+               "the target's BSL does not erase itself on a wrong password",
+               Set(box.bslEraseOnBadPassword, false));
+        Option("--no-reply-checksum", "",
+               "data replies carry zeros instead of their head and checksum",
+               Set(box.replyChecksums, false));
+        Option("--version", "TEXT",
+               "firmware identification (default \"KX_VELDRAN V02.73A\");\n"
+               "last and without TEXT: this program's name and version",
+               [&box](const std::string& v) {
+                   if (v.size() <= 18) return box.identification = v, std::string();
+                   return std::string(
+                       "--version takes at most 18 characters, as the box's flash holds them");
+               });
+        Option("--loader-version", "HEX", "the box's ROM loader version (default 0161)",
+               Hex16(box.loaderVersion, "--loader-version"));
+        Option("--store-size", "N", "offline store size in bytes (default 262144)",
+               [&box](const std::string& v) {
+                   const auto n = Number(v, 0);
+                   if (n && *n <= 0x1000000) return box.storeSize = *n, std::string();
+                   return "--store-size takes a byte count up to 16777216, not '" + v + "'";
+               });
+        Option("--no-timing", "", "answer at once instead of taking wire and flash times",
+               Set(box.timing, false));
+        Option("--fault", "RULE",
+               "COMMAND:OCCURRENCE:ACTION, e.g. RX_DATA_BLOCK:3:nak;\n"
+               "occurrence * means every; actions none, nak, short,\n"
+               "corrupt, noise, late, vanish (repeatable)",
+               [&box](const std::string& v) {
+                   std::string why;
+                   if (const auto rule = ParseFaultRule(v, why)) box.faults.push_back(*rule);
+                   return why;
+               });
+        Option("--vpp-fail", "", "VPP_TEST and BURN_FUSE fail", Set(box.vppFails, true));
+        Option("--trace", "FILE", "write every frame and reply as JSON lines", Keep(o_.traceFile));
+        Option("--link", "PATH", "also make PATH a symlink to the terminal", Keep(o_.linkPath));
+        Option("--help,-h", "", "this text", Set(o_.help, true));
+    }
+
+    std::optional<ProgramOptions> Parse(const std::vector<std::string>& args, std::string& error) {
+        const std::vector<std::string_view> typed(args.begin(), args.end());
+        std::vector<std::string> words = MarkWords(typed);
+        std::reverse(words.begin(), words.end());  // CLI11 takes them from the back
+        bool valueMissing = false;
+        try {
+            app_.parse(words);
+        } catch (const CLI::ArgumentMismatch&) {
+            valueMissing = true;  // only the last word can lack its value
+        }
+        if (!app_.remaining().empty() && !error_) {
+            error_ = "unknown option '" + Unmark(app_.remaining().front()) + "'; see --help";
+        }
+        // Nothing after it: the program's version, as every program answers it.
+        o_.version = valueMissing && args.back() == "--version";
+        if (valueMissing && !o_.version) Refuse(args.back() + " needs a value; see --help");
+        if (!imageFile_.empty() && !error_) {
+            std::string why;
+            auto segments = ReadTiTxtFile(imageFile_, why);
+            if (segments) o_.preload = std::move(*segments);
+            Refuse(why);
+        }
+        if (error_) error = *error_;
+        return error_ ? std::nullopt : std::optional(std::move(o_));
+    }
+
+    std::string Help() const { return app_.help(); }
+
+  private:
+    // `typeName` empty: a flag.
+    void Option(const std::string& names, std::string typeName, std::string help, Take take) {
+        CLI::Option* option = typeName.empty() ? app_.add_flag(names) : app_.add_option(names);
+        option->description(std::move(help))->type_name(std::move(typeName))->trigger_on_parse();
+        option->each([this, option, take](const std::string& value) {
+            // "--device=13" has never been an option here.
+            if (CameAfterEquals(value)) {
+                return Refuse("unknown option '--" + option->get_lnames().front() + "=" +
+                              Unmark(value) + "'; see --help");
+            }
+            Refuse(take(Unmark(value)));
+        });
+    }
+
+    // The first fault on the line counts; an unknown option may lie before it.
+    void Refuse(std::string why) {
+        if (!why.empty() && !error_ && app_.remaining().empty()) error_ = std::move(why);
+    }
+
+    CLI::App app_{"", "kxveldran-sim"};
+    ProgramOptions o_;
+    std::string imageFile_;
+    std::optional<std::string> error_;
+};
+
 }  // namespace
 
 std::string UsageText() {
-    return "Usage: kxveldran-sim [options]\n"
-           "Simulates a KX_VELDRAN programmer box with a target MSP430 on a pseudo-terminal.\n"
-           "Prints the terminal's path, then serves it until SIGINT or SIGTERM.\n"
-           "SIGUSR1 power-cycles the box (as after a firmware update).\n"
-           "\n"
-           "  --device ROW|NAME     target type from the device list (default 0, F1101)\n"
-           "  --chip-id HEX         chip id the target reports (default the device's)\n"
-           "  --no-target           nothing on the target cable\n"
-           "  --fused               the target's JTAG fuse is blown\n"
-           "  --password-file FILE  TI-TXT file whose bytes at 0xFFE0 are the target's vectors\n"
-           "  --vectors W,W,...     the 16 vector words 0xFFE0..0xFFFE in hex\n"
-           "  --image FILE          TI-TXT image already in the target's flash\n"
-           "  --keep-on-bad-password  the target's BSL does not erase itself on a wrong password\n"
-           "  --no-reply-checksum   data replies carry zeros instead of their head and checksum\n"
-           "  --version TEXT        firmware identification (default \"KX_VELDRAN V02.73A\")\n"
-           "  --version             (last, without TEXT) this program's name and version\n"
-           "  --loader-version HEX  the box's ROM loader version (default 0161)\n"
-           "  --store-size N        offline store size in bytes (default 262144)\n"
-           "  --no-timing           answer at once instead of taking wire and flash times\n"
-           "  --fault RULE          COMMAND:OCCURRENCE:ACTION, e.g. RX_DATA_BLOCK:3:nak;\n"
-           "                        occurrence * means every; actions none, nak, short,\n"
-           "                        corrupt, noise, late, vanish (repeatable)\n"
-           "  --vpp-fail            VPP_TEST and BURN_FUSE fail\n"
-           "  --trace FILE          write every frame and reply as JSON lines\n"
-           "  --link PATH           also make PATH a symlink to the terminal\n"
-           "  --help                this text\n";
+    return CommandLine().Help();
 }
 
 std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>& args,
                                                   std::string& error) {
-    ProgramOptions o;
-    o.box.timing = true;
-    o.box.keepTrace = false;
-    std::optional<std::string> imageFile;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&]() -> const std::string* {
-            if (i + 1 >= args.size()) {
-                error = a + " needs a value; see --help";
-                return nullptr;
-            }
-            return &args[++i];
-        };
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--no-target") {
-            o.box.target.present = false;
-        } else if (a == "--fused") {
-            o.box.target.fused = true;
-        } else if (a == "--no-timing") {
-            o.box.timing = false;
-        } else if (a == "--vpp-fail") {
-            o.box.vppFails = true;
-        } else if (a == "--keep-on-bad-password") {
-            o.box.bslEraseOnBadPassword = false;
-        } else if (a == "--no-reply-checksum") {
-            o.box.replyChecksums = false;
-        } else if (a == "--device") {
-            const auto* v = value();
-            if (v == nullptr) return std::nullopt;
-            const auto row = FindDevice(*v);
-            if (!row) {
-                error = "unknown device '" + *v + "'; give a row 0..99 or a name such as F149";
-                return std::nullopt;
-            }
-            o.box.target.row = *row;
-        } else if (a == "--chip-id" || a == "--loader-version") {
-            const auto* v = value();
-            if (v == nullptr) return std::nullopt;
-            const auto n = Number(*v, 16);
-            if (!n || *n > 0xFFFF) {
-                error = a + " takes a hexadecimal value up to FFFF, not '" + *v + "'";
-                return std::nullopt;
-            }
-            if (a == "--chip-id") {
-                o.box.target.chipId = static_cast<std::uint16_t>(*n);
-            } else {
-                o.box.loaderVersion = static_cast<std::uint16_t>(*n);
-            }
-        } else if (a == "--store-size") {
-            const auto* v = value();
-            if (v == nullptr) return std::nullopt;
-            const auto n = Number(*v, 0);
-            if (!n || *n > 0x1000000) {
-                error = "--store-size takes a byte count up to 16777216, not '" + *v + "'";
-                return std::nullopt;
-            }
-            o.box.storeSize = *n;
-        } else if (a == "--version" && i + 1 == args.size()) {
-            // Nothing after it: the program's version, as every program answers it.
-            o.version = true;
-        } else if (a == "--version") {
-            const auto* v = value();
-            if (v == nullptr) return std::nullopt;
-            if (v->size() > 18) {
-                error = "--version takes at most 18 characters, as the box's flash holds them";
-                return std::nullopt;
-            }
-            o.box.identification = *v;
-        } else if (a == "--fault") {
-            const auto* v = value();
-            if (v == nullptr) return std::nullopt;
-            const auto rule = ParseFaultRule(*v, error);
-            if (!rule) return std::nullopt;
-            o.box.faults.push_back(*rule);
-        } else if (a == "--vectors") {
-            const auto* v = value();
-            if (v == nullptr) return std::nullopt;
-            const auto vectors = ParseVectors(*v);
-            if (!vectors) {
-                error = "--vectors takes 16 hexadecimal words separated by commas";
-                return std::nullopt;
-            }
-            o.box.target.vectors = *vectors;
-        } else if (a == "--password-file") {
-            const auto* v = value();
-            if (v == nullptr) return std::nullopt;
-            const auto segments = ReadTiTxtFile(*v, error);
-            if (!segments) return std::nullopt;
-            const auto bytes = VectorBytes(*segments);
-            if (!bytes) {
-                error = *v + " holds no bytes at 0xFFE0..0xFFFF";
-                return std::nullopt;
-            }
-            link::PasswordBytes32 p{};
-            std::copy(bytes->begin(), bytes->end(), p.begin());
-            o.box.target.vectors = p;
-        } else if (a == "--image" || a == "--trace" || a == "--link") {
-            const auto* v = value();
-            if (v == nullptr) return std::nullopt;
-            if (a == "--image") imageFile = *v;
-            if (a == "--trace") o.traceFile = *v;
-            if (a == "--link") o.linkPath = *v;
-        } else {
-            error = "unknown option '" + a + "'; see --help";
-            return std::nullopt;
-        }
-    }
-    if (imageFile) {
-        auto segments = ReadTiTxtFile(*imageFile, error);
-        if (!segments) return std::nullopt;
-        o.preload = std::move(*segments);
-    }
-    return o;
+    return CommandLine().Parse(args, error);
 }
 
 }  // namespace kx::sim
