@@ -1,7 +1,6 @@
 #include "production/production_log.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
