@@ -1,0 +1,65 @@
+// Built and run on Windows only (under Wine in the cross-build): real MSG and DEV_BROADCAST
+// records as the system sends them.
+
+// clang-format off
+#include <windows.h>
+#include <dbt.h>
+// clang-format on
+
+#include "platform/windows/port_change_message.h"
+
+#include <gtest/gtest.h>
+
+namespace kx::platform {
+namespace {
+
+DEV_BROADCAST_PORT_W PortRecord() {
+    DEV_BROADCAST_PORT_W port{};
+    port.dbcp_size = sizeof(port);
+    port.dbcp_devicetype = DBT_DEVTYP_PORT;
+    port.dbcp_name[0] = L'C';
+    return port;
+}
+
+PortChange Read(UINT message, WPARAM event, const void* record) {
+    MSG msg{};
+    msg.message = message;
+    msg.wParam = event;
+    msg.lParam = reinterpret_cast<LPARAM>(record);
+    return PortChangeOf(&msg);
+}
+
+TEST(PortChangeMessage, PortArrivalAndCompletedRemovalAreReported) {
+    const DEV_BROADCAST_PORT_W port = PortRecord();
+    EXPECT_EQ(Read(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, &port), PortChange::Arrived);
+    EXPECT_EQ(Read(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, &port), PortChange::Departed);
+    // A record no longer than its header still names its kind.
+    DEV_BROADCAST_HDR header{sizeof(DEV_BROADCAST_HDR), DBT_DEVTYP_PORT, 0};
+    EXPECT_EQ(Read(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, &header), PortChange::Arrived);
+}
+
+TEST(PortChangeMessage, EverythingElseIsIgnoredWithoutTouchingMissingRecords) {
+    const DEV_BROADCAST_PORT_W port = PortRecord();
+    // A removal that may still be refused leaves the port in place.
+    EXPECT_EQ(Read(WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, &port), PortChange::None);
+    EXPECT_EQ(Read(WM_DEVICECHANGE, DBT_DEVICEREMOVEPENDING, &port), PortChange::None);
+    // Other kinds of device: a USB stick, a device interface.
+    DEV_BROADCAST_VOLUME volume{};
+    volume.dbcv_size = sizeof(volume);
+    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+    EXPECT_EQ(Read(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, &volume), PortChange::None);
+    DEV_BROADCAST_HDR interfaceHeader{sizeof(DEV_BROADCAST_HDR), DBT_DEVTYP_DEVICEINTERFACE, 0};
+    EXPECT_EQ(Read(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, &interfaceHeader), PortChange::None);
+    // A record too short to hold its own header.
+    DEV_BROADCAST_HDR truncated{sizeof(DWORD), DBT_DEVTYP_PORT, 0};
+    EXPECT_EQ(Read(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, &truncated), PortChange::None);
+    // The events that carry no record at all (lParam 0) must not be read through.
+    EXPECT_EQ(Read(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, nullptr), PortChange::None);
+    EXPECT_EQ(Read(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, nullptr), PortChange::None);
+    // The same numbers in another message, and no message.
+    EXPECT_EQ(Read(WM_USER, DBT_DEVICEARRIVAL, &port), PortChange::None);
+    EXPECT_EQ(PortChangeOf(nullptr), PortChange::None);
+}
+
+}  // namespace
+}  // namespace kx::platform
