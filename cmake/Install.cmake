@@ -20,9 +20,12 @@ endforeach()
 install(TARGETS ${kx_programs} RUNTIME DESTINATION ${KX_PROGRAM_INSTALL_DIR})
 
 if(TARGET kxveldran)
-    install(FILES ${kx_packaging}/kxveldran.desktop DESTINATION share/applications)
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/hicolor DESTINATION share/icons
-            FILES_MATCHING PATTERN "kxveldran.png")
+    if(NOT WIN32)
+        # The desktop's menu entry and icon theme; Windows takes the icon from the program.
+        install(FILES ${kx_packaging}/kxveldran.desktop DESTINATION share/applications)
+        install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/hicolor DESTINATION share/icons
+                FILES_MATCHING PATTERN "kxveldran.png")
+    endif()
     if(TARGET manual)
         foreach(kx_lang IN ITEMS en zh_CN)
             install(FILES $<TARGET_FILE_DIR:kxveldran>/KX_VELDRAN_${kx_lang}.pdf
