@@ -1,6 +1,7 @@
 #include "production/production_log.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -161,6 +162,12 @@ TEST(ProductionLog, FolderReadOnlyAndMissingFolderSayWhyInTheUsersLanguage) {
               SayText(UiLanguage::English, Text::ProductionLogNotWritten,
                       {missing, "No such file or directory"}));
     EXPECT_FALSE(fs::exists(dir.path / "no"));
+    // A FIFO nobody reads is refused at once rather than waited on.
+    const std::string fifo = (dir.path / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_EQ(CheckLogWritable(fifo, UiLanguage::English),
+              SayText(UiLanguage::English, Text::ProductionLogNotWritten,
+                      {fifo, "No such device or address"}));
 }
 
 // The boxes of a gang record from their own threads at once: rows whole under one header,
