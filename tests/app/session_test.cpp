@@ -285,9 +285,9 @@ class SessionTest : public QObject {
         // The pane says, in the user's language, that the unit has no row.
         QVERIFY(QFile::remove(log) && QDir(b.dir.path()).mkdir(QStringLiteral("line.csv")));
         b.Click("runButton");
-        const std::string folder = app::ToUtf8(log);
         QVERIFY(b.Pane().contains(Msg(34, UiLanguage::Chinese)) &&
-                b.Pane().contains(app::SayQ(b.language, Text::ProductionLogIsFolder, {folder})) &&
+                b.Pane().contains(
+                    app::SayQ(b.language, Text::ProductionLogIsFolder, {app::ToUtf8(log)})) &&
                 b.Pane().contains(app::SayQ(b.language, Text::ProductionLogRowMissing)));
     }
 

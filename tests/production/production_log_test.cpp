@@ -166,8 +166,8 @@ TEST(UnitAttempt, RowSaysTheResultAndTheNumberTheChipMayHold) {
                         .serialAdvanced = true,
                         .usedSerial = 41,
                         .message = Message::InfoAddressOutside1000};
-    // Local time with its offset, the colon included.
-    ::setenv("TZ", "Asia/Shanghai", 1);
+    // Local time with its offset, sign and colon included.
+    ::setenv("TZ", "America/New_York", 1);
     ::tzset();
     UnitAttempt first = AttemptOfRun(in, run);
     first.started = 1714543387;
@@ -177,10 +177,10 @@ TEST(UnitAttempt, RowSaysTheResultAndTheNumberTheChipMayHold) {
     ASSERT_EQ(RecordUnitAttempt(path, AttemptOfRun(in, run), UiLanguage::English), std::nullopt);
     const auto rows = ParseCsv(Slurp(path));
     ASSERT_TRUE(rows && rows->size() == 3 && rows->front() == LogHeader());
-    EXPECT_EQ((*rows)[1][0], "2024-05-01T14:03:07+08:00");
-    ::setenv("TZ", "UTC", 1);
+    EXPECT_EQ((*rows)[1][0], "2024-05-01T02:03:07-04:00");
+    ::setenv("TZ", "Asia/Shanghai", 1);
     ::tzset();
-    EXPECT_EQ(IsoLocalTime(1714543387), "2024-05-01T06:03:07+00:00");
+    EXPECT_EQ(IsoLocalTime(1714543387), "2024-05-01T14:03:07+08:00");
     ::unsetenv("TZ");
     ::tzset();
     const auto tail = [](const CsvRow& row) { return CsvRow(row.begin() + 3, row.end() - 1); };
