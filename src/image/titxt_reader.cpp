@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/hex_digit.h"
+#include "common/sha256.h"
 #include "platform/atomic_file.h"
 
 namespace kx::image {
@@ -123,6 +124,7 @@ TiTxtResult ParseTiTxt(std::span<const std::uint8_t> bytes) {
     }
     load.vectors = VectorsFromBytes(vectorBytes);
     load.viewText.assign(text);
+    load.fileSha256 = Sha256Hex(bytes);
     return load;
 }
 

@@ -44,4 +44,8 @@ struct AppendFailure {
 std::optional<AppendFailure> AppendUnderLock(
     const std::string& path, const std::function<std::string(bool empty)>& bytesFor);
 
+// Before any work whose record goes there: opens `path` for appending as AppendUnderLock
+// would (creating it) and writes nothing.
+std::optional<AppendFailure> CheckAppendable(const std::string& path);
+
 }  // namespace kx::platform

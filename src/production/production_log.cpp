@@ -59,6 +59,12 @@ std::string StationName() {
     return platform::HostName();
 }
 
+std::optional<std::string> CheckLogWritable(const std::string& path, UiLanguage language) {
+    const auto failure = platform::CheckAppendable(path);
+    if (failure) return NotWritten(path, *failure, language);
+    return std::nullopt;
+}
+
 std::optional<std::string> AppendLogRow(const std::string& path, const LogRow& row,
                                         UiLanguage language) {
     // The lock makes "empty, so the header first" one step among all writers of the log, and

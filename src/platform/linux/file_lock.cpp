@@ -37,6 +37,9 @@ bool WriteAll(int fd, const std::string& bytes) {
     return false;
 }
 
+// Non-blocking, so that a FIFO nobody reads is refused instead of hanging the unit.
+constexpr int kAppendFlags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK;
+
 AppendFailure FailureOf(int error) {
     if (error == EISDIR) return {AppendFailure::Kind::Folder, {}};
     if (error == EACCES || error == EPERM || error == EROFS) {
@@ -78,7 +81,7 @@ LockFile::LockFile(LockFile&& other) noexcept : handle_(other.handle_) {
 
 std::optional<AppendFailure> AppendUnderLock(
     const std::string& path, const std::function<std::string(bool empty)>& bytesFor) {
-    const Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    const Descriptor fd(::open(path.c_str(), kAppendFlags, 0644));
     if (fd.Get() < 0) return FailureOf(errno);
     int locked = 0;
     do {
@@ -95,6 +98,12 @@ std::optional<AppendFailure> AppendUnderLock(
         return FailureOf(error);
     }
     if (::fsync(fd.Get()) != 0 && errno != EINVAL) return FailureOf(errno);
+    return std::nullopt;
+}
+
+std::optional<AppendFailure> CheckAppendable(const std::string& path) {
+    const Descriptor fd(::open(path.c_str(), kAppendFlags, 0644));
+    if (fd.Get() < 0) return FailureOf(errno);
     return std::nullopt;
 }
 

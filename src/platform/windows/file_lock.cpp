@@ -101,4 +101,17 @@ std::optional<AppendFailure> AppendUnderLock(
     return failure;
 }
 
+std::optional<AppendFailure> CheckAppendable(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return AppendFailure{AppendFailure::Kind::Folder, {}};
+    }
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return FailureOf(::GetLastError());
+    ::CloseHandle(file);
+    return std::nullopt;
+}
+
 }  // namespace kx::platform
