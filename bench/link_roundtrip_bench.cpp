@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "common/clock.h"
-#include "link/port_paths.h"
 #include "link/programmer_link.h"
+#include "platform/serial_ports.h"
 
 namespace {
 
@@ -70,8 +70,8 @@ void BM_VppTestRoundTrip(benchmark::State& state) {
     }
     kx::link::PortPaths paths;
     paths[0] = box.SlavePath();
-    kx::link::PosixPortProvider ports(paths);
-    kx::link::ProgrammerLink link(ports, kx::SystemClock());
+    const auto ports = kx::platform::MakePortProvider(paths);
+    kx::link::ProgrammerLink link(*ports, kx::SystemClock());
     if (link.OpenPort(0, 115200) != kx::link::kLinkOk) {
         state.SkipWithError("cannot open the pseudo-terminal");
         return;

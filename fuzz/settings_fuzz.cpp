@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/gbk.h"
+#include "platform/gbk.h"
 #include "settings/ini_document.h"
 #include "settings/settings.h"
 

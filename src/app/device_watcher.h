@@ -1,7 +1,7 @@
 #pragma once
 // Serial devices coming and going, as the system reports them. The window searches for the
 // box again when one appears while it is searching, and checks its port when one leaves.
-// On Linux a udev monitor on the tty subsystem; another platform supplies its own maker.
+// On Linux the platform folder's udev monitor; another system supplies its own maker.
 
 #include <QObject>
 #include <memory>

@@ -14,10 +14,10 @@
 #include "app/user_dialogs.h"
 #include "common/clock.h"
 #include "common/program_version.h"
-#include "link/port_paths.h"
 #include "messages/ui_language.h"
+#include "platform/serial_ports.h"
+#include "platform/sound.h"
 #include "settings/settings_file.h"
-#include "sound/sound_player.h"
 
 namespace kx::app {
 
@@ -71,11 +71,11 @@ int RunProgrammerApp(int argc, char** argv) {
     InstallQtTranslations(app, language, qtTexts);
     ApplyDialogColours(app);
 
-    link::PosixPortProvider ports;
+    const auto ports = platform::MakePortProvider();
     QtUserDialogs dialogs;
     const std::unique_ptr<DeviceWatcher> devices = MakeSystemDeviceWatcher();
-    const auto sound = sound::MakeSystemSoundPlayer();
-    MainDialog window({.ports = ports,
+    const auto sound = platform::MakeSystemSoundPlayer();
+    MainDialog window({.ports = *ports,
                        .clock = SystemClock(),
                        .dialogs = dialogs,
                        .settingsPath = settings::SettingsPath(),

@@ -1,7 +1,5 @@
 #include "cli/cli_commands.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -30,6 +28,9 @@
 #include "operations/operations.h"
 #include "operations/product_info.h"
 #include "operations/version_check.h"
+#include "platform/serial_ports.h"
+#include "platform/sound.h"
+#include "platform/terminal.h"
 #include "sound/sound_player.h"
 
 namespace kx::cli {
@@ -73,8 +74,8 @@ class Session {
           tones_(TonePlayer(options)),
           output_(language, SystemClock(), MakeStreams(options), options.yes),
           ports_(options.ports.empty()
-                     ? std::make_unique<link::PosixPortProvider>()
-                     : std::make_unique<link::PosixPortProvider>(PortsFromOptions(options.ports))),
+                     ? platform::MakePortProvider()
+                     : platform::MakePortProvider(PortsFromOptions(options.ports))),
           link_(*ports_, SystemClock()),
           image_(std::make_unique<image::CodeImage>()),
           ctx_{link_, output_, SystemClock(), *image_, words_} {
@@ -91,18 +92,19 @@ class Session {
         s.pane = dataOnStdout ? stderr : stdout;
         s.status = stderr;
         s.answers = stdin;
-        const bool stderrTty = isatty(STDERR_FILENO) == 1;
+        const bool stderrTty = platform::IsTerminal(platform::StandardStream::Err);
         s.progress = stderrTty;
         s.canBeep = stderrTty;
-        s.canAsk = isatty(STDIN_FILENO) == 1;
+        s.canAsk = platform::IsTerminal(platform::StandardStream::In);
         return s;
     }
 
     // A --beep typed for a run without a terminal bell plays the tones; the beep option from
     // the settings file alone does not, so that a script never starts making sounds.
     static std::unique_ptr<sound::SoundPlayer> TonePlayer(const CliOptions& options) {
-        if (options.beep != true || isatty(STDERR_FILENO) == 1) return nullptr;
-        return sound::MakeSystemSoundPlayer();
+        if (options.beep != true || platform::IsTerminal(platform::StandardStream::Err))
+            return nullptr;
+        return platform::MakeSystemSoundPlayer();
     }
 
     int Finish(int code);
@@ -122,7 +124,7 @@ class Session {
     // Outlives output_, and plays its tones to the end before the program exits.
     std::unique_ptr<sound::SoundPlayer> tones_;
     TerminalOutput output_;
-    std::unique_ptr<link::PosixPortProvider> ports_;
+    std::unique_ptr<link::PortProvider> ports_;
     link::ProgrammerLink link_;
     std::unique_ptr<image::CodeImage> image_;
     security::SecurityWords words_;
@@ -138,7 +140,7 @@ int Session::Finish(int code) {
     // A script with stdout in a file still sees why the command failed: the failing message
     // (the last warning, or the pane's last line when that came later), never an earlier
     // success line.
-    if (code != kExitOk && isatty(STDOUT_FILENO) != 1) {
+    if (code != kExitOk && !platform::IsTerminal(platform::StandardStream::Out)) {
         std::string last = output_.LastReportLine();
         if (last.starts_with(kOwnPrefix)) last.erase(0, kOwnPrefix.size());
         if (!last.empty()) {

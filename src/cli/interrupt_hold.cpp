@@ -1,15 +1,9 @@
 #include "cli/interrupt_hold.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <ctime>
 
 namespace kx::cli {
 namespace {
-
-constexpr long kPollNs = 50'000'000;  // how quickly the watcher notices the end of the hold
 
 void WriteText(const std::string& text) {
     if (text.empty()) return;
@@ -20,18 +14,10 @@ void WriteText(const std::string& text) {
 }  // namespace
 
 InterruptHold::InterruptHold(Texts texts, int exitStatus, std::chrono::milliseconds window)
-    : texts_(std::move(texts)), exitStatus_(exitStatus), window_(window) {
-    sigemptyset(&held_);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction now {};
-        if (sigaction(signal, nullptr, &now) == 0 && now.sa_handler == SIG_IGN) continue;
-        sigaddset(&held_, signal);
-    }
-    // Blocked before the watcher starts, so that it inherits the mask and no thread of the
-    // process can be killed by them; the watcher takes them with sigtimedwait.
-    pthread_sigmask(SIG_BLOCK, &held_, &previous_);
-    watcher_ = std::thread([this] { Watch(); });
-}
+    : texts_(std::move(texts)),
+      exitStatus_(exitStatus),
+      window_(window),
+      held_([this] { Take(); }) {}
 
 InterruptHold::~InterruptHold() {
     Release();
@@ -40,31 +26,19 @@ InterruptHold::~InterruptHold() {
 bool InterruptHold::Release() {
     if (released_) return Requested();
     released_ = true;
-    stop_ = true;
-    watcher_.join();
-    // A signal that came after the watcher's last look is still pending: count it, so that
-    // unblocking does not kill the process after all.
-    const timespec none{0, 0};
-    while (sigtimedwait(&held_, nullptr, &none) > 0) requested_ = true;
-    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    // A signal that came at the very end counts, so that ending the hold does not kill the
+    // process after all.
+    if (held_.End()) requested_ = true;
     return Requested();
 }
 
-void InterruptHold::Watch() {
-    const timespec poll{0, kPollNs};
-    while (!stop_) {
-        const int signal = sigtimedwait(&held_, nullptr, &poll);
-        if (signal > 0) Take(signal);
-    }
-}
-
-void InterruptHold::Take(int /*signal*/) {
+void InterruptHold::Take() {
     const auto now = std::chrono::steady_clock::now();
     const bool second =
         requested_ && (window_ == std::chrono::milliseconds::zero() || now - firstAt_ <= window_);
     if (second) {
         if (texts_.onSecond) WriteText(texts_.onSecond());
-        _exit(exitStatus_);
+        platform::EndProcessNow(exitStatus_);
     }
     requested_ = true;
     firstAt_ = now;

@@ -5,10 +5,10 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <functional>
 #include <string>
-#include <thread>
+
+#include "platform/interrupts.h"
 
 namespace kx::cli {
 
@@ -24,9 +24,9 @@ class InterruptHold {
 
     // `exitStatus` is the status a second signal ends the process with. With a `window`
     // above zero, only a second signal within that time after the first ends it; a later
-    // one counts as a new first signal. Only the calling thread's signal mask is changed,
-    // so the process must not have other threads that take these signals. A signal the
-    // process ignores (nohup, a background job) stays ignored.
+    // one counts as a new first signal. On Linux only the calling thread's signal mask is
+    // changed, so the process must not have other threads that take these signals. A signal
+    // the process ignores (nohup, a background job) stays ignored.
     InterruptHold(Texts texts, int exitStatus,
                   std::chrono::milliseconds window = std::chrono::milliseconds::zero());
     ~InterruptHold();
@@ -40,19 +40,15 @@ class InterruptHold {
     bool Release();
 
   private:
-    void Watch();
-    void Take(int signal);
+    void Take();
 
     Texts texts_;
     int exitStatus_;
     std::chrono::milliseconds window_;
-    sigset_t held_{};
-    sigset_t previous_{};
     std::atomic<bool> requested_{false};
-    std::atomic<bool> stop_{false};
     bool released_ = false;
     std::chrono::steady_clock::time_point firstAt_{};
-    std::thread watcher_;
+    platform::HeldInterrupts held_;  // last: calls Take once everything above exists
 };
 
 }  // namespace kx::cli

@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "common/atomic_file.h"
 #include "common/hex_digit.h"
 #include "messages/file_reasons.h"
 #include "messages/text_catalogue.h"
+#include "platform/atomic_file.h"
 
 namespace kx::image {
 namespace {

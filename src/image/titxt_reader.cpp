@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
-#include "common/atomic_file.h"
 #include "common/hex_digit.h"
+#include "platform/atomic_file.h"
 
 namespace kx::image {
 namespace {

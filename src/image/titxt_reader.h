@@ -13,7 +13,7 @@
 #include <string>
 #include <variant>
 
-#include "common/atomic_file.h"
+#include "common/file_failure.h"
 #include "image/code_image.h"
 #include "image/vector_words.h"
 #include "messages/message_catalogue.h"

@@ -4,9 +4,9 @@
 #include <array>
 #include <cstdio>
 
-#include "common/atomic_file.h"
 #include "messages/file_reasons.h"
 #include "messages/text_catalogue.h"
+#include "platform/atomic_file.h"
 
 namespace kx::image {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/atomic_file.h"
+#include "common/file_failure.h"
 #include "messages/message_catalogue.h"
 
 namespace kx {

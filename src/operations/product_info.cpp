@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "common/gbk.h"
 #include "common/hex_digit.h"
 #include "messages/text_format.h"
+#include "platform/gbk.h"
 #include "settings/settings_text.h"
 
 namespace kx::ops {

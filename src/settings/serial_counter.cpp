@@ -1,12 +1,6 @@
 #include "settings/serial_counter.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -85,35 +79,28 @@ std::optional<CounterLock> CounterLock::Take(const std::string& settingsPath, Ui
     const std::filesystem::path folder = std::filesystem::path(target).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
     const std::string lockPath = target + ".lock";
-    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    // Someone else's lock file in a shared folder can still be locked for reading.
-    if (fd < 0 && errno == EACCES) fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        *error = SayText(language, Text::LockFileNotOpened, {lockPath, std::strerror(errno)});
+    std::string reason;
+    std::optional<platform::LockFile> file = platform::LockFile::Open(lockPath, &reason);
+    if (!file) {
+        *error = SayText(language, Text::LockFileNotOpened, {lockPath, reason});
         return std::nullopt;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if ((errno != EWOULDBLOCK && errno != EINTR) ||
-            std::chrono::steady_clock::now() > deadline) {
-            *error = errno == EWOULDBLOCK
-                         ? SayText(language, Text::LockHeldElsewhere,
-                                   {lockPath, std::to_string(waitMs / 1000)})
-                         : SayText(language, Text::LockFailed, {lockPath, std::strerror(errno)});
-            ::close(fd);
+    for (;;) {
+        const auto attempt = file->TryLock(&reason);
+        if (attempt == platform::LockFile::Attempt::Taken) break;
+        if (attempt == platform::LockFile::Attempt::Failed) {
+            *error = SayText(language, Text::LockFailed, {lockPath, reason});
+            return std::nullopt;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            *error = SayText(language, Text::LockHeldElsewhere,
+                             {lockPath, std::to_string(waitMs / 1000)});
             return std::nullopt;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return CounterLock(fd);
-}
-
-CounterLock::~CounterLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing drops the lock
-}
-
-CounterLock::CounterLock(CounterLock&& other) noexcept : fd_(other.fd_) {
-    other.fd_ = -1;
+    return CounterLock(std::move(*file));
 }
 
 namespace {

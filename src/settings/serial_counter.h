@@ -9,6 +9,7 @@
 #include <string>
 
 #include "messages/message_catalogue.h"
+#include "platform/file_lock.h"
 #include "settings/ini_document.h"
 #include "settings/settings.h"
 
@@ -40,14 +41,10 @@ class CounterLock {
     // lock file cannot be opened or another process holds the lock longer than that.
     static std::optional<CounterLock> Take(const std::string& settingsPath, UiLanguage language,
                                            std::string* error, int waitMs = 10000);
-    ~CounterLock();
-    CounterLock(CounterLock&& other) noexcept;
-    CounterLock& operator=(CounterLock&&) = delete;
-    CounterLock(const CounterLock&) = delete;
 
   private:
-    explicit CounterLock(int fd) : fd_(fd) {}
-    int fd_ = -1;
+    explicit CounterLock(platform::LockFile file) : file_(std::move(file)) {}
+    platform::LockFile file_;
 };
 
 struct CounterResult {

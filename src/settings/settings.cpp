@@ -1,6 +1,6 @@
 #include "settings/settings.h"
 
-#include "common/gbk.h"
+#include "platform/gbk.h"
 
 namespace kx::settings {
 namespace {

@@ -1,17 +1,13 @@
 #include "settings/settings_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#include "common/atomic_file.h"
 #include "messages/file_reasons.h"
 #include "messages/text_catalogue.h"
+#include "platform/atomic_file.h"
+#include "platform/system_info.h"
 
 namespace kx::settings {
 namespace fs = std::filesystem;
@@ -24,8 +20,12 @@ std::string EnvOrEmpty(const char* name) {
 
 std::string Join(const std::string& folder, std::string_view name) {
     if (folder.empty()) return std::string(name);
-    if (folder.back() == '/') return folder + std::string(name);
-    return folder + "/" + std::string(name);
+    // A Windows folder ("C:\Program Files\KX") goes on with its own separator.
+    const char separator =
+        folder.find('/') == std::string::npos && folder.find('\\') != std::string::npos ? '\\'
+                                                                                        : '/';
+    if (folder.back() == separator) return folder + std::string(name);
+    return folder + separator + std::string(name);
 }
 
 void Set(std::string* error, std::string text) {
@@ -66,6 +66,8 @@ std::string ChooseSettingsPath(const PathInputs& in) {
     if (!in.executableFolder.empty() && in.executableFolderWritable) {
         return Join(in.executableFolder, kSettingsFileName);
     }
+    // Windows keeps per-user settings under %APPDATA%.
+    if (!in.appData.empty()) return Join(Join(in.appData, "KX_VELDRAN"), kSettingsFileName);
     std::string config;
     if (!in.xdgConfigHome.empty() && in.xdgConfigHome.front() == '/') {
         config = in.xdgConfigHome;
@@ -81,27 +83,26 @@ std::string ChooseSettingsPath(const PathInputs& in) {
 std::string SettingsPath() {
     PathInputs in;
     in.overridePath = EnvOrEmpty("KX_VELDRAN_SETTINGS");
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        in.executableFolder = exe.parent_path().string();
-        in.executableFolderWritable = ::access(in.executableFolder.c_str(), W_OK) == 0;
-    }
+    in.executableFolder = platform::ExecutableFolder();
+    in.executableFolderWritable =
+        !in.executableFolder.empty() && platform::FolderWritable(in.executableFolder);
     in.xdgConfigHome = EnvOrEmpty("XDG_CONFIG_HOME");
     in.home = EnvOrEmpty("HOME");
+    in.appData = platform::AppDataFolder();
     return ChooseSettingsPath(in);
 }
 
 LoadedSettings LoadSettingsFile(const std::string& path, UiLanguage language) {
     LoadedSettings out;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT && errno != ENOTDIR) {
-            out.error = SayText(language, Text::SettingsUnreadable, {path, std::strerror(errno)});
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec) {
+        if (ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory) {
+            out.error = SayText(language, Text::SettingsUnreadable, {path, ec.message()});
         }
         return out;
     }
-    if (!S_ISREG(st.st_mode)) {
+    if (!fs::is_regular_file(status)) {
         out.error = SayText(language, Text::SettingsNotRegular, {path});
         return out;
     }

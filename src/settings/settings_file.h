@@ -14,7 +14,8 @@ namespace kx::settings {
 
 // Full path of the settings file: $KX_VELDRAN_SETTINGS when set; else KX_VELDRAN.ini beside
 // the executable when that folder is writable (the portable layout); else
-// $XDG_CONFIG_HOME/KX_VELDRAN/KX_VELDRAN.ini (~/.config when unset).
+// $XDG_CONFIG_HOME/KX_VELDRAN/KX_VELDRAN.ini (~/.config when unset); on Windows
+// %APPDATA%\KX_VELDRAN\KX_VELDRAN.ini in place of the XDG folder.
 std::string SettingsPath();
 
 // The decision behind SettingsPath, on explicit inputs. Empty strings stand for unset
@@ -25,6 +26,7 @@ struct PathInputs {
     bool executableFolderWritable = false;
     std::string xdgConfigHome;
     std::string home;
+    std::string appData;  // %APPDATA% on Windows; empty elsewhere
 };
 std::string ChooseSettingsPath(const PathInputs& in);
 

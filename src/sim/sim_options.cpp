@@ -6,9 +6,9 @@
 #include <charconv>
 #include <functional>
 
-#include "common/atomic_file.h"
 #include "common/command_words.h"
 #include "devices/device_catalogue.h"
+#include "platform/atomic_file.h"
 
 namespace kx::sim {
 namespace {

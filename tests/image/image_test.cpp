@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "common/atomic_file.h"
 #include "devices/device_catalogue.h"
 #include "image/load_report.h"
 #include "image/outside_data.h"
@@ -16,6 +15,7 @@
 #include "image/titxt_reader.h"
 #include "image/titxt_writer.h"
 #include "messages/text_output.h"
+#include "platform/atomic_file.h"
 
 namespace kx::image {
 namespace {

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <tuple>
 
-#include "common/atomic_file.h"
 #include "image/password_file.h"
+#include "platform/atomic_file.h"
 #include "security/vector_image.h"
 
 namespace kx::security {

@@ -11,7 +11,7 @@
 #include <string>
 #include <tuple>
 
-#include "common/atomic_file.h"
+#include "platform/atomic_file.h"
 #include "settings/serial_counter.h"
 #include "settings/settings_file.h"
 #include "settings/settings_text.h"
@@ -276,13 +276,19 @@ TEST_F(SettingsFile, WindowSaveKeepsTheFilesCounterUnlessANumberWasTyped) {
               std::make_tuple(CounterState::Unreadable, "junk", false));
 }
 
-TEST(SettingsPathChoice, OverrideThenPortableThenConfigFolder) {
+TEST(SettingsPathChoice, OverrideThenPortableThenConfigFolderOnEitherSystem) {
     const std::pair<PathInputs, std::string> cases[] = {
-        {{"", "/opt/kx", true, "/cfg", "/root"}, "/opt/kx/KX_VELDRAN.ini"},
-        {{"", "/opt/kx", false, "/cfg", "/root"}, "/cfg/KX_VELDRAN/KX_VELDRAN.ini"},
-        {{"", "/opt/kx", false, "cfg", "/root"}, "/root/.config/KX_VELDRAN/KX_VELDRAN.ini"},
-        {{"", "/opt/kx", false, "cfg", ""}, "/opt/kx/KX_VELDRAN.ini"},
-        {{"/tmp/x.ini", "/opt/kx", true, "/cfg", "/root"}, "/tmp/x.ini"}};
+        {{"", "/opt/kx", true, "/cfg", "/root", ""}, "/opt/kx/KX_VELDRAN.ini"},
+        {{"", "/opt/kx", false, "/cfg", "/root", ""}, "/cfg/KX_VELDRAN/KX_VELDRAN.ini"},
+        {{"", "/opt/kx", false, "cfg", "/root", ""}, "/root/.config/KX_VELDRAN/KX_VELDRAN.ini"},
+        {{"", "/opt/kx", false, "cfg", "", ""}, "/opt/kx/KX_VELDRAN.ini"},
+        {{"/tmp/x.ini", "/opt/kx", true, "/cfg", "/root", ""}, "/tmp/x.ini"},
+        // Windows: beside the program when it may write there, else under %APPDATA%, each
+        // path in the system's own separators.
+        {{"", "C:\\KX", true, "", "", "C:\\Users\\li\\AppData\\Roaming"}, "C:\\KX\\KX_VELDRAN.ini"},
+        {{"", "C:\\Program Files\\KX", false, "", "", "C:\\Users\\li\\AppData\\Roaming"},
+         "C:\\Users\\li\\AppData\\Roaming\\KX_VELDRAN\\KX_VELDRAN.ini"},
+        {{"", "D:\\", true, "", "", "E:\\AD"}, "D:\\KX_VELDRAN.ini"}};
     for (const auto& [in, path] : cases) EXPECT_EQ(ChooseSettingsPath(in), path);
     ::setenv("KX_VELDRAN_SETTINGS", "/somewhere/else.ini", 1);
     EXPECT_EQ(SettingsPath(), "/somewhere/else.ini");

@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "cli/cli_test_helpers.h"
-#include "link/port_paths.h"
+#include "platform/serial_ports.h"
 #include "sim/sim_options.h"
 #include "sim_rig.h"
 
@@ -18,12 +18,12 @@ using cli::test::SimProcess;
 
 struct PtyLink {
     explicit PtyLink(const std::string& path)
-        : ports(link::PortPaths{path}), link(ports, SystemClock()) {}
+        : ports(platform::MakePortProvider(link::PortPaths{path})), link(*ports, SystemClock()) {}
     std::string Version() {
         std::array<std::uint8_t, link::kVersionReplySize> reply{};
         return link.GetVersion(reply) == link::kLinkOk ? link::VersionText(reply) : "";
     }
-    link::PosixPortProvider ports;
+    std::unique_ptr<link::PortProvider> ports;
     link::ProgrammerLink link;
 };
 

@@ -15,9 +15,9 @@
 
 #include "link/link_frame.h"
 #include "link/open_failure.h"
-#include "link/port_paths.h"
-#include "link/posix_serial_device.h"
 #include "link/programmer_link.h"
+#include "platform/linux/linux_ports.h"
+#include "platform/linux/posix_serial_device.h"
 
 namespace kx::link {
 namespace {

@@ -11,10 +11,12 @@
 #include <thread>
 #include <utility>
 
-#include "sound/sound_player.h"
+#include "platform/sound.h"
 
-namespace kx::sound {
+namespace kx::platform {
 namespace {
+
+using sound::SoundPlayer;
 
 // ALSA prints its errors to stderr. A missing sound card (a server, a remote session, CI) is
 // no fault of ours, and a beep is never worth an error line, so they go nowhere.
@@ -118,4 +120,4 @@ std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() {
     return std::make_unique<AlsaSoundPlayer>();
 }
 
-}  // namespace kx::sound
+}  // namespace kx::platform

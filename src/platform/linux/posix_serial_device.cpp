@@ -1,4 +1,4 @@
-#include "link/posix_serial_device.h"
+#include "platform/linux/posix_serial_device.h"
 
 #include <fcntl.h>
 #include <poll.h>

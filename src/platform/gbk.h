@@ -26,4 +26,9 @@ std::optional<std::string> GbkToUtf8(std::string_view gbk);
 // the first byte that is not valid UTF-8.
 std::string TruncateGbk(std::string_view utf8, std::size_t maxGbkBytes);
 
+// The system's converter behind the functions above (iconv on Linux, code page 936 on
+// Windows), strict both ways; use the functions above, which check what it may pass.
+std::optional<std::string> SystemToGbk(std::string_view utf8);
+std::optional<std::string> SystemFromGbk(std::string_view gbk);
+
 }  // namespace kx

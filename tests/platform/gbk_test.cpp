@@ -1,4 +1,4 @@
-#include "common/gbk.h"
+#include "platform/gbk.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "link/port_paths.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+
+#include "platform/linux/linux_ports.h"
 
 namespace kx::link {
 namespace {
