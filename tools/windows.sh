@@ -18,7 +18,10 @@ export KX_WINE_TIMEOUT=300
 sim_pid=""
 cleanup() {
     if [[ -n $sim_pid ]]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-    if [[ -d $WINEPREFIX ]]; then timeout 30 wineserver -k 2>/dev/null || true; fi
+    # The server leaves by itself once the last program is gone; -k only if it does not.
+    if [[ -d $WINEPREFIX ]]; then
+        timeout 30 wineserver -w >/dev/null 2>&1 || timeout 30 wineserver -k >/dev/null 2>&1 || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -38,8 +41,10 @@ step "Wine prefix"
 timeout 300 wineboot --init >/dev/null 2>&1
 # Wine links comN to /dev/ttyS* itself at every start; a port named in the registry
 # overrides that. The simulator keeps a link at $work/com1 to its terminal.
-timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$work/com1" /f >/dev/null
+timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$work/com1" /f >/dev/null 2>&1
 timeout 30 wineserver -w
+# One server for the steps below, its dump at exit kept out of the log.
+wineserver -p5 >/dev/null 2>&1
 done_step
 
 step "simulator on COM1"
@@ -64,16 +69,18 @@ ini=$work/KX_VELDRAN.ini
     done
     echo "q"
 } > "$work/image.txt"
+# Windows paths, as a user there gives them (a word that starts with '/' is an option there).
+win() { timeout 60 winepath -w "$1" 2>/dev/null; }
 run_cli() {
     echo "\$ kxveldran-cli.exe $*"
-    wine_run "$cli" "$@" --lang en --settings "$ini" 2>&1 | tr -d '\r' | tee "$work/cli.out"
+    wine_run "$cli" "$@" --lang en --settings "$(win "$ini")" 2>&1 | tr -d '\r' | tee "$work/cli.out"
     return "${PIPESTATUS[0]}"
 }
 wine_run "$cli" --version | tr -d '\r' | grep -Ex 'kxveldran-cli \(KX_VELDRAN\) [0-9.]+'
 run_cli find
 grep -q COM1 "$work/cli.out" || { echo "find did not report COM1" >&2; exit 1; }
-run_cli program "$work/image.txt" --device F149 --erase --program --verify --no-product-info
-run_cli read --device F149 --by-address --address F000 --length 100 -o "$work/back.txt"
+run_cli program "$(win "$work/image.txt")" --device F149 --erase --program --verify --no-product-info
+run_cli read --device F149 --by-address --address F000 --length 100 -o "$(win "$work/back.txt")"
 # The same bytes at the same addresses; line ends aside (the Windows program writes CR LF).
 normal() { tr -d '\r' < "$1" | tr 'a-f' 'A-F' | grep -v '^$'; }
 if ! diff <(normal "$work/image.txt") <(normal "$work/back.txt"); then
@@ -87,9 +94,10 @@ step "zip"
 rm -f build-windows/kxveldran-cli-*-win64.zip
 cpack --preset windows >/dev/null
 zip=$(ls build-windows/kxveldran-cli-*-win64.zip)
-unzip -l "$zip"
+listing=$(unzip -l "$zip")
+echo "$listing"
 for f in kxveldran-cli.exe LICENSE.txt README.md; do
-    unzip -l "$zip" | grep -q "/$f\$" || { echo "$zip lacks $f" >&2; exit 1; }
+    grep -q "/$f\$" <<< "$listing" || { echo "$zip lacks $f" >&2; exit 1; }
 done
 done_step
 
