@@ -9,6 +9,7 @@ PACKAGES=(
     xvfb xauth fonts-noto-cjk fonts-droid-fallback              # a window without a display; Chinese
     poppler-utils                                               # the manual's test reads its PDFs
     desktop-file-utils x11-utils                                # tools/check_installed.sh
+    g++-mingw-w64-x86-64-posix googletest wine wine64 zip unzip  # tools/windows.sh
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -12,6 +12,15 @@ namespace {
 
 using namespace testing;
 
+// Where it is read, an empty value counts as not set.
+void SetVariable(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value);
+#else
+    setenv(name, value, 1);
+#endif
+}
+
 TEST(FirmwareContainerTest, DamagedContainersAreRefused) {
     using E = ContainerError;
     const std::vector<std::pair<Bytes, E>> bad = {
@@ -141,12 +150,12 @@ TEST(FirmwareUpdateTest, OnlyRealOrAllowedFirmwareIsWritten) {
     // Without the environment's permission nothing reaches the box, not even a question.
     const char* const set = std::getenv("KX_ALLOW_STANDIN_FIRMWARE");
     const std::string allowed = set != nullptr ? set : "";
-    unsetenv("KX_ALLOW_STANDIN_FIRMWARE");
+    SetVariable("KX_ALLOW_STANDIN_FIRMWARE", "");
     Update b;
     int questions = 0;
     b.out.SetConfirmHandler([&](Message, std::string_view) { return ++questions > 0; });
     const auto outcome = b.Run();
-    setenv("KX_ALLOW_STANDIN_FIRMWARE", allowed.c_str(), 1);
+    SetVariable("KX_ALLOW_STANDIN_FIRMWARE", allowed.c_str());
     EXPECT_EQ(outcome.result, Result::Failed);
     EXPECT_EQ(b.out.ShownText(),
               CarriedFirmwareRefusal(standIn, standInPatch, false, UiLanguage::English));
