@@ -189,6 +189,11 @@ void DeclareOptions(CommandLine& line) {
                 "counter under a lock and stores the next one before its record\n"
                 "is written; a unit that fails after that leaves a gap, so no\n"
                 "number is ever written into two chips");
+    CLI::Option* serialSource =
+        line.Value("--serial-source", "URI", &CliOptions::serialSource,
+                   "take the counted serial numbers from a PostgreSQL table that\n"
+                   "every station shares (postgresql://user@host/db or postgres://...;\n"
+                   "see the manual); a --serial N starts a product's sequence there");
 
     line.Group(kRead);
     CLI::Option* byDevice = line.Switch("--by-device", "--by-address", &CliOptions::readByDevice,
@@ -215,9 +220,9 @@ void DeclareOptions(CommandLine& line) {
               "serial ports, or $KX_VELDRAN_PORTS, paths separated by ':')");
     line.Value("--settings", "FILE", &CliOptions::settingsFile,
                "settings file to use (default: beside the program, or\n$KX_VELDRAN_SETTINGS)");
-    line.Flag("--no-save", &CliOptions::noSave,
-              "never write the settings file (the serial number is then not\n"
-              "kept, and the next run stamps the same number again)");
+    serialSource->excludes(line.Flag("--no-save", &CliOptions::noSave,
+                                     "never write the settings file (the serial number is then "
+                                     "not\nkept, and the next run stamps the same number again)"));
     line.Flag("--yes,-y", &CliOptions::yes,
               "answer the questions (fuse, download, update) with yes; without a\n"
               "terminal and without --yes they count as no");

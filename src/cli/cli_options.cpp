@@ -5,6 +5,7 @@
 
 #include "cli/command_line.h"
 #include "common/command_words.h"
+#include "production/database_address.h"
 
 namespace kx::cli {
 namespace {
@@ -204,6 +205,14 @@ void CommandLine::CheckCombination() {
         return Refuse(Text::CountLimitRange, {*o_.countLimit});
     }
     if (Unmet("--serial-hex")) return Refuse(Text::SerialHexNeedsSerial);
+    if (o_.serialSource && c != CommandKind::Program) {
+        return Refuse(Text::SerialSourceOnlyForProgram);
+    }
+    // Said without the address: it may hold a password.
+    if (o_.serialSource && !production::IsPostgresAddress(*o_.serialSource)) {
+        return Refuse(Text::SerialSourceNeedsPostgresAddress);
+    }
+    if (Unmet("--serial-source")) return Refuse(Text::SerialSourceExcludesNoSave);
     if (o_.burnFuse && !takesFile) return Refuse(Text::FuseOnlyForProgramAndDownload);
     if (o_.allowOutside && !takesFile) {
         return Refuse(Text::AllowOutsideOnlyForProgramAndDownload);

@@ -65,6 +65,7 @@ struct CliOptions {
     std::optional<std::string> serial;  // as typed; decimal unless serialHex
     bool serialHex = false;
     std::optional<std::string> infoAddress;
+    std::optional<std::string> serialSource;  // postgresql://...: numbers shared by stations
 
     // Read.
     std::optional<bool> readByDevice;
