@@ -245,8 +245,10 @@ int Session::Find() {
 
 int Session::Program() {
     ops::OperationInputs in = resolved_.inputs;
-    CliSerials serials(output_, language_, settings_.path,
-                       options_.serial ? std::optional(in.serial) : std::nullopt, options_.noSave);
+    const std::optional<std::uint32_t> typed =
+        options_.serial ? std::optional(in.serial) : std::nullopt;
+    production::FileSerialSource source(settings_.path, typed, language_);
+    CliSerials serials(output_, language_, source, settings_.path, typed, options_.noSave);
     enum Stage : int { kNothingSent, kRunning, kFinished };
     std::atomic<int> stage{kNothingSent};
     int code = kExitOk;
