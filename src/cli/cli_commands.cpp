@@ -30,6 +30,7 @@
 #include "operations/operations.h"
 #include "operations/product_info.h"
 #include "operations/version_check.h"
+#include "production/postgres_serial_source.h"
 #include "sound/sound_player.h"
 
 namespace kx::cli {
@@ -247,8 +248,15 @@ int Session::Program() {
     ops::OperationInputs in = resolved_.inputs;
     const std::optional<std::uint32_t> typed =
         options_.serial ? std::optional(in.serial) : std::nullopt;
-    production::FileSerialSource source(settings_.path, typed, language_);
-    CliSerials serials(output_, language_, source, settings_.path, typed, options_.noSave);
+    std::unique_ptr<production::SerialSource> source;
+    if (options_.serialSource) {
+        source = std::make_unique<production::PostgresSerialSource>(
+            *options_.serialSource, in.productName, typed, language_);
+    } else {
+        source = std::make_unique<production::FileSerialSource>(settings_.path, typed, language_);
+    }
+    CliSerials serials(output_, language_, *source, settings_.path, typed, options_.noSave);
+    if (options_.serialSource) serials.CountInDatabase();
     enum Stage : int { kNothingSent, kRunning, kFinished };
     std::atomic<int> stage{kNothingSent};
     int code = kExitOk;

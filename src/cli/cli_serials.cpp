@@ -84,7 +84,12 @@ int CliSerials::Report(const ops::RunOutcome& outcome, bool hex, bool sayNext) {
         const std::string used = ops::SerialText(outcome.usedSerial, hex);
         output_.Warn(SayText(language_, Text::SerialGapAfterFailedRun, {used}));
     }
-    if (sayNext) output_.Note(SayText(language_, Text::NextSerialNumber, {next}));
+    if (database_) {
+        output_.Note(SayText(language_, Text::SerialWrittenFromDatabase,
+                             {ops::SerialText(outcome.usedSerial, hex)}));
+    } else if (sayNext) {
+        output_.Note(SayText(language_, Text::NextSerialNumber, {next}));
+    }
     return 0;
 }
 
@@ -94,11 +99,14 @@ std::string CliSerials::StateNow() const {
     const std::string after = std::to_string(taken_.load() + 1u);
     switch (phase_.load()) {
         case kTaken:
-            return SayText(language_, Text::SerialMayBeInChip, {n, after});
+            return database_ ? SayText(language_, Text::SerialMayBeInChipDatabase, {n})
+                             : SayText(language_, Text::SerialMayBeInChip, {n, after});
         case kDone:
-            return SayText(language_, Text::ChipHoldsSerial, {n, after});
+            return database_ ? SayText(language_, Text::ChipHoldsSerialDatabase, {n})
+                             : SayText(language_, Text::ChipHoldsSerial, {n, after});
         default:
-            return SayText(language_, Text::NoSerialTakenCounterUnchanged);
+            return database_ ? SayText(language_, Text::NoSerialTakenFromDatabase)
+                             : SayText(language_, Text::NoSerialTakenCounterUnchanged);
     }
 }
 

@@ -34,6 +34,9 @@ class CliSerials {
     // After the run: a gap when a failed unit used its number, and with `sayNext` the
     // counter's line. Returns an exit status that overrides the run's, or 0.
     int Report(const ops::RunOutcome& outcome, bool hex, bool sayNext = true);
+    // The numbers come from a database that other stations share: say so, and say which
+    // number went into the chip rather than a next number others may take meanwhile.
+    void CountInDatabase() { database_ = true; }
     // One line on where the counter stands now, safe to call from another thread.
     std::string StateNow() const;
 
@@ -49,6 +52,7 @@ class CliSerials {
     std::optional<std::uint32_t> typed_;
     bool noSave_;
     bool counting_ = false;
+    bool database_ = false;
     std::atomic<int> phase_{kBefore};
     std::atomic<std::uint32_t> taken_{0};
 };

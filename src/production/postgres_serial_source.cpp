@@ -145,40 +145,49 @@ PostgresSerialSource::Result PostgresSerialSource::Execute(
     return nullptr;
 }
 
-std::optional<std::string> PostgresSerialSource::Check() {
+std::optional<SourceRefusal> PostgresSerialSource::Check() {
     std::lock_guard lock(mutex_);
+    const auto refused = [this](std::string why) {
+        return SourceRefusal{
+            {std::move(why), SayText(language_, Text::SerialNotRecordedNothingProgrammed)}};
+    };
     std::string why;
-    if (typed_ && !Execute(kStartSql, {product_, std::to_string(*typed_)}, &why)) return why;
+    if (typed_ && !Execute(kStartSql, {product_, std::to_string(*typed_)}, &why)) {
+        return refused(why);
+    }
     // Writes the row unchanged: a read-only server or a missing right shows now.
     const Result r = Execute(kCheckSql, {product_}, &why);
-    if (!r) return why;
+    if (!r) return refused(why);
     if (PQntuples(r.get()) == 0) {
-        return SayText(language_, Text::SerialDatabaseNoRow, {shownAddress_, product_});
+        return refused(SayText(language_, Text::SerialDatabaseNoRow, {shownAddress_, product_}));
     }
     const auto value = StoredValue(r.get());
     if (!value || *value < 0 || *value >= kSerialSpan) {
-        return SayText(language_, Text::SerialDatabaseNotANumber,
-                       {shownAddress_, product_, PQgetvalue(r.get(), 0, 0)});
+        return refused(SayText(language_, Text::SerialDatabaseNotANumber,
+                               {shownAddress_, product_, PQgetvalue(r.get(), 0, 0)}));
     }
     if (typed_ && *value != *typed_) {
-        return SayText(language_, Text::SerialDatabaseCountsElsewhere,
-                       {shownAddress_, product_, std::to_string(*value), std::to_string(*typed_)});
+        return refused(
+            SayText(language_, Text::SerialDatabaseCountsElsewhere,
+                    {shownAddress_, product_, std::to_string(*value), std::to_string(*typed_)}));
     }
     typed_.reset();  // started: a later check (the next panel) only looks at the row
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> PostgresSerialSource::Take(std::string* why) {
+SourceTake PostgresSerialSource::Take() {
     std::lock_guard lock(mutex_);
-    const Result r = Execute(kTakeSql, {product_}, why);
-    if (!r) return std::nullopt;
-    const auto next = StoredValue(r.get());
-    if (!next) {
+    std::string why;
+    if (const Result r = Execute(kTakeSql, {product_}, &why)) {
+        if (const auto next = StoredValue(r.get())) {
+            return {static_cast<std::uint32_t>(*next - 1), {}};
+        }
         // The row was removed, or made no serial number, since the check.
-        *why = SayText(language_, Text::SerialDatabaseNoRow, {shownAddress_, product_});
-        return std::nullopt;
+        why = SayText(language_, Text::SerialDatabaseNoRow, {shownAddress_, product_});
     }
-    return static_cast<std::uint32_t>(*next - 1);
+    return {std::nullopt,
+            {{SayText(language_, Text::SerialNumberNotTakenBecause, {why}),
+              SayText(language_, Text::ProductRecordNotWrittenProgramAgain)}}};
 }
 
 bool PostgresSerialSource::GiveBack(std::uint32_t number) {

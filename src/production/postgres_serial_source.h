@@ -20,6 +20,7 @@
 #include <string>
 
 #include "messages/message_catalogue.h"
+#include "production/serial_source.h"
 
 struct pg_conn;
 struct pg_result;
@@ -28,7 +29,7 @@ namespace kx::production {
 
 inline constexpr std::string_view kSerialTable = "kxveldran_serials";
 
-class PostgresSerialSource {
+class PostgresSerialSource final : public SerialSource {
   public:
     // `address`: postgresql://... as typed; `product`: the product name of the run, the row's
     // key; `typed`: a --serial N, which starts a product's sequence at N when it has no row
@@ -39,15 +40,13 @@ class PostgresSerialSource {
     PostgresSerialSource(const PostgresSerialSource&) = delete;
     PostgresSerialSource& operator=(const PostgresSerialSource&) = delete;
 
-    // Before any unit is touched: connects, starts the row for a typed number, and checks
-    // that the row exists, holds a serial number and can be written. nullopt when numbers
-    // can be taken, else why not and what to do (in the language given).
-    std::optional<std::string> Check();
-    // The next number, committed as taken; nullopt with `why` set when none could be taken.
-    std::optional<std::uint32_t> Take(std::string* why);
-    // A number whose record never went out: put back only while the row still holds
-    // number + 1 (no other station took one since). True when it was put back.
-    bool GiveBack(std::uint32_t number);
+    // Connects, starts the row for a typed number, and checks that the row exists, holds a
+    // serial number and can be written; a refusal says what to create or change.
+    std::optional<SourceRefusal> Check() override;
+    // The next number, committed as taken.
+    SourceTake Take() override;
+    // Put back only while the row still holds number + 1 (no station took one since).
+    bool GiveBack(std::uint32_t number) override;
 
   private:
     struct ResultFree {
