@@ -84,10 +84,10 @@ int CliSerials::Report(const ops::RunOutcome& outcome, bool hex, bool sayNext) {
         const std::string used = ops::SerialText(outcome.usedSerial, hex);
         output_.Warn(SayText(language_, Text::SerialGapAfterFailedRun, {used}));
     }
-    if (database_) {
+    if (database_ && outcome.result == ops::Result::Succeeded) {
         output_.Note(SayText(language_, Text::SerialWrittenFromDatabase,
                              {ops::SerialText(outcome.usedSerial, hex)}));
-    } else if (sayNext) {
+    } else if (sayNext && !database_) {
         output_.Note(SayText(language_, Text::NextSerialNumber, {next}));
     }
     return 0;
