@@ -103,7 +103,7 @@ void GangBoard::Draw(bool force) {
     std::string text = drawn_ ? "\x1b[" + std::to_string(rows_.size()) + "A" : "";
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         std::string row = ports_[i];
-        row.resize(portWidth_, ' ');
+        row.resize(portWidth_ + 2, ' ');
         row += rows_[i].upper != 0 ? ProgressLine(rows_[i].upper, rows_[i].pos) : "";
         row += "  " + rows_[i].step;
         // A line that wraps would break the count of lines to go back up.

@@ -42,6 +42,9 @@ TEST(CliParse, ValueFormsAndUsageErrors) {
         {{"program", "f", "--protect-info", "--product-info"}, "exclude"},
         {{"read", "--by-device", "--address", "1000"}, "--by-device"},
         {nine, "at most 8"},
+        {{"read", "--gang"}, "--gang works only with program"},
+        {{"program", "f", "--repeat"}, "--repeat works only with --gang"},
+        {{"program", "f", "--gang", "--port", "/dev/a", "--port", "/dev/a"}, "given twice"},
     };
     for (const auto& [args, message] : bad) {
         r = ParseArguments(args, UiLanguage::English);
