@@ -13,6 +13,7 @@
 #include "cli/cli_serials.h"
 #include "cli/cli_settings.h"
 #include "cli/device_list.h"
+#include "cli/gang.h"
 #include "cli/interrupt_hold.h"
 #include "cli/terminal_output.h"
 #include "cli/update_hold.h"
@@ -41,22 +42,6 @@ constexpr std::string_view kOwnPrefix = "kxveldran-cli: ";
 
 std::string PortLabel(const link::ProgrammerLink& link, unsigned index) {
     return link.PortName(index) + " (COM" + std::to_string(index + 1) + ")";
-}
-
-int ExitCodeOf(ops::Result result) {
-    switch (result) {
-        case ops::Result::Succeeded:
-        // A box that needs no update is no failure for a script updating a whole line.
-        case ops::Result::UpToDate:
-            return kExitOk;
-        case ops::Result::Failed:
-            return kExitFailed;
-        case ops::Result::Cancelled:
-            return kExitCancelled;
-        case ops::Result::ConnectionLost:
-            return kExitNoProgrammer;
-    }
-    return kExitFailed;
 }
 
 link::PortPaths PortsFromOptions(const std::vector<std::string>& ports) {
@@ -111,6 +96,8 @@ class Session {
     bool AcceptOutsideData();
     bool LoadPassword();
     int Discover();
+    int NoProgrammer();
+    int Gang();
     int Find();
     int Program();
     int Read();
@@ -197,8 +184,11 @@ bool Session::LoadPassword() {
 int Session::Discover() {
     discovery_ = ops::FindProgrammer(ctx_);
     if (discovery_.result == ops::Result::Succeeded) return kExitOk;
+    return NoProgrammer();
+}
 
-    // Say, port by port, why nothing answered, so the user knows what to change.
+// Says, port by port, why nothing answered, so the user knows what to change.
+int Session::NoProgrammer() {
     bool anyPort = false;
     for (unsigned index = 0; index < link::kPortCount; ++index) {
         const std::string path = link_.PortName(index);
@@ -214,6 +204,20 @@ int Session::Discover() {
     }
     if (!anyPort) output_.Warn(SayText(language_, Text::NoSerialPortNameOne));
     return kExitNoProgrammer;
+}
+
+int Session::Gang() {
+    std::vector<std::string> ports = options_.ports;
+    if (ports.empty()) {
+        ports = ops::FindAllProgrammers(ctx_);
+        if (ports.empty()) {
+            output_.Warn(SayText(language_, Text::GangNoBoxAnswered));
+            return NoProgrammer();
+        }
+    }
+    return RunGang({options_, language_, resolved_.inputs, *image_, words_, settings_.path,
+                    settings_.counter, std::move(ports)},
+                   output_);
 }
 
 int Session::Find() {
@@ -374,6 +378,7 @@ int Session::Run() {
         }
     }
 
+    if (command == CommandKind::Program && options_.gang) return Finish(Gang());
     if (const int found = Discover(); found != kExitOk) return Finish(found);
 
     switch (command) {
@@ -397,6 +402,22 @@ int Session::Run() {
 }
 
 }  // namespace
+
+int ExitCodeOf(ops::Result result) {
+    switch (result) {
+        case ops::Result::Succeeded:
+        // A box that needs no update is no failure for a script updating a whole line.
+        case ops::Result::UpToDate:
+            return kExitOk;
+        case ops::Result::Failed:
+            return kExitFailed;
+        case ops::Result::Cancelled:
+            return kExitCancelled;
+        case ops::Result::ConnectionLost:
+            return kExitNoProgrammer;
+    }
+    return kExitFailed;
+}
 
 int RunCommand(const CliOptions& options) {
     const UiLanguage language = options.language.value_or(SystemUiLanguage());

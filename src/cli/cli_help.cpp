@@ -74,6 +74,8 @@ Exit status:
      number saved, and the unit succeeded (a failed unit keeps its own status)
   7  a second Ctrl-C ended program at once; the last lines on stderr say what state the
      chip and the serial counter are in
+  8  program --gang: one or more units failed (the table at the end says which); a
+     Ctrl-C that lets the units in progress finish gives 6 only when all of them succeeded
 )";
 
 constexpr std::string_view kExamples = R"(
@@ -218,6 +220,13 @@ void DeclareOptions(CommandLine& line) {
               "serial device to try, repeatable up to 8 times (as COM1..COM8);\n"
               "replaces the discovered list (default: USB adapters, then real\n"
               "serial ports, or $KX_VELDRAN_PORTS, paths separated by ':')");
+    line.Flag("--gang", &CliOptions::gang,
+              "program: the same job on every box at once, one thread each:\n"
+              "the boxes given with --port, else every box found on COM1..COM8;\n"
+              "one serial sequence for all, a table of the units at the end");
+    line.Flag("--repeat", &CliOptions::repeat,
+              "with --gang: after each panel, Enter programs the next one;\n"
+              "q (or the end of input) ends");
     line.Value("--settings", "FILE", &CliOptions::settingsFile,
                "settings file to use (default: beside the program, or\n$KX_VELDRAN_SETTINGS)");
     serialSource->excludes(line.Flag("--no-save", &CliOptions::noSave,

@@ -220,6 +220,17 @@ void CommandLine::CheckCombination() {
     if (Unmet("--protect-info")) return Refuse(Text::ProtectInfoExcludesProductInfo);
     if (Unmet("--by-device")) return Refuse(Text::ByDeviceReadsWholeDevice);
     if (o_.outputFile && o_.outputFile->empty()) Refuse(Text::OutputNeedsFileName);
+    if (o_.gang && c != CommandKind::Program) return Refuse(Text::GangOnlyForProgram);
+    if (o_.repeat && !o_.gang) return Refuse(Text::RepeatNeedsGang);
+    if (o_.gang) {
+        // Two threads on one box would interleave their frames.
+        for (std::size_t i = 0; i < o_.ports.size(); ++i) {
+            if (std::find(o_.ports.begin(), o_.ports.begin() + i, o_.ports[i]) !=
+                o_.ports.begin() + i) {
+                return Refuse(Text::PortGivenTwice, {o_.ports[i]});
+            }
+        }
+    }
 }
 
 // Whether the option was given without one it needs or with one it excludes (as declared).

@@ -35,6 +35,7 @@ enum ExitCode : int {
     kExitCancelled = 5,     // a confirmation was answered No (or could not be asked)
     kExitStopped = 6,       // Ctrl-C/SIGTERM/SIGHUP: stopped after the unit, which succeeded
     kExitCutShort = 7,      // a second such signal ended the program at once
+    kExitSomeFailed = 8,    // --gang: one or more units failed (the table says which)
 };
 
 inline constexpr std::size_t kMaxPorts = 8;
@@ -78,6 +79,8 @@ struct CliOptions {
 
     std::optional<std::string> passwordFile;
     std::vector<std::string> ports;
+    bool gang = false;    // program on every box at once
+    bool repeat = false;  // --gang: another panel each time Enter is pressed
     std::optional<std::string> settingsFile;
     bool noSave = false;
     bool yes = false;

@@ -19,6 +19,10 @@ namespace {
 // for dead: the unit fails instead of waiting with its chip half done.
 constexpr int kAnswerWaitMs = 10000;
 constexpr const char* kAnswerWaitSeconds = "10";
+// The server's notices (a warning as it shuts down) are no report lines of ours: what
+// matters reaches the caller through the failing statement.
+void IgnoreNotice(void*, const char*) {}
+
 constexpr std::int64_t kSerialSpan = 4294967296;  // serial numbers wrap modulo 2^32
 
 constexpr const char* kCheckSql =
@@ -88,7 +92,10 @@ bool PostgresSerialSource::Connect(std::string* why) {
     const std::array<const char*, 5> values{"5", "-c statement_timeout=5000", "kxveldran",
                                             address_.c_str(), nullptr};
     conn_.reset(PQconnectdbParams(keys.data(), values.data(), 1));
-    if (conn_ && PQstatus(conn_.get()) == CONNECTION_OK) return true;
+    if (conn_ && PQstatus(conn_.get()) == CONNECTION_OK) {
+        PQsetNoticeProcessor(conn_.get(), IgnoreNotice, nullptr);
+        return true;
+    }
     *why = SayText(language_, Text::SerialDatabaseUnreachable,
                    {shownAddress_, Said(conn_ ? PQerrorMessage(conn_.get()) : nullptr)});
     conn_.reset();

@@ -46,6 +46,9 @@ TEST(CliParse, ValueFormsAndUsageErrors) {
         {{"program", "f", "--serial-source", "postgres://h/db", "--no-save"}, "not go together"},
         // Refused without echoing the address, which may hold a password.
         {{"program", "f", "--serial-source", "mysql://u:pw@h/db"}, "postgresql://... or"},
+        {{"read", "--gang"}, "--gang works only with program"},
+        {{"program", "f", "--repeat"}, "--repeat works only with --gang"},
+        {{"program", "f", "--gang", "--port", "/dev/a", "--port", "/dev/a"}, "given twice"},
     };
     for (const auto& [args, message] : bad) {
         r = ParseArguments(args, UiLanguage::English);
