@@ -22,6 +22,7 @@
 #include "messages/text_catalogue.h"
 #include "messages/text_format.h"
 #include "operations/product_info.h"
+#include "production/run_attempt.h"
 #include "production/serial_source.h"
 
 namespace kx::cli {
@@ -39,18 +40,6 @@ struct Box {
     UnitRecord record;
 };
 
-std::string ModeName(ops::ProgrammingMode mode) {
-    switch (mode) {
-        case ops::ProgrammingMode::Bsl:
-            return "BSL";
-        case ops::ProgrammingMode::Sbw:
-            return "SBW";
-        case ops::ProgrammingMode::Jtag:
-            break;
-    }
-    return "JTAG";
-}
-
 unsigned TerminalWidth() {
     winsize size{};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
@@ -67,16 +56,11 @@ std::string WithoutLineEnd(std::string_view text) {
 }
 
 // The box's own port, link, pane and context; what it shares is read only (the job) or
-// thread-safe (the serial source behind `box.serials`).
+// thread-safe (the serial source behind `box.serials`, the log).
 void RunUnit(Box& box, const GangJob& job) {
     BoxOutput& out = *box.output;
-    UnitRecord& r = box.record;
-    const auto begin = std::chrono::steady_clock::now();
-    r = UnitRecord{};
-    r.port = box.port;
-    r.device = std::string(devices::DeviceAt(job.inputs.deviceRow).name);
-    r.mode = ModeName(job.inputs.mode);
-    r.start = std::time(nullptr);
+    const production::AttemptClock clock;
+    UnitRecord r;
     box.stage = kNothingSent;
 
     link::PortPaths paths{};
@@ -85,12 +69,10 @@ void RunUnit(Box& box, const GangJob& job) {
     link::ProgrammerLink link(ports, SystemClock());
     if (link.OpenPort(0, kNormalBaud) != link::kLinkOk) {
         out.Warn(link::OpenFailureHint(link.LastOpenFailure(), box.port, job.language));
+        r.attempt.device = std::string(devices::DeviceAt(job.inputs.deviceRow).name);
+        r.attempt.mode = production::ModeName(job.inputs.mode);
         r.status = kExitNoProgrammer;
     } else {
-        std::array<std::uint8_t, link::kVersionReplySize> reply{};
-        if (link.GetVersion(reply) == link::kLinkOk) {
-            r.box = EscapeForTerminal(link::VersionText(reply));
-        }
         // The run only reads the image and the words today, but nothing promises that, and a
         // copy each costs little beside a unit's time.
         const auto image = std::make_unique<image::CodeImage>(job.image);
@@ -105,31 +87,31 @@ void RunUnit(Box& box, const GangJob& job) {
         out.Finish();
         // Why the unit failed, before the serial number's own lines come after it.
         r.messageText = out.LastReportLine();
+        r.attempt = production::AttemptOfRun(in, outcome);
+        r.attempt.box = EscapeForTerminal(r.attempt.box);
         r.status = box.serials->Report(outcome, in.serialHex, false);
         if (r.status == kExitOk) r.status = ExitCodeOf(outcome.result);
-        r.chipId = outcome.targetChipId;
-        const bool recordGoesIn = in.useProductInfo && !in.protectInfo;
-        if (recordGoesIn && outcome.serialAdvanced) {
-            r.serial = outcome.usedSerial;
-        } else if (recordGoesIn && !Counts(in) && r.status == kExitOk) {
-            r.serial = in.serial;
-        }
         link.ClosePort();
     }
     out.Finish();
-    r.message = out.LastMessage();
-    if (r.status == kExitOk && r.message) {
-        r.messageText = WithoutLineEnd(MessageText(*r.message, job.language));
+    if (r.status == kExitOk) {
+        r.messageText = WithoutLineEnd(MessageText(r.attempt.result, job.language));
     } else if (r.messageText.empty()) {
         r.messageText = out.LastReportLine();
     }
-    r.durationMs = static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                  std::chrono::steady_clock::now() - begin)
-                                                  .count());
+    r.attempt.port = box.port;
+    r.attempt.imageSha256 = job.imageSha256;
+    clock.Stamp(r.attempt);
+    // Written while the signals are still held, so that a first Ctrl-C costs no row.
+    if (!job.logPath.empty()) {
+        if (const auto why = production::RecordUnitAttempt(job.logPath, r.attempt, job.language)) {
+            out.Warn("kxveldran-cli: " + *why);
+            out.Warn(SayText(job.language, Text::ProductionLogRowMissing));
+            if (r.status == kExitOk) r.status = kExitLogNotWritten;
+        }
+    }
+    box.record = std::move(r);
 }
-
-// One production log row per unit attempt: the single place a log writer is called from.
-void RecordUnit(const UnitRecord&) {}
 
 // Enter for the next panel; q, or the end of the input, ends.
 bool NextPanelWanted(TerminalOutput& output, UiLanguage language) {
@@ -156,12 +138,13 @@ std::string UnitTable(const std::vector<UnitRecord>& units, UiLanguage language)
         from = bar + 1;
     }
     for (const UnitRecord& u : units) {
-        const auto family = devices::FamilyName(u.chipId);
-        std::string chip = u.chipId == 0 ? "-" : FormatHex(u.chipId, 4);
-        if (u.chipId != 0 && family) chip += " " + std::string(*family);
-        const std::uint32_t tenths = (u.durationMs + 50) / 100;
+        const production::UnitAttempt& a = u.attempt;
+        const auto family = devices::FamilyName(a.chipId);
+        std::string chip = a.chipId == 0 ? "-" : FormatHex(a.chipId, 4);
+        if (a.chipId != 0 && family) chip += " " + std::string(*family);
+        const std::uint32_t tenths = (a.durationMs + 50) / 100;
         rows.push_back(
-            {u.port, u.box.empty() ? "-" : u.box, chip, u.serial ? std::to_string(*u.serial) : "-",
+            {a.port, a.box.empty() ? "-" : a.box, chip, a.serial ? std::to_string(*a.serial) : "-",
              u.status == kExitOk ? SayText(language, Text::GangUnitSucceeded) : u.messageText,
              std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s"});
     }
@@ -265,12 +248,10 @@ int RunGang(const GangJob& job, TerminalOutput& output) {
         std::optional<std::uint32_t> lastUsed;
         for (const auto& box : boxes) {
             const UnitRecord& r = box->record;
-            RecordUnit(r);
             units.push_back(r);
             if (r.status == kExitOk) ++succeeded;
-            if (r.serial && Counts(in) && (!lastUsed || *r.serial > *lastUsed)) {
-                lastUsed = r.serial;
-            }
+            const auto& serial = r.attempt.serial;
+            if (serial && Counts(in) && (!lastUsed || *serial > *lastUsed)) lastUsed = serial;
         }
         anyFailed = anyFailed || succeeded != boxes.size();
         output.Note(UnitTable(units, language));

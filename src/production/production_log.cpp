@@ -90,6 +90,12 @@ std::string StationName() {
     return name.data();
 }
 
+std::optional<std::string> CheckLogWritable(const std::string& path, UiLanguage language) {
+    const Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    if (fd.Get() < 0) return NotWritten(path, errno, language);
+    return std::nullopt;
+}
+
 std::optional<std::string> AppendLogRow(const std::string& path, const LogRow& row,
                                         UiLanguage language) {
     const Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));

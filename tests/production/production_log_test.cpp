@@ -4,12 +4,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "messages/text_catalogue.h"
+#include "production/run_attempt.h"
 
 namespace kx::production {
 namespace {
@@ -158,6 +161,72 @@ TEST(ProductionLog, FolderReadOnlyAndMissingFolderSayWhyInTheUsersLanguage) {
               SayText(UiLanguage::English, Text::ProductionLogNotWritten,
                       {missing, "No such file or directory"}));
     EXPECT_FALSE(fs::exists(dir.path / "no"));
+}
+
+// The boxes of a gang record from their own threads at once: rows whole under one header,
+// each in its language; a result keeps the breaks inside its message, not the one ending it.
+TEST(UnitAttempt, ThreadsRecordWholeRowsInTheirLanguage) {
+    TempDir dir;
+    const std::string path = (dir.path / "gang.csv").string();
+    constexpr std::uint32_t kThreads = 4;
+    constexpr std::uint32_t kRows = 150;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (std::uint32_t t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            const bool chinese = t % 2 == 1;
+            for (std::uint32_t i = 0; i < kRows; ++i) {
+                UnitAttempt a;
+                a.port = "/dev/ttyS" + std::to_string(t);
+                a.result = chinese ? Message::InfoAddressOutside1000 : Message::VerifyDone;
+                if (!chinese) a.serial = t * 1000 + i;
+                a.durationMs = i;
+                if (RecordUnitAttempt(path, a, chinese ? UiLanguage::Chinese : UiLanguage::English))
+                    ++failures;
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    const auto rows = ParseCsv(Slurp(path));
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->size(), kThreads * kRows + 1);
+    EXPECT_EQ(rows->front(), LogHeader());
+    std::uint32_t next[kThreads] = {};
+    for (std::size_t r = 1; r < rows->size(); ++r) {
+        const CsvRow& row = (*rows)[r];
+        ASSERT_EQ(row.size(), 12u) << r;
+        const auto t = static_cast<std::uint32_t>(row[2].back() - '0');
+        ASSERT_LT(t, kThreads) << row[2];
+        const std::uint32_t i = next[t]++;  // each thread's rows in its order
+        const CsvRow want =
+            t % 2 == 1 ? CsvRow{"", "3", "出错：\r\n产品信息存放地址必须在0x1000-0x10e8之间！"}
+                       : CsvRow{std::to_string(t * 1000 + i), "27", "Verifying successful!"};
+        ASSERT_EQ((CsvRow{row[8], row[9], row[10]}), want) << r;
+        ASSERT_EQ(row[11], std::to_string(i)) << r;
+    }
+}
+
+// The serial column holds the number whose record went out, also when a later step failed;
+// with the information flash protected the counter moves on but no chip holds a number.
+TEST(UnitAttempt, SerialIsTheNumberTheChipMayHold) {
+    ops::OperationInputs in;
+    in.mode = ops::ProgrammingMode::Sbw;
+    ops::RunOutcome run;
+    run.result = ops::Result::Failed;
+    run.message = Message::InfoVerifyFailed;
+    run.serialAdvanced = true;
+    run.usedSerial = 41;
+    run.boxIdentification = "KX_VELDRAN V02.73A";
+    const UnitAttempt failed = AttemptOfRun(in, run);
+    EXPECT_EQ(std::tuple(failed.serial, failed.result, failed.mode, failed.device, failed.box),
+              std::tuple(std::optional<std::uint32_t>(41), Message::InfoVerifyFailed, "SBW",
+                         "F1101", "KX_VELDRAN V02.73A"));
+    in.protectInfo = true;
+    EXPECT_EQ(AttemptOfRun(in, run).serial, std::nullopt);
+    in.protectInfo = false;
+    run.serialAdvanced = false;
+    EXPECT_EQ(AttemptOfRun(in, run).serial, std::nullopt);
 }
 
 }  // namespace
