@@ -108,6 +108,19 @@ all=$(stamped "$work"/*.trace | sort -n)
 [[ -z $(uniq -d <<< "$all") ]] || fail "numbers stamped twice: $(uniq -d <<< "$all")"
 (($(tail -n 1 <<< "$all") == $(counter) - 1)) || fail "counter $(counter) after $(tail -n 1 <<< "$all")"
 
+# Ctrl-C at the prompt between panels: nothing is in flight, a stop on request.
+mkfifo "$work/keys"
+set -m
+"${gang[@]}" --repeat --port "${port[good1]}" < "$work/keys" > "$work/prompt" 2>&1 &
+pid=$!
+set +m
+exec 3> "$work/keys"
+for _ in $(seq 200); do grep -q "Next panel" "$work/prompt" && break; sleep 0.05; done
+kill -INT "$pid"; wait "$pid"; status=$?
+exec 3>&-
+echo "Ctrl-C at the prompt: status $status"
+((status == 6)) || fail "Ctrl-C at the prompt: status $status, $(cat "$work/prompt")"
+
 # --- 3. Ctrl-C on timed boxes
 start_sim t1; t1=$pty
 start_sim t2; t2=$pty

@@ -1,11 +1,13 @@
 #include "cli/gang.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -113,12 +115,26 @@ void RunUnit(Box& box, const GangJob& job) {
     box.record = std::move(r);
 }
 
-// Enter for the next panel; q, or the end of the input, ends.
-bool NextPanelWanted(TerminalOutput& output, UiLanguage language) {
+// Enter for the next panel; q, or the end of the input, ends. A signal while waiting ends
+// too, as a stop on request (`stopped`): no unit is in flight then.
+bool NextPanelWanted(TerminalOutput& output, UiLanguage language, bool& stopped) {
     output.Finish();
     const std::string prompt = SayText(language, Text::GangNextPanel) + " ";
     std::fputs(prompt.c_str(), stderr);
     std::fflush(stderr);
+    {
+        InterruptHold hold({[] { return std::string("\n"); }, [] { return std::string(); }},
+                           kExitCutShort);
+        for (;;) {
+            pollfd input{STDIN_FILENO, POLLIN, 0};
+            const int ready = ::poll(&input, 1, 100);
+            if (hold.Requested()) {
+                stopped = true;
+                return false;
+            }
+            if (ready != 0 && !(ready < 0 && errno == EINTR)) break;
+        }
+    }
     std::array<char, 64> line{};
     if (std::fgets(line.data(), static_cast<int>(line.size()), stdin) == nullptr) {
         std::fputs("\n", stderr);
@@ -203,7 +219,7 @@ int RunGang(const GangJob& job, TerminalOutput& output) {
     bool stopRequested = false;
     for (int panel = 0;; ++panel) {
         if (panel > 0) {
-            if (!job.options.repeat || !NextPanelWanted(output, language)) break;
+            if (!job.options.repeat || !NextPanelWanted(output, language, stopRequested)) break;
             if (in.burnFuse && !output.ConfirmMessage(Message::ConfirmFuse)) {
                 output.Warn(SayText(language, Text::FuseNotConfirmedNothingDone));
                 return anyFailed ? kExitSomeFailed : kExitCancelled;
