@@ -207,13 +207,10 @@ int RunGang(const GangJob& job, TerminalOutput& output) {
                                                     job.settingsPath, typed, false);
         boxes.push_back(std::move(box));
     }
-    output.Note(SayText(language, Text::GangBoxesFound, {std::to_string(job.ports.size()), [&] {
-                                                             std::string list;
-                                                             for (const auto& p : job.ports)
-                                                                 list +=
-                                                                     (list.empty() ? "" : " ") + p;
-                                                             return list;
-                                                         }()}));
+    std::string portList;
+    for (const auto& port : job.ports) portList += (portList.empty() ? "" : " ") + port;
+    output.Note(
+        SayText(language, Text::GangBoxesFound, {std::to_string(job.ports.size()), portList}));
 
     bool anyFailed = false;
     bool stopRequested = false;
@@ -287,12 +284,9 @@ int RunGang(const GangJob& job, TerminalOutput& output) {
         if (in.beep) output.CompletionBeep();
         if (stopRequested) break;
     }
+    if (stopRequested) output.Warn(SayText(language, Text::GangStoppedOnRequest));
     if (anyFailed) return kExitSomeFailed;
-    if (stopRequested) {
-        output.Warn(SayText(language, Text::GangStoppedOnRequest));
-        return kExitStopped;
-    }
-    return kExitOk;
+    return stopRequested ? kExitStopped : kExitOk;
 }
 
 }  // namespace kx::cli
