@@ -59,9 +59,9 @@ for box in good1:--no-timing good2:--no-timing wrongchip:"--chip-id 1234" fused:
 done
 args=()
 for name in good1 good2 wrongchip fused nochip before after vanish; do args+=(--port "${port[$name]}"); done
-"${gang[@]}" "${args[@]}" > "$work/out1" 2> "$work/err1"; status=$?
+"${gang[@]}" "${args[@]}" --log "$work/log.csv" > "$work/out1" 2> "$work/err1"; status=$?
 echo "eight boxes: status $status, counter $(counter)"
-((status == 8)) || fail "status $status: $(cat "$work/out1" "$work/err1")"
+((status == 9)) || fail "status $status: $(cat "$work/out1" "$work/err1")"
 # Three good units and the one whose record went out before its verify failed: 5000..5003,
 # each once, in no box twice.
 got=$(stamped "$work"/*.trace | sort -n | tr '\n' ' ')
@@ -69,6 +69,12 @@ got=$(stamped "$work"/*.trace | sort -n | tr '\n' ' ')
 (($(counter) == 5004)) || fail "counter $(counter)"
 for name in fused nochip before vanish; do
     [[ -z $(stamped "$work/$name.trace") ]] || fail "$name got a record"
+done
+# One log row per box, with the number its chip got.
+(($(wc -l < "$work/log.csv") == 9)) || fail "log: $(cat "$work/log.csv")"
+for name in good1 good2 wrongchip after; do
+    n=$(grep -c ",${port[$name]},.*,500[0-3],[0-9]*," "$work/log.csv")
+    ((n == 1)) || fail "$name: $n log rows with a number: $(cat "$work/log.csv")"
 done
 row() { grep "^${port[$1]} " "$work/out1"; }
 for name in good1 good2 wrongchip; do row "$name" | grep -q "succeeded" || fail "$name: $(row "$name")"; done
@@ -97,10 +103,23 @@ echo "repeat until q: status $status, counter $start -> $(counter)"
 printf '\n' | "${gang[@]}" --repeat --port "${port[good1]}" --port "${port[fused]}" \
     > "$work/out3" 2>&1; status=$?
 echo "repeat until end of input, one box fused: status $status"
-((status == 8)) || fail "a fused box in the second panel: status $status"
+((status == 9)) || fail "a fused box in the second panel: status $status"
 all=$(stamped "$work"/*.trace | sort -n)
 [[ -z $(uniq -d <<< "$all") ]] || fail "numbers stamped twice: $(uniq -d <<< "$all")"
 (($(tail -n 1 <<< "$all") == $(counter) - 1)) || fail "counter $(counter) after $(tail -n 1 <<< "$all")"
+
+# Ctrl-C at the prompt between panels: nothing is in flight, a stop on request.
+mkfifo "$work/keys"
+set -m
+"${gang[@]}" --repeat --port "${port[good1]}" < "$work/keys" > "$work/prompt" 2>&1 &
+pid=$!
+set +m
+exec 3> "$work/keys"
+for _ in $(seq 200); do grep -q "Next panel" "$work/prompt" && break; sleep 0.05; done
+kill -INT "$pid"; wait "$pid"; status=$?
+exec 3>&-
+echo "Ctrl-C at the prompt: status $status"
+((status == 6)) || fail "Ctrl-C at the prompt: status $status, $(cat "$work/prompt")"
 
 # --- 3. Ctrl-C on timed boxes
 start_sim t1; t1=$pty

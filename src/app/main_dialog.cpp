@@ -80,6 +80,8 @@ MainDialog::MainDialog(const WindowServices& services, QWidget* parent)
     settingsDocument_ = std::move(loaded.document);
     serialUnreadable_ = loaded.counter.state == settings::CounterState::Unreadable;
     ApplySettings(loaded.settings);
+    productionLog_ =
+        settings::ProductionLogPath(loaded.settings.productionLog, services_.settingsPath);
     if (serialUnreadable_) {
         startNotice_ = SayQ(Language(), Text::SerialCounterUnreadableTypeNext);
     }

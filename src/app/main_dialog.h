@@ -17,6 +17,7 @@
 #include "devices/device_selection.h"
 #include "messages/message_catalogue.h"
 #include "operations/operations.h"
+#include "production/unit_attempt.h"
 #include "security/security_words.h"
 #include "settings/settings.h"
 
@@ -157,6 +158,9 @@ class MainDialog final : public QDialog {
     void EnterSearchingState();
     bool Searching() const;
     void SetCodeView(std::string text);
+    // Appends the run's row to the production log, if one is set; says in the pane when not.
+    void RecordRun(const ops::OperationInputs& in, const ops::RunOutcome& outcome,
+                   const production::AttemptClock& clock);
     void CodeImageReady();
 
     WindowServices services_;
@@ -183,6 +187,9 @@ class MainDialog final : public QDialog {
     std::string storedPortPath_;    // that port's path: reopenings use it, not the index
     std::uint32_t imageEnd_ = devices::kDefaultImageEnd;
     std::string viewText_;  // the code view's text, byte for byte
+    // SHA-256 of the loaded file, or after a read or a vector edit of what Save would write.
+    std::string imageSha256_;
+    std::string productionLog_;  // the settings' production log; empty for none
     bool running_ = false;
     bool closeRequested_ = false;
     bool settingsSaved_ = false;

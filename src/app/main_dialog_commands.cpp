@@ -13,12 +13,14 @@
 #include "app/user_dialogs.h"
 #include "app/window_output.h"
 #include "common/identification.h"
+#include "common/sha256.h"
 #include "image/code_image.h"
 #include "image/load_report.h"
 #include "image/titxt_reader.h"
 #include "image/titxt_writer.h"
 #include "link/port_paths.h"
 #include "link/programmer_link.h"
+#include "production/run_attempt.h"
 #include "security/vector_image.h"
 #include "settings/serial_counter.h"
 #include "ui_main_dialog.h"
@@ -36,6 +38,13 @@ FileChoice CodeFileChoice(const char* proposedName) {
 
 std::string FileSystemPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+// The digest of the file Save would write from `viewText`: an image that no longer is the
+// loaded file is still named by the bytes one can keep of it.
+std::string ViewDigest(const std::string& viewText) {
+    const std::string bytes = image::ViewTextFileBytes(viewText);
+    return Sha256Hex({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
 }
 
 }  // namespace
@@ -88,6 +97,7 @@ void MainDialog::LoadCodeFile() {
     }
     image::TiTxtLoad& load = std::get<image::TiTxtLoad>(result);
     *image_ = *load.image;
+    imageSha256_ = load.fileSha256;
     security::TakeLoadedVectors(words_, load.vectors);
     SetCodeView(std::move(load.viewText));
     setWindowTitle(FromUtf8(image::WindowTitle(ToUtf8(*path))));
@@ -113,12 +123,27 @@ void MainDialog::RunProgrammingCommand() {
         settings::ReleaseSerial(services_.settingsPath, number);
     };
     RunOperation([this, &in] {
+        const production::AttemptClock clock;
         const ops::RunOutcome outcome = ops::RunProgramming(*ctx_, in);
         if (outcome.result == ops::Result::ConnectionLost) EnterSearchingState();
         targetStatus_ = outcome.targetStatus;
         targetChipId_ = outcome.targetChipId;
         ApplyRunSerial(outcome, in.serialHex);
+        RecordRun(in, outcome, clock);
     });
+}
+
+void MainDialog::RecordRun(const ops::OperationInputs& in, const ops::RunOutcome& outcome,
+                           const production::AttemptClock& clock) {
+    if (productionLog_.empty()) return;
+    production::UnitAttempt unit = production::AttemptOfRun(in, outcome);
+    clock.Stamp(unit);
+    unit.port = storedPortPath_;
+    unit.imageSha256 = imageSha256_;
+    const auto why = production::RecordUnitAttempt(productionLog_, unit, Language());
+    if (!why) return;
+    output_->AppendShownText(*why + "\r\n" + SayText(Language(), Text::ProductionLogRowMissing) +
+                             "\r\n");
 }
 
 void MainDialog::ReadCommand() {
@@ -131,6 +156,7 @@ void MainDialog::ReadCommand() {
         // Otherwise image, view, title and buttons stay as they were.
         if (outcome.result != ops::Result::Succeeded) return;
         SetCodeView(image::RenderImageText(*image_, imageEnd_));
+        imageSha256_ = ViewDigest(viewText_);
         setWindowTitle(QString::fromUtf8(kReadTitlePrefix) + FromUtf8(kIdentification));
         CodeImageReady();
     });
@@ -170,6 +196,7 @@ void MainDialog::PasswordCommand() {
     // The whole image, as a load shows it: data above the selected device stays in the view
     // and so in a later Save.
     SetCodeView(image::RenderImageText(*image_, image::kImageSize));
+    imageSha256_ = ViewDigest(viewText_);
     ui_->saveAsButton->setEnabled(true);
 }
 

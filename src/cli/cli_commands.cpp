@@ -32,6 +32,9 @@
 #include "operations/product_info.h"
 #include "operations/version_check.h"
 #include "production/postgres_serial_source.h"
+#include "production/production_log.h"
+#include "production/run_attempt.h"
+#include "settings/settings_file.h"
 #include "sound/sound_player.h"
 
 namespace kx::cli {
@@ -93,6 +96,9 @@ class Session {
 
     int Finish(int code);
     bool LoadCodeFile();
+    bool CheckLog();
+    // Appends the unit's row; the exit status after it (the run's, unless its row is missing).
+    int RecordUnit(int code, const production::UnitAttempt& attempt);
     bool AcceptOutsideData();
     bool LoadPassword();
     int Discover();
@@ -118,6 +124,8 @@ class Session {
     CliSettings settings_;
     ResolvedInputs resolved_;
     ops::DiscoveryOutcome discovery_;
+    std::string imageSha256_;  // of the code file as loaded
+    std::string logPath_;      // the production log; empty for none
 };
 
 int Session::Finish(int code) {
@@ -151,10 +159,33 @@ bool Session::LoadCodeFile() {
     auto& load = std::get<image::TiTxtLoad>(result);
     // The context refers to our image; the load replaces its contents only on success.
     *image_ = *load.image;
+    imageSha256_ = load.fileSha256;
     security::TakeLoadedVectors(words_, load.vectors);
     image::ReportLoad(output_, options_.file, load.byteCount);
     output_.ShowPending();
     return true;
+}
+
+// A log that cannot take the unit's row is found before the box is touched.
+bool Session::CheckLog() {
+    logPath_ = options_.logFile
+                   ? *options_.logFile
+                   : settings::ProductionLogPath(settings_.values.productionLog, settings_.path);
+    if (logPath_.empty()) return true;
+    const auto why = production::CheckLogWritable(logPath_, language_);
+    if (!why) return true;
+    output_.Warn("kxveldran-cli: " + *why);
+    output_.Warn(SayText(language_, Text::ProductionLogNothingProgrammed));
+    return false;
+}
+
+int Session::RecordUnit(int code, const production::UnitAttempt& attempt) {
+    if (logPath_.empty()) return code;
+    const auto why = production::RecordUnitAttempt(logPath_, attempt, language_);
+    if (!why) return code;
+    output_.Warn("kxveldran-cli: " + *why);
+    output_.Warn(SayText(language_, Text::ProductionLogRowMissing));
+    return code == kExitOk ? kExitLogNotWritten : code;
 }
 
 // A file with data the device cannot hold is refused, unless --allow-outside says to use
@@ -216,7 +247,7 @@ int Session::Gang() {
         }
     }
     return RunGang({options_, language_, resolved_.inputs, *image_, words_, settings_.path,
-                    settings_.counter, std::move(ports)},
+                    settings_.counter, std::move(ports), logPath_, imageSha256_},
                    output_);
 }
 
@@ -281,10 +312,17 @@ int Session::Program() {
         code = serials.Prepare(in, settings_.counter);
         if (code == kExitOk) {
             stage = kRunning;
+            const production::AttemptClock clock;
             const ops::RunOutcome outcome = ops::RunProgramming(ctx_, in);
             stage = kFinished;
+            production::UnitAttempt unit = production::AttemptOfRun(in, outcome);
+            clock.Stamp(unit);
+            unit.port = discovery_.portPath;
+            unit.imageSha256 = imageSha256_;
             code = serials.Report(outcome, in.serialHex);
             if (code == kExitOk) code = ExitCodeOf(outcome.result);
+            // Still under the hold: a first signal must not cost the unit its row.
+            code = RecordUnit(code, unit);
         }
         stopRequested = hold.Release();
     }
@@ -363,6 +401,7 @@ int Session::Run() {
         if (!LoadCodeFile() || !AcceptOutsideData()) return Finish(kExitFailed);
     }
     if (!LoadPassword()) return Finish(kExitFailed);
+    if (command == CommandKind::Program && !CheckLog()) return Finish(kExitLogNotWritten);
 
     // The window asks when the fuse box is ticked, before anything is started.
     if (resolved_.inputs.burnFuse && !output_.ConfirmMessage(Message::ConfirmFuse)) {

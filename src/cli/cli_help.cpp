@@ -74,7 +74,10 @@ Exit status:
      number saved, and the unit succeeded (a failed unit keeps its own status)
   7  a second Ctrl-C ended program at once; the last lines on stderr say what state the
      chip and the serial counter are in
-  8  program --gang: one or more units failed (the table at the end says which); a
+  8  program: the production log could not be written: found before the run, nothing was
+     programmed; after it, the unit succeeded but its row is missing (a failed unit keeps
+     its own status)
+  9  program --gang: one or more units failed (the table at the end says which); a
      Ctrl-C that lets the units in progress finish gives 6 only when all of them succeeded
 )";
 
@@ -196,6 +199,12 @@ void DeclareOptions(CommandLine& line) {
                    "take the counted serial numbers from a PostgreSQL table that\n"
                    "every station shares (postgresql://user@host/db or postgres://...;\n"
                    "see the manual); a --serial N starts a product's sequence there");
+    line.Value("--log", "FILE", &CliOptions::logFile,
+               "program: append one CSV row per unit to this production log\n"
+               "(time, station, port, box, device, chip, mode, SHA-256 of FILE,\n"
+               "serial, result, duration); default: production_log in the\n"
+               "settings file, if any. A log that cannot be written stops the\n"
+               "run before the box is touched");
 
     line.Group(kRead);
     CLI::Option* byDevice = line.Switch("--by-device", "--by-address", &CliOptions::readByDevice,

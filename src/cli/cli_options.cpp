@@ -217,6 +217,8 @@ void CommandLine::CheckCombination() {
     if (o_.allowOutside && !takesFile) {
         return Refuse(Text::AllowOutsideOnlyForProgramAndDownload);
     }
+    if (o_.logFile && c != CommandKind::Program) return Refuse(Text::LogOnlyForProgram);
+    if (o_.logFile && o_.logFile->empty()) return Refuse(Text::LogNeedsFileName);
     if (Unmet("--protect-info")) return Refuse(Text::ProtectInfoExcludesProductInfo);
     if (Unmet("--by-device")) return Refuse(Text::ByDeviceReadsWholeDevice);
     if (o_.outputFile && o_.outputFile->empty()) Refuse(Text::OutputNeedsFileName);

@@ -28,14 +28,15 @@ enum class CommandKind {
 // Exit codes scripts can rely on.
 enum ExitCode : int {
     kExitOk = 0,
-    kExitFailed = 1,        // the operation (or an input/output file) failed
-    kExitUsage = 2,         // the command line is wrong
-    kExitNoProgrammer = 3,  // no port answered, or the link was lost
-    kExitSettings = 4,      // the settings file could not be read or written
-    kExitCancelled = 5,     // a confirmation was answered No (or could not be asked)
-    kExitStopped = 6,       // Ctrl-C/SIGTERM/SIGHUP: stopped after the unit, which succeeded
-    kExitCutShort = 7,      // a second such signal ended the program at once
-    kExitSomeFailed = 8,    // --gang: one or more units failed (the table says which)
+    kExitFailed = 1,         // the operation (or an input/output file) failed
+    kExitUsage = 2,          // the command line is wrong
+    kExitNoProgrammer = 3,   // no port answered, or the link was lost
+    kExitSettings = 4,       // the settings file could not be read or written
+    kExitCancelled = 5,      // a confirmation was answered No (or could not be asked)
+    kExitStopped = 6,        // Ctrl-C/SIGTERM/SIGHUP: stopped after the unit, which succeeded
+    kExitCutShort = 7,       // a second such signal ended the program at once
+    kExitLogNotWritten = 8,  // the unit's production-log row could not be written
+    kExitSomeFailed = 9,     // --gang: one or more units failed (the table says which)
 };
 
 inline constexpr std::size_t kMaxPorts = 8;
@@ -85,6 +86,7 @@ struct CliOptions {
     bool noSave = false;
     bool yes = false;
     bool allowOutside = false;  // program / download a file with data the device cannot hold
+    std::optional<std::string> logFile;  // program: the production log (wins over the settings)
     std::optional<UiLanguage> language;
 };
 

@@ -1,11 +1,13 @@
 #include "cli/gang.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -23,6 +25,7 @@
 #include "messages/text_format.h"
 #include "operations/product_info.h"
 #include "production/postgres_serial_source.h"
+#include "production/run_attempt.h"
 #include "production/serial_source.h"
 
 namespace kx::cli {
@@ -40,18 +43,6 @@ struct Box {
     UnitRecord record;
 };
 
-std::string ModeName(ops::ProgrammingMode mode) {
-    switch (mode) {
-        case ops::ProgrammingMode::Bsl:
-            return "BSL";
-        case ops::ProgrammingMode::Sbw:
-            return "SBW";
-        case ops::ProgrammingMode::Jtag:
-            break;
-    }
-    return "JTAG";
-}
-
 unsigned TerminalWidth() {
     winsize size{};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
@@ -68,16 +59,11 @@ std::string WithoutLineEnd(std::string_view text) {
 }
 
 // The box's own port, link, pane and context; what it shares is read only (the job) or
-// thread-safe (the serial source behind `box.serials`).
+// thread-safe (the serial source behind `box.serials`, the log).
 void RunUnit(Box& box, const GangJob& job) {
     BoxOutput& out = *box.output;
-    UnitRecord& r = box.record;
-    const auto begin = std::chrono::steady_clock::now();
-    r = UnitRecord{};
-    r.port = box.port;
-    r.device = std::string(devices::DeviceAt(job.inputs.deviceRow).name);
-    r.mode = ModeName(job.inputs.mode);
-    r.start = std::time(nullptr);
+    const production::AttemptClock clock;
+    UnitRecord r;
     box.stage = kNothingSent;
 
     link::PortPaths paths{};
@@ -86,12 +72,10 @@ void RunUnit(Box& box, const GangJob& job) {
     link::ProgrammerLink link(ports, SystemClock());
     if (link.OpenPort(0, kNormalBaud) != link::kLinkOk) {
         out.Warn(link::OpenFailureHint(link.LastOpenFailure(), box.port, job.language));
+        r.attempt.device = std::string(devices::DeviceAt(job.inputs.deviceRow).name);
+        r.attempt.mode = production::ModeName(job.inputs.mode);
         r.status = kExitNoProgrammer;
     } else {
-        std::array<std::uint8_t, link::kVersionReplySize> reply{};
-        if (link.GetVersion(reply) == link::kLinkOk) {
-            r.box = EscapeForTerminal(link::VersionText(reply));
-        }
         // The run only reads the image and the words today, but nothing promises that, and a
         // copy each costs little beside a unit's time.
         const auto image = std::make_unique<image::CodeImage>(job.image);
@@ -106,38 +90,52 @@ void RunUnit(Box& box, const GangJob& job) {
         out.Finish();
         // Why the unit failed, before the serial number's own lines come after it.
         r.messageText = out.LastReportLine();
+        r.attempt = production::AttemptOfRun(in, outcome);
+        r.attempt.box = EscapeForTerminal(r.attempt.box);
         r.status = box.serials->Report(outcome, in.serialHex, false);
         if (r.status == kExitOk) r.status = ExitCodeOf(outcome.result);
-        r.chipId = outcome.targetChipId;
-        const bool recordGoesIn = in.useProductInfo && !in.protectInfo;
-        if (recordGoesIn && outcome.serialAdvanced) {
-            r.serial = outcome.usedSerial;
-        } else if (recordGoesIn && !Counts(in) && r.status == kExitOk) {
-            r.serial = in.serial;
-        }
         link.ClosePort();
     }
     out.Finish();
-    r.message = out.LastMessage();
-    if (r.status == kExitOk && r.message) {
-        r.messageText = WithoutLineEnd(MessageText(*r.message, job.language));
+    if (r.status == kExitOk) {
+        r.messageText = WithoutLineEnd(MessageText(r.attempt.result, job.language));
     } else if (r.messageText.empty()) {
         r.messageText = out.LastReportLine();
     }
-    r.durationMs = static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                  std::chrono::steady_clock::now() - begin)
-                                                  .count());
+    r.attempt.port = box.port;
+    r.attempt.imageSha256 = job.imageSha256;
+    clock.Stamp(r.attempt);
+    // Written while the signals are still held, so that a first Ctrl-C costs no row.
+    if (!job.logPath.empty()) {
+        if (const auto why = production::RecordUnitAttempt(job.logPath, r.attempt, job.language)) {
+            out.Warn("kxveldran-cli: " + *why);
+            out.Warn(SayText(job.language, Text::ProductionLogRowMissing));
+            if (r.status == kExitOk) r.status = kExitLogNotWritten;
+        }
+    }
+    box.record = std::move(r);
 }
 
-// One production log row per unit attempt: the single place a log writer is called from.
-void RecordUnit(const UnitRecord&) {}
-
-// Enter for the next panel; q, or the end of the input, ends.
-bool NextPanelWanted(TerminalOutput& output, UiLanguage language) {
+// Enter for the next panel; q, or the end of the input, ends. A signal while waiting ends
+// too, as a stop on request (`stopped`): no unit is in flight then.
+bool NextPanelWanted(TerminalOutput& output, UiLanguage language, bool& stopped) {
     output.Finish();
     const std::string prompt = SayText(language, Text::GangNextPanel) + " ";
     std::fputs(prompt.c_str(), stderr);
     std::fflush(stderr);
+    {
+        InterruptHold hold({[] { return std::string("\n"); }, [] { return std::string(); }},
+                           kExitCutShort);
+        for (;;) {
+            pollfd input{STDIN_FILENO, POLLIN, 0};
+            const int ready = ::poll(&input, 1, 100);
+            if (hold.Requested()) {
+                stopped = true;
+                return false;
+            }
+            if (ready != 0 && !(ready < 0 && errno == EINTR)) break;
+        }
+    }
     std::array<char, 64> line{};
     if (std::fgets(line.data(), static_cast<int>(line.size()), stdin) == nullptr) {
         std::fputs("\n", stderr);
@@ -157,12 +155,13 @@ std::string UnitTable(const std::vector<UnitRecord>& units, UiLanguage language)
         from = bar + 1;
     }
     for (const UnitRecord& u : units) {
-        const auto family = devices::FamilyName(u.chipId);
-        std::string chip = u.chipId == 0 ? "-" : FormatHex(u.chipId, 4);
-        if (u.chipId != 0 && family) chip += " " + std::string(*family);
-        const std::uint32_t tenths = (u.durationMs + 50) / 100;
+        const production::UnitAttempt& a = u.attempt;
+        const auto family = devices::FamilyName(a.chipId);
+        std::string chip = a.chipId == 0 ? "-" : FormatHex(a.chipId, 4);
+        if (a.chipId != 0 && family) chip += " " + std::string(*family);
+        const std::uint32_t tenths = (a.durationMs + 50) / 100;
         rows.push_back(
-            {u.port, u.box.empty() ? "-" : u.box, chip, u.serial ? std::to_string(*u.serial) : "-",
+            {a.port, a.box.empty() ? "-" : a.box, chip, a.serial ? std::to_string(*a.serial) : "-",
              u.status == kExitOk ? SayText(language, Text::GangUnitSucceeded) : u.messageText,
              std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s"});
     }
@@ -216,19 +215,16 @@ int RunGang(const GangJob& job, TerminalOutput& output) {
         if (database) box->serials->CountInDatabase();
         boxes.push_back(std::move(box));
     }
-    output.Note(SayText(language, Text::GangBoxesFound, {std::to_string(job.ports.size()), [&] {
-                                                             std::string list;
-                                                             for (const auto& p : job.ports)
-                                                                 list +=
-                                                                     (list.empty() ? "" : " ") + p;
-                                                             return list;
-                                                         }()}));
+    std::string portList;
+    for (const auto& port : job.ports) portList += (portList.empty() ? "" : " ") + port;
+    output.Note(
+        SayText(language, Text::GangBoxesFound, {std::to_string(job.ports.size()), portList}));
 
     bool anyFailed = false;
     bool stopRequested = false;
     for (int panel = 0;; ++panel) {
         if (panel > 0) {
-            if (!job.options.repeat || !NextPanelWanted(output, language)) break;
+            if (!job.options.repeat || !NextPanelWanted(output, language, stopRequested)) break;
             if (in.burnFuse && !output.ConfirmMessage(Message::ConfirmFuse)) {
                 output.Warn(SayText(language, Text::FuseNotConfirmedNothingDone));
                 return anyFailed ? kExitSomeFailed : kExitCancelled;
@@ -273,12 +269,10 @@ int RunGang(const GangJob& job, TerminalOutput& output) {
         std::optional<std::uint32_t> lastUsed;
         for (const auto& box : boxes) {
             const UnitRecord& r = box->record;
-            RecordUnit(r);
             units.push_back(r);
             if (r.status == kExitOk) ++succeeded;
-            if (r.serial && Counts(in) && (!lastUsed || *r.serial > *lastUsed)) {
-                lastUsed = r.serial;
-            }
+            const auto& serial = r.attempt.serial;
+            if (serial && Counts(in) && (!lastUsed || *serial > *lastUsed)) lastUsed = serial;
         }
         anyFailed = anyFailed || succeeded != boxes.size();
         output.Note(UnitTable(units, language));
@@ -299,12 +293,9 @@ int RunGang(const GangJob& job, TerminalOutput& output) {
         if (in.beep) output.CompletionBeep();
         if (stopRequested) break;
     }
+    if (stopRequested) output.Warn(SayText(language, Text::GangStoppedOnRequest));
     if (anyFailed) return kExitSomeFailed;
-    if (stopRequested) {
-        output.Warn(SayText(language, Text::GangStoppedOnRequest));
-        return kExitStopped;
-    }
-    return kExitOk;
+    return stopRequested ? kExitStopped : kExitOk;
 }
 
 }  // namespace kx::cli

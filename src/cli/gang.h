@@ -4,7 +4,6 @@
 // one unit per box; --repeat runs panels until the operator says stop.
 
 #include <cstdint>
-#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,24 +13,17 @@
 #include "image/code_image.h"
 #include "messages/message_catalogue.h"
 #include "operations/operations.h"
+#include "production/unit_attempt.h"
 #include "security/security_words.h"
 #include "settings/serial_counter.h"
 
 namespace kx::cli {
 
-// What one box's attempt at one unit leaves behind: a row of the table, and all a
-// production log row needs.
+// What one box's attempt at one unit leaves behind: its production-log row, and what the
+// table says beside it.
 struct UnitRecord {
-    std::string port;                     // the port's device path
-    std::string box;                      // the box's identification, empty if it gave none
-    std::string device;                   // the device chosen, from the catalogue
-    std::uint16_t chipId = 0;             // what the chip reported
-    std::string mode;                     // "JTAG", "BSL" or "SBW"
-    std::optional<std::uint32_t> serial;  // the serial number written into the chip
-    std::optional<Message> message;       // the last catalogue message of the unit
-    std::string messageText;              // the line the unit ended with, as shown
-    std::time_t start = 0;
-    std::uint32_t durationMs = 0;
+    production::UnitAttempt attempt;
+    std::string messageText;   // the line the unit ended with, as shown
     int status = kExitFailed;  // the exit status the unit alone would have given
 };
 
@@ -44,6 +36,8 @@ struct GangJob {
     std::string settingsPath;
     settings::CounterReading counter;  // as loaded with the settings
     std::vector<std::string> ports;    // the boxes' device paths
+    std::string logPath;               // the production log; empty for none
+    std::string imageSha256;           // of the code file as loaded, for the log
 };
 
 // Runs the panels and returns the exit status. `output` is the command's own terminal: the

@@ -7,6 +7,7 @@
 
 #include "common/atomic_file.h"
 #include "common/hex_digit.h"
+#include "common/sha256.h"
 
 namespace kx::image {
 namespace {
@@ -123,6 +124,7 @@ TiTxtResult ParseTiTxt(std::span<const std::uint8_t> bytes) {
     }
     load.vectors = VectorsFromBytes(vectorBytes);
     load.viewText.assign(text);
+    load.fileSha256 = Sha256Hex(bytes);
     return load;
 }
 

@@ -28,6 +28,8 @@ struct TiTxtLoad {
     LoadedVectors vectors{};
     // The file's text as it stands, for the code view (lines after the end line included).
     std::string viewText;
+    // SHA-256 of the bytes read, in hexadecimal: which file a chip was programmed from.
+    std::string fileSha256;
 };
 
 enum class TiTxtProblem : std::uint8_t {

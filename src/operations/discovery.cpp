@@ -1,5 +1,6 @@
 // Finding the programmer on COM1..COM8 and noticing when it has gone.
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -185,7 +186,11 @@ std::vector<std::string> FindAllProgrammers(OperationContext& ctx) {
     ProbeAllPorts(ctx, probes, true);
     std::vector<std::string> found;
     for (const PortProbe& probe : probes) {
-        if (probe.state == PortProbe::State::Answered) found.push_back(probe.path);
+        // A port listed twice is still one box.
+        if (probe.state == PortProbe::State::Answered &&
+            std::find(found.begin(), found.end(), probe.path) == found.end()) {
+            found.push_back(probe.path);
+        }
     }
     return found;  // the probes' links close their ports as they go
 }

@@ -49,6 +49,7 @@ struct RunOutcome {
     Result result = Result::Failed;  // never Cancelled or UpToDate
     std::uint16_t targetStatus = 0;
     std::uint16_t targetChipId = 0;
+    std::string boxIdentification;  // as the box answered GET_VERSION; empty when it did not
     // The counter advanced: the record with usedSerial went out (or, with the information
     // flash protected, the run ended well). Also on a failed run once the record was sent:
     // the number is used up, a gap in the numbering rather than a number stamped twice.
@@ -56,6 +57,10 @@ struct RunOutcome {
     std::uint32_t usedSerial = 0;
     std::uint32_t newSerial = 0;  // the serial counter after the run (unchanged if it stopped)
     bool serialRefused = false;   // reserveSerial refused: nothing was stamped
+    // The catalogue message the run ended with: the failing step's, or on success the last
+    // step's (the elapsed time is no result). A refused serial number ends the run without
+    // a message of its own; it counts as InfoWriteFailed, since no record was written.
+    Message message = Message::ConnectFailed;
 };
 RunOutcome RunProgramming(OperationContext& ctx, const OperationInputs& in);
 

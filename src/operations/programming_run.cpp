@@ -8,6 +8,7 @@
 #include "image/outside_data.h"
 #include "messages/text_catalogue.h"
 #include "messages/text_format.h"
+#include "operations/last_message_output.h"
 #include "operations/operations.h"
 #include "operations/run_blocks.h"
 #include "operations/run_steps.h"
@@ -101,7 +102,7 @@ RunOutcome ProgrammingRun::Steps() {
     // Said before anything is sent; the run goes on with what fits.
     image::ShowOutsideData(Out(), ctx_.image, device_);
 
-    if (!FirmwareAccepted(ctx_)) return outcome_;
+    if (!FirmwareAccepted(ctx_, &outcome_.boxIdentification)) return outcome_;
     state_.options = RunTargetOptions(in_);
     if (in_.useProductInfo && !CheckProductInfo(state_)) return outcome_;
     if (!ConnectTarget() || !CheckTarget()) return outcome_;
@@ -268,8 +269,12 @@ bool ProgrammingRun::BurnFuse() {
 }  // namespace
 
 RunOutcome RunProgramming(OperationContext& ctx, const OperationInputs& in) {
-    ProgrammingRun run(ctx, in);
+    LastMessageOutput out(ctx.out);
+    OperationContext watched{ctx.link, out, ctx.clock, ctx.image, ctx.words};
+    ProgrammingRun run(watched, in);
     RunOutcome outcome = run.Execute();
+    outcome.message = outcome.serialRefused ? Message::InfoWriteFailed
+                                            : out.Last().value_or(Message::ConnectFailed);
     // A box pulled mid-run: the step's message stays, and the caller goes back to searching
     // instead of waiting for the next command to find out.
     if (outcome.result == Result::Failed && !ctx.link.IsPortAlive())

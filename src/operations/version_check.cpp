@@ -39,12 +39,13 @@ std::optional<Message> VersionRefusal(FirmwareVerdict verdict) {
     return std::nullopt;
 }
 
-bool FirmwareAccepted(OperationContext& ctx) {
+bool FirmwareAccepted(OperationContext& ctx, std::string* identification) {
     std::array<std::uint8_t, link::kVersionReplySize> reply{};
     if (ctx.link.GetVersion(reply) != link::kLinkOk) {
         ctx.out.AppendMessage(Message::VersionReadFailed);
         return false;
     }
+    if (identification != nullptr) *identification = link::VersionText(reply);
     const std::optional<Message> refusal = VersionRefusal(JudgeVersionReply(reply));
     if (refusal) ctx.out.AppendMessage(*refusal);
     return !refusal;

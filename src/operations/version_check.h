@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "common/identification.h"
@@ -39,7 +40,7 @@ std::optional<Message> VersionRefusal(FirmwareVerdict verdict);
 struct OperationContext;
 // Before a run or a download: asks the box for its identification and shows
 // VersionReadFailed when it does not answer, else the refusal. True when the box runs the firmware
-// this program speaks.
-bool FirmwareAccepted(OperationContext& ctx);
+// this program speaks. The text it answered goes to `identification` when given.
+bool FirmwareAccepted(OperationContext& ctx, std::string* identification = nullptr);
 
 }  // namespace kx::ops

@@ -30,6 +30,9 @@ class Descriptor {
     int fd_;
 };
 
+// Non-blocking, so that a FIFO nobody reads is refused instead of hanging the unit.
+constexpr int kOpenFlags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK;
+
 bool WriteAll(int fd, const std::string& bytes) {
     // One write: with O_APPEND it lands whole at the end; a short one is reported.
     ssize_t n = 0;
@@ -90,9 +93,15 @@ std::string StationName() {
     return name.data();
 }
 
+std::optional<std::string> CheckLogWritable(const std::string& path, UiLanguage language) {
+    const Descriptor fd(::open(path.c_str(), kOpenFlags, 0644));
+    if (fd.Get() < 0) return NotWritten(path, errno, language);
+    return std::nullopt;
+}
+
 std::optional<std::string> AppendLogRow(const std::string& path, const LogRow& row,
                                         UiLanguage language) {
-    const Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    const Descriptor fd(::open(path.c_str(), kOpenFlags, 0644));
     if (fd.Get() < 0) return NotWritten(path, errno, language);
     // The lock makes "empty, so the header first" one step among all writers of the log, and
     // lets a failed row be taken back without cutting another writer's row.

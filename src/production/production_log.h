@@ -39,6 +39,11 @@ std::string IsoLocalTime(std::time_t when);
 // The host's name; empty when the system does not say.
 std::string StationName();
 
+// Opens the log at `path` for appending (creating it empty when missing) and closes it again:
+// a log that cannot take a row is found before a chip is programmed. Nullopt when it can;
+// otherwise why not, in `language`.
+std::optional<std::string> CheckLogWritable(const std::string& path, UiLanguage language);
+
 // Appends `row` to the log at `path`, creating it (header first) when missing or empty. The
 // row goes out in one write while the file is locked against other writers of the log, and
 // is synced to disk before the call returns; a row that could not be written whole is taken

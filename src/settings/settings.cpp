@@ -77,6 +77,7 @@ Settings SettingsFromDocument(const IniDocument& doc) {
     // Stored as the platform's signed integer: -1 and 100 alike fall back to the first row.
     const auto device = static_cast<std::int32_t>(ReadProfileInt(doc, kNumber, "device", 0));
     s.deviceRow = device >= 0 && device < kDeviceRows ? device : 0;
+    s.productionLog = doc.Get(kString, "production_log").value_or("");
     return s;
 }
 

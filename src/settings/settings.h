@@ -27,12 +27,16 @@ struct Settings {
     bool useProductInfo = false;  // 1019, product_id; also enables the product-information controls
     bool runAfter = true;         // 1025, run
     bool beep = false;            // 1031, Beep
-    std::string productName = "KX_VELDRAN";  // UTF-8, at most 19 bytes once in GBK
-    std::uint32_t serial = 12345;            // product_num, the serial counter
-    std::uint16_t infoAddress = 0x1000;      // info_addr
+    std::string productName = "KX_VELDRAN";      // UTF-8, at most 19 bytes once in GBK
+    std::uint32_t serial = 12345;                // product_num, the serial counter
+    std::uint16_t infoAddress = 0x1000;          // info_addr
     SerialStyle serialStyle = SerialStyle::Dec;  // product_num_style
     ReadStyle readStyle = ReadStyle::ByAddress;
     int deviceRow = 0;  // device: row of the device catalogue, 0..99
+    // STRING production_log: the CSV file each programming run appends its row to; empty
+    // for none. Set by editing the file: no control shows it, so it is never written, and
+    // the document keeps it as it stands.
+    std::string productionLog{};
 
     bool operator==(const Settings&) const = default;
 };
@@ -40,8 +44,8 @@ struct Settings {
 // Reads every key with the profile-file rules; missing keys give the defaults above.
 Settings SettingsFromDocument(const IniDocument& doc);
 
-// Writes all fifteen keys into `doc`, keeping everything else it holds. On a new document
-// this gives sections BOOL, STRING, number in that order.
+// Writes all fifteen keys into `doc`, keeping everything else it holds (production_log
+// too). On a new document this gives sections BOOL, STRING, number in that order.
 void WriteSettings(const Settings& s, IniDocument& doc);
 
 // Profile-file integer: an optional sign and the leading decimal digits, as an unsigned

@@ -34,6 +34,11 @@ void Set(std::string* error, std::string text) {
 
 }  // namespace
 
+std::string ProductionLogPath(const std::string& logSetting, const std::string& settingsPath) {
+    if (logSetting.empty() || logSetting.front() == '/') return logSetting;
+    return Join(fs::path(settingsPath).parent_path().string(), logSetting);
+}
+
 std::string ResolvedSettingsPath(const std::string& path) {
     std::error_code ec;
     if (fs::is_symlink(path, ec)) {

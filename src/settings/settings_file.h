@@ -47,6 +47,10 @@ LoadedSettings LoadSettingsFile(const std::string& path, UiLanguage language);
 bool SaveSettingsFile(const std::string& path, IniDocument& document, const Settings& settings,
                       UiLanguage language, std::string* error = nullptr);
 
+// The production log a settings file names: empty when it names none; a relative name is
+// taken beside the settings file, so it means the same whoever starts the program and where.
+std::string ProductionLogPath(const std::string& logSetting, const std::string& settingsPath);
+
 // The file a write lands in: `path`, or where it points when it is a symbolic link, so a
 // settings file kept elsewhere through a link stays where it is.
 std::string ResolvedSettingsPath(const std::string& path);

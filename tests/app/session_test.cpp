@@ -6,8 +6,11 @@
 #include "app/password_dialog.h"
 #include "app/window_output.h"
 #include "app_test_support.h"
+#include "common/sha256.h"
 #include "image/code_image.h"
 #include "image/titxt_writer.h"
+#include "messages/text_catalogue.h"
+#include "production/csv.h"
 #include "settings/serial_counter.h"
 #include "sound/completion_tones.h"
 
@@ -15,6 +18,10 @@ using namespace kx;
 using namespace kx::app::testing;
 
 namespace {
+
+std::string Digest(const std::string& bytes) {
+    return Sha256Hex({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+}
 
 // A small F1101 program with its reset vector, as TI-TXT.
 std::string ProgramText() {
@@ -250,6 +257,38 @@ class SessionTest : public QObject {
         QTest::keyClick(b.Find("serialEdit"), Qt::Key_Return);
         QCOMPARE(b.Window().result(), int(QDialog::Accepted));
         QCOMPARE(b.Stored().serial, 0x1Au);
+    }
+
+    // Each run adds its row; after a read the image is named by the file Save writes of it.
+    void productionLogGetsARowPerRunAndSaysWhenItCannot() {
+        WindowBench b(UiLanguage::Chinese);
+        b.WriteFile("KX_VELDRAN.ini", "[STRING]\nproduction_log=line.csv\n");
+        QVERIFY(OpenWithProgram(b));
+        b.Click("runButton");
+        const std::string other = "@F000\r\n11\r\nq\r\n";
+        const QString saved = b.dir.filePath(QStringLiteral("read.TXT"));
+        b.dialogs.fileAnswers = {b.WriteFile("other.TXT", other), saved};
+        b.Click("loadButton");
+        b.Click("readButton");  // the image is the chip's now, not other.TXT
+        b.Click("saveAsButton");
+        b.Click("runButton");
+        const QString log = b.dir.filePath(QStringLiteral("line.csv"));
+        const auto rows = production::ParseCsv(b.ReadFile(log));
+        QVERIFY(rows && rows->size() == 3);
+        for (const auto& row : {(*rows)[1], (*rows)[2]})
+            QCOMPARE(std::tuple(row[3], row[9], row[10]),
+                     std::tuple("KX_VELDRAN V02.73A", "34", "目标MCU开始运行..."));
+        QCOMPARE((*rows)[1][7], Digest(ProgramText()));
+        QCOMPARE((*rows)[2][7], Digest(b.ReadFile(saved)));
+        QVERIFY((*rows)[2][7] != Digest(other));
+
+        // The pane says, in the user's language, that the unit has no row.
+        QVERIFY(QFile::remove(log) && QDir(b.dir.path()).mkdir(QStringLiteral("line.csv")));
+        b.Click("runButton");
+        QVERIFY(b.Pane().contains(Msg(34, UiLanguage::Chinese)) &&
+                b.Pane().contains(
+                    app::SayQ(b.language, Text::ProductionLogIsFolder, {app::ToUtf8(log)})) &&
+                b.Pane().contains(app::SayQ(b.language, Text::ProductionLogRowMissing)));
     }
 
     void unwritableSettingsAreReported() {

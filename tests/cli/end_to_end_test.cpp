@@ -13,9 +13,11 @@
 #include <vector>
 
 #include "cli_test_helpers.h"
+#include "common/sha256.h"
 #include "image/code_image.h"
 #include "image/password_file.h"
 #include "image/titxt_writer.h"
+#include "production/csv.h"
 
 namespace kx::cli::test {
 namespace {
@@ -260,6 +262,47 @@ TEST_F(CliEndToEnd, SerialNumberIsTakenBeforeTheRecordAndNeverGuessed) {
     Expect({"program", "wide.txt", "--device", "F2619", "--product-info", "--auto-increment"}, 1,
            "Failed in programming!");
     EXPECT_EQ(Serial(), "9");
+}
+
+// One row per unit that reached a box, in the run's language, with the file's digest and the
+// number the chip holds; a log that cannot take the row stops or flags the unit.
+TEST_F(CliEndToEnd, ProductionLogHoldsARowForEveryUnitThatReachedABox) {
+    // Named in the settings file, relative to it: the log lies beside it.
+    WriteFile(settings_, "[STRING]\nproduction_log=line.csv\n[number]\nproduct_num=41\n");
+    const std::string code = ImageText({{0x2000, 0x100}});
+    WriteFile(dir_.File("app.txt"), code);
+    const std::string digest =
+        Sha256Hex({reinterpret_cast<const std::uint8_t*>(code.data()), code.size()});
+    const std::vector<std::string> run{"program", "app.txt",        "--device",
+                                       "F149",    "--product-info", "--auto-increment"};
+    ASSERT_TRUE(StartSim({"--device", "13"})) << sim_->Log();
+    Expect(run, 0, "Target CPU running...");
+    // The record went out, then its check failed: the row names the number and the failure.
+    ASSERT_TRUE(StartSim({"--device", "13", "--fault", "TX_DATA_BLOCK:3:nak"}));
+    lang_ = "zh";
+    Expect(run, 1, "校验产品序列号失败！");
+    // Refused before the box was looked for: no unit, no row.
+    Expect({"program", "missing.txt"}, 1, "");
+    const auto rows = production::ParseCsv(ReadFile(dir_.File("line.csv")));
+    ASSERT_TRUE(rows && rows->size() == 3) << ReadFile(dir_.File("line.csv"));
+    for (const auto& [row, serial, message, text] :
+         {std::tuple((*rows)[1], "41", "34", "Target CPU running..."),
+          std::tuple((*rows)[2], "42", "30", "校验产品序列号失败！")}) {
+        EXPECT_EQ(production::CsvRow(row.begin() + 2, row.end() - 1),
+                  (production::CsvRow{port_, "KX_VELDRAN V02.73A", "F149(F1491)", "F149", "JTAG",
+                                      digest, serial, message, text}));
+    }
+
+    // --log wins over the settings; a folder is found before anything is sent.
+    lang_ = "en";
+    ASSERT_TRUE(StartSim({"--device", "13"})) << sim_->Log();
+    ProcessResult r = Expect(Plus(run, {"--log", "."}), 8, "", "is a folder");
+    EXPECT_TRUE(Has(r.err, "Nothing was programmed") && !Has(r.out, "Start programming")) << r.out;
+    // The row itself fails (a full disk): the chip is fine, but the unit must not pass.
+    r = Expect(Plus(run, {"--log", "/dev/full"}), 8, "Target CPU running...",
+               "row is missing from the production log");
+    EXPECT_TRUE(Has(r.err, "No space left on device")) << r.err;
+    Expect({"read", "--device", "F149", "--log", "x.csv"}, 2, "", "--log belongs to the program");
 }
 
 TEST_F(CliEndToEnd, QuestionsVersionsUpdateAndVppTest) {

@@ -15,16 +15,16 @@ namespace {
 
 TEST(GangTable, ColumnsAlignByTerminalColumnsAndLinesFitTheWidth) {
     UnitRecord good;
-    good.port = "/dev/ttyUSB0";
-    good.box = "KX_VELDRAN V02.73A";
-    good.chipId = 0xF149;
-    good.serial = 5000u;
-    good.durationMs = 17449;
+    good.attempt.port = "/dev/ttyUSB0";
+    good.attempt.box = "KX_VELDRAN V02.73A";
+    good.attempt.chipId = 0xF149;
+    good.attempt.serial = 5000u;
+    good.attempt.durationMs = 17449;
     good.status = kExitOk;
     UnitRecord fused;
-    fused.port = "/dev/ttyUSB10";
+    fused.attempt.port = "/dev/ttyUSB10";
     fused.messageText = "目标芯片已被加密，中止操作！";
-    fused.durationMs = 95;
+    fused.attempt.durationMs = 95;
     std::istringstream table(UnitTable({good, fused}, UiLanguage::Chinese));
     std::vector<std::string> lines;
     for (std::string line; std::getline(table, line);) lines.push_back(line);

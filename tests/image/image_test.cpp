@@ -29,7 +29,7 @@ TiTxtLoad Load(std::string_view text) {
     auto result = ParseTiTxt(Bytes(text));
     if (auto* ok = std::get_if<TiTxtLoad>(&result)) return std::move(*ok);
     ADD_FAILURE() << "refused: " << text;
-    return TiTxtLoad{.image = std::make_unique<CodeImage>(), .viewText = {}};
+    return TiTxtLoad{.image = std::make_unique<CodeImage>(), .viewText = {}, .fileSha256 = {}};
 }
 
 TiTxtRefusal Refuse(std::string_view text) {

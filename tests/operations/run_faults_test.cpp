@@ -69,8 +69,12 @@ TEST_P(RunFaults, StopWithTheStepMessageInTime) {
     EXPECT_EQ(std::tuple(taken, givenBack),
               std::tuple(int(completes || cell.numberTaken),
                          int(!completes && cell.numberTaken && !used)));
+    const int ended = completes                                             ? 34
+                      : action == FaultAction::Corrupt && cell.code == 0x72 ? 7
+                                                                            : cell.msg;
+    EXPECT_EQ(static_cast<int>(r.message), ended);
     if (completes) return;
-    const std::string msg = Msg(action == FaultAction::Corrupt && cell.code == 0x72 ? 7 : cell.msg);
+    const std::string msg = Msg(ended);
     const std::string& shown = b.out.ShownText();
     // A verify failure may go on to name the first difference.
     EXPECT_TRUE(shown.ends_with(msg) || shown.find(msg + "First difference") != std::string::npos)

@@ -47,6 +47,14 @@ TEST(RunTest, FullRunFramesAndPane) {
                                      "Time escaped:0 Sec\r\n");
     EXPECT_TRUE(b.out.Balanced());
     EXPECT_EQ(std::tuple(b.out.ProgressPos(), b.out.BeepCount()), std::tuple(2u, 1));
+    EXPECT_EQ(r.message, Message::TargetRunning);
+
+    // A refused serial number ends the run with no message of its own: no record was written.
+    b.in.useProductInfo = true;
+    b.in.reserveSerial = [](std::uint32_t) -> std::optional<std::uint32_t> { return {}; };
+    const RunOutcome refused = RunProgramming(b.ctx, b.in);
+    EXPECT_EQ(std::tuple(refused.result, refused.serialRefused, refused.message),
+              std::tuple(Result::Failed, true, Message::InfoWriteFailed));
 }
 
 TEST(RunTest, WideDeviceSendsTheOffsetWhenTheBankChangesAndBeforeTheRecord) {

@@ -1,15 +1,19 @@
 #include "production/production_log.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "messages/text_catalogue.h"
+#include "production/run_attempt.h"
 
 namespace kx::production {
 namespace {
@@ -60,32 +64,8 @@ TEST(Csv, QuotesOnlyWhatNeedsItAndReadsItBack) {
     }
 }
 
-TEST(ProductionLog, RowRoundTripsWithOneHeaderAndZonedTime) {
-    TempDir dir;
-    const std::string path = (dir.path / "log.csv").string();
-    LogRow none = SampleRow(0);
-    none.serial.reset();
-    ASSERT_EQ(AppendLogRow(path, SampleRow(7), UiLanguage::English), std::nullopt);
-    ASSERT_EQ(AppendLogRow(path, none, UiLanguage::English), std::nullopt);
-    const auto rows = ParseCsv(Slurp(path));
-    ASSERT_TRUE(rows);
-    ASSERT_EQ(rows->size(), 3u);
-    EXPECT_EQ((*rows)[0], LogHeader());
-    EXPECT_EQ((*rows)[1], LogFields(SampleRow(7)));
-    EXPECT_EQ(std::tuple((*rows)[1][5], (*rows)[1][8], (*rows)[2][8]), std::tuple("F149", "7", ""));
-    // "2024-05-01T06:03:07+00:00" in UTC; the offset always carries its colon.
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-    EXPECT_EQ(IsoLocalTime(1714543387), "2024-05-01T06:03:07+00:00");
-    ::setenv("TZ", "Asia/Shanghai", 1);
-    ::tzset();
-    EXPECT_EQ(IsoLocalTime(1714543387), "2024-05-01T14:03:07+08:00");
-    ::unsetenv("TZ");
-    ::tzset();
-}
-
-// Two programs appending to one new log at once: every row whole, one header. Each also
-// starts a fresh log per row, so that creating a log races many times over.
+// Two programs of two threads each (a gang) appending to one new log at once: every row whole,
+// one header. Each also starts a fresh log per row, so that creating a log races many times.
 TEST(ProductionLog, TwoProcessesAppendWholeRowsUnderOneHeader) {
     TempDir dir;
     const std::string path = (dir.path / "shared.csv").string();
@@ -99,15 +79,21 @@ TEST(ProductionLog, TwoProcessesAppendWholeRowsUnderOneHeader) {
         if (children[c] == 0) {
             char start = 0;
             if (::read(go[0], &start, 1) != 1) ::_exit(3);
-            for (std::uint32_t i = 0; i < kRows; ++i) {
-                const LogRow row = SampleRow(c * 100000 + i);
-                const std::string fresh = path + std::to_string(i);
-                if (AppendLogRow(path, row, UiLanguage::English) ||
-                    AppendLogRow(fresh, row, UiLanguage::English)) {
-                    ::_exit(4);
+            std::atomic<int> failures{0};
+            const auto writer = [&](std::uint32_t w) {
+                for (std::uint32_t i = w; i < kRows; i += 2) {
+                    const LogRow row = SampleRow(c * 100000 + w * 50000 + i);
+                    const std::string fresh = path + std::to_string(i);
+                    if (AppendLogRow(path, row, UiLanguage::English) ||
+                        AppendLogRow(fresh, row, UiLanguage::English)) {
+                        ++failures;
+                    }
                 }
-            }
-            ::_exit(0);
+            };
+            std::thread other(writer, 1);
+            writer(0);
+            other.join();
+            ::_exit(failures == 0 ? 0 : 4);
         }
     }
     ASSERT_EQ(::write(go[1], "gg", 2), 2);  // both start together
@@ -122,16 +108,16 @@ TEST(ProductionLog, TwoProcessesAppendWholeRowsUnderOneHeader) {
     ASSERT_TRUE(rows);
     ASSERT_EQ(rows->size(), 2 * kRows + 1);
     EXPECT_EQ(rows->front(), LogHeader());
-    std::uint32_t next[2] = {0, 100000};
+    std::uint32_t next[4] = {0, 50001, 100000, 150001};  // per process and thread
     for (std::size_t r = 1; r < rows->size(); ++r) {
         const CsvRow& row = (*rows)[r];
         ASSERT_EQ(row.size(), 12u) << r;
-        const std::uint32_t serial = static_cast<std::uint32_t>(std::stoul(row[8]));
-        std::uint32_t& expected = next[serial >= 100000 ? 1 : 0];
+        std::uint32_t& expected = next[std::stoul(row[8]) / 50000];
         ASSERT_EQ(row, LogFields(SampleRow(expected))) << r;  // each writer's rows in order
-        ++expected;
+        expected += 2;
     }
-    EXPECT_EQ(std::tuple(next[0], next[1]), std::tuple(kRows, 100000 + kRows));
+    EXPECT_EQ(std::vector<std::uint32_t>(next, next + 4),
+              (std::vector<std::uint32_t>{kRows, 50001 + kRows, 100000 + kRows, 150001 + kRows}));
     for (std::uint32_t i = 0; i < kRows; ++i) {
         const auto fresh = ParseCsv(Slurp(path + std::to_string(i)));
         ASSERT_TRUE(fresh && fresh->size() == 3 && fresh->front() == LogHeader()) << i;
@@ -158,6 +144,50 @@ TEST(ProductionLog, FolderReadOnlyAndMissingFolderSayWhyInTheUsersLanguage) {
               SayText(UiLanguage::English, Text::ProductionLogNotWritten,
                       {missing, "No such file or directory"}));
     EXPECT_FALSE(fs::exists(dir.path / "no"));
+    // A FIFO nobody reads is refused at once rather than waited on.
+    const std::string fifo = (dir.path / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_EQ(CheckLogWritable(fifo, UiLanguage::English),
+              SayText(UiLanguage::English, Text::ProductionLogNotWritten,
+                      {fifo, "No such device or address"}));
+}
+
+// A unit's row: the result in the run's language, keeping the line breaks inside a message but
+// not the one ending it; the serial is the number whose record went out, also when a later
+// step failed, and none with the information flash protected.
+TEST(UnitAttempt, RowSaysTheResultAndTheNumberTheChipMayHold) {
+    TempDir dir;
+    const std::string path = (dir.path / "unit.csv").string();
+    ops::OperationInputs in;
+    in.mode = ops::ProgrammingMode::Sbw;
+    ops::RunOutcome run{.result = ops::Result::Failed,
+                        .targetChipId = 0xF112,
+                        .boxIdentification = "KX_VELDRAN V02.73A",
+                        .serialAdvanced = true,
+                        .usedSerial = 41,
+                        .message = Message::InfoAddressOutside1000};
+    // Local time with its offset, sign and colon included.
+    ::setenv("TZ", "America/New_York", 1);
+    ::tzset();
+    UnitAttempt first = AttemptOfRun(in, run);
+    first.started = 1714543387;
+    ASSERT_EQ(RecordUnitAttempt(path, first, UiLanguage::Chinese), std::nullopt);
+    in.protectInfo = true;
+    run.message = Message::VerifyDone;
+    ASSERT_EQ(RecordUnitAttempt(path, AttemptOfRun(in, run), UiLanguage::English), std::nullopt);
+    const auto rows = ParseCsv(Slurp(path));
+    ASSERT_TRUE(rows && rows->size() == 3 && rows->front() == LogHeader());
+    EXPECT_EQ((*rows)[1][0], "2024-05-01T02:03:07-04:00");
+    ::setenv("TZ", "Asia/Shanghai", 1);
+    ::tzset();
+    EXPECT_EQ(IsoLocalTime(1714543387), "2024-05-01T14:03:07+08:00");
+    ::unsetenv("TZ");
+    ::tzset();
+    const auto tail = [](const CsvRow& row) { return CsvRow(row.begin() + 3, row.end() - 1); };
+    EXPECT_EQ(tail((*rows)[1]), (CsvRow{"KX_VELDRAN V02.73A", "F1101", "F112", "SBW", "", "41", "3",
+                                        "出错：\r\n产品信息存放地址必须在0x1000-0x10e8之间！"}));
+    EXPECT_EQ(tail((*rows)[2]), (CsvRow{"KX_VELDRAN V02.73A", "F1101", "F112", "SBW", "", "", "27",
+                                        "Verifying successful!"}));
 }
 
 }  // namespace

@@ -250,7 +250,9 @@ TEST_F(SettingsFile, CounterIsTakenGivenBackAndReadOnlyAsAPlainNumber) {
 
 TEST_F(SettingsFile, WindowSaveKeepsTheFilesCounterUnlessANumberWasTyped) {
     const std::string path = PathOf("KX_VELDRAN.ini");
-    ASSERT_TRUE(WriteFileAtomically(path, "[number]\nproduct_num=103\n[line]\nstation=7\n"));
+    // The production log is set by editing the file; no save may drop it.
+    ASSERT_TRUE(WriteFileAtomically(
+        path, "[number]\nproduct_num=103\n[line]\nstation=7\n[string]\nProduction_Log=l/a.csv\n"));
     const Settings window{.erase = false, .serial = 100};  // opened when the file said 100
     CounterReading before;
     std::string error;
@@ -263,11 +265,18 @@ TEST_F(SettingsFile, WindowSaveKeepsTheFilesCounterUnlessANumberWasTyped) {
     ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, kEnglish, &before, &error)) << error;
     EXPECT_EQ(before.value, 103u);
     LoadedSettings now = LoadSettingsFile(path, kEnglish);
-    EXPECT_EQ(now.settings, (Settings{.erase = false, .serial = 103}));
+    EXPECT_EQ(now.settings, (Settings{.erase = false, .serial = 103, .productionLog = "l/a.csv"}));
     EXPECT_EQ(now.document.Get("line", "station"), "7");  // written into the file as it is now
 
     ASSERT_TRUE(SaveSettingsUnderLock(path, window, true, kEnglish, &before, &error)) << error;
-    EXPECT_EQ(LoadSettingsFile(path, kEnglish).settings.serial, 100u);
+    ASSERT_TRUE(ReserveSerial(path, std::nullopt, kEnglish).ok);
+    now = LoadSettingsFile(path, kEnglish);
+    EXPECT_EQ(std::tie(now.settings.serial, now.settings.productionLog),
+              std::make_tuple(101u, "l/a.csv"));
+    // A relative log lies beside the settings file, wherever the program was started.
+    EXPECT_EQ(std::tuple(ProductionLogPath("l/a.csv", path), ProductionLogPath("/v/b.csv", path),
+                         ProductionLogPath("", path)),
+              std::tuple(PathOf("l/a.csv"), "/v/b.csv", ""));
 
     ASSERT_TRUE(WriteFileAtomically(path, "[number]\nproduct_num=junk\n"));
     ASSERT_TRUE(SaveSettingsUnderLock(path, window, false, kEnglish, &before, &error)) << error;
