@@ -14,7 +14,12 @@
 #   one port after another:  3.516 s        (not measured; it stopped at COM1 as well)
 #   all ports at once:       0.514 s       0.037 s
 #
-# Usage: tools/bench.sh [BUILD_DIR] [all|program|discovery]   (default: build all; needs python3)
+# Gang: eight simulated boxes with the timing model on, F149 full-flash program and verify on
+# all of them at once (program --gang), against one box alone measured in the same run; the
+# target is at most 1.10 times one box.
+#
+# Usage: tools/bench.sh [BUILD_DIR] [all|program|discovery|gang]   (default: build all; needs
+# python3)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -28,8 +33,10 @@ done
 work="$(mktemp -d)"
 simpid=""
 silentpid=""
+gangpids=()
 cleanup() {
     [[ -n $simpid ]] && kill "$simpid" 2>/dev/null && wait "$simpid" 2>/dev/null
+    for pid in "${gangpids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
     [[ -n $silentpid ]] && kill "$silentpid" 2>/dev/null && wait "$silentpid" 2>/dev/null
     rm -rf "$work"
 }
@@ -164,6 +171,43 @@ while True:
     simpid="" silentpid=""
 }
 
+# Eight timed boxes: one alone, then all eight at once with --gang.
+gang_case() {
+    local image="$work/gang.txt" ports=() args=()
+    make_image 1100 10000 "$image"
+    for i in 1 2 3 4 5 6 7 8; do
+        "$sim" --device 13 >"$work/gang-sim$i.out" 2>&1 &
+        gangpids+=($!)
+    done
+    for i in 1 2 3 4 5 6 7 8; do
+        for _ in $(seq 200); do [[ -s $work/gang-sim$i.out ]] && break; sleep 0.05; done
+        ports+=("$(head -n1 "$work/gang-sim$i.out")")
+        args+=(--port "${ports[-1]}")
+    done
+    local common=(--device F149 --settings "$work/bench.ini" --lang en --no-save)
+    local t0 t1 t2 t3
+    t0=$(date +%s.%N)
+    "$cli" program "$image" "${common[@]}" --port "${ports[0]}" >"$work/gang-one.log"
+    t1=$(date +%s.%N)
+    t2=$(date +%s.%N)
+    "$cli" program "$image" "${common[@]}" --gang "${args[@]}" >"$work/gang-all.log" 2>&1 ||
+        { echo "gang failed:"; cat "$work/gang-all.log"; return 1; }
+    t3=$(date +%s.%N)
+    # The boxes' own times from the gang's table (its last column).
+    local boxes
+    boxes=$(grep "^/dev/.* s$" "$work/gang-all.log" | grep -v ': ' | awk '{print $(NF-1)}' |
+        sort -n | sed -n '1p;$p' | tr '\n' ' ')
+    python3 -c '
+import sys
+one, gang = float(sys.argv[2]) - float(sys.argv[1]), float(sys.argv[4]) - float(sys.argv[3])
+low, high = sys.argv[5].split()
+print("%-24s wall %7.3f s  one box alone %7.3f s  ratio %.3f (target <= 1.10); "
+      "each box in the gang %s..%s s" % ("gang of 8, F149 full", gang, one, gang / one, low, high))
+' "$t0" "$t1" "$t2" "$t3" "$boxes"
+    for pid in "${gangpids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    gangpids=()
+}
+
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 if [[ $cases == all || $cases == program ]]; then
     run_case F149 13 1100 10000
@@ -172,4 +216,7 @@ fi
 if [[ $cases == all || $cases == discovery ]]; then
     discovery_case last
     discovery_case first
+fi
+if [[ $cases == all || $cases == gang ]]; then
+    gang_case
 fi

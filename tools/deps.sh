@@ -4,6 +4,7 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config file help2man  # file: CPack's dpkg-shlibdeps
     libgtest-dev libbenchmark-dev libcli11-dev
+    libpq-dev postgresql                                        # serial numbers shared by stations; its test's server
     clang libclang-rt-dev                                       # tools/fuzz.sh
     qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libudev-dev libasound2-dev
     xvfb xauth fonts-noto-cjk fonts-droid-fallback              # a window without a display; Chinese

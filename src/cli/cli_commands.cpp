@@ -11,6 +11,7 @@
 #include "cli/cli_serials.h"
 #include "cli/cli_settings.h"
 #include "cli/device_list.h"
+#include "cli/gang.h"
 #include "cli/interrupt_hold.h"
 #include "cli/terminal_output.h"
 #include "cli/update_hold.h"
@@ -31,6 +32,7 @@
 #include "platform/serial_ports.h"
 #include "platform/sound.h"
 #include "platform/terminal.h"
+#include "production/postgres_serial_source.h"
 #include "production/production_log.h"
 #include "production/run_attempt.h"
 #include "settings/settings_file.h"
@@ -44,22 +46,6 @@ constexpr std::string_view kOwnPrefix = "kxveldran-cli: ";
 
 std::string PortLabel(const link::ProgrammerLink& link, unsigned index) {
     return link.PortName(index) + " (COM" + std::to_string(index + 1) + ")";
-}
-
-int ExitCodeOf(ops::Result result) {
-    switch (result) {
-        case ops::Result::Succeeded:
-        // A box that needs no update is no failure for a script updating a whole line.
-        case ops::Result::UpToDate:
-            return kExitOk;
-        case ops::Result::Failed:
-            return kExitFailed;
-        case ops::Result::Cancelled:
-            return kExitCancelled;
-        case ops::Result::ConnectionLost:
-            return kExitNoProgrammer;
-    }
-    return kExitFailed;
 }
 
 link::PortPaths PortsFromOptions(const std::vector<std::string>& ports) {
@@ -118,6 +104,8 @@ class Session {
     bool AcceptOutsideData();
     bool LoadPassword();
     int Discover();
+    int NoProgrammer();
+    int Gang();
     int Find();
     int Program();
     int Read();
@@ -229,8 +217,11 @@ bool Session::LoadPassword() {
 int Session::Discover() {
     discovery_ = ops::FindProgrammer(ctx_);
     if (discovery_.result == ops::Result::Succeeded) return kExitOk;
+    return NoProgrammer();
+}
 
-    // Say, port by port, why nothing answered, so the user knows what to change.
+// Says, port by port, why nothing answered, so the user knows what to change.
+int Session::NoProgrammer() {
     bool anyPort = false;
     for (unsigned index = 0; index < link::kPortCount; ++index) {
         const std::string path = link_.PortName(index);
@@ -246,6 +237,20 @@ int Session::Discover() {
     }
     if (!anyPort) output_.Warn(SayText(language_, Text::NoSerialPortNameOne));
     return kExitNoProgrammer;
+}
+
+int Session::Gang() {
+    std::vector<std::string> ports = options_.ports;
+    if (ports.empty()) {
+        ports = ops::FindAllProgrammers(ctx_);
+        if (ports.empty()) {
+            output_.Warn(SayText(language_, Text::GangNoBoxAnswered));
+            return NoProgrammer();
+        }
+    }
+    return RunGang({options_, language_, resolved_.inputs, *image_, words_, settings_.path,
+                    settings_.counter, std::move(ports), logPath_, imageSha256_},
+                   output_);
 }
 
 int Session::Find() {
@@ -278,8 +283,17 @@ int Session::Find() {
 
 int Session::Program() {
     ops::OperationInputs in = resolved_.inputs;
-    CliSerials serials(output_, language_, settings_.path,
-                       options_.serial ? std::optional(in.serial) : std::nullopt, options_.noSave);
+    const std::optional<std::uint32_t> typed =
+        options_.serial ? std::optional(in.serial) : std::nullopt;
+    std::unique_ptr<production::SerialSource> source;
+    if (options_.serialSource) {
+        source = std::make_unique<production::PostgresSerialSource>(
+            *options_.serialSource, in.productName, typed, language_);
+    } else {
+        source = std::make_unique<production::FileSerialSource>(settings_.path, typed, language_);
+    }
+    CliSerials serials(output_, language_, *source, settings_.path, typed, options_.noSave);
+    if (options_.serialSource) serials.CountInDatabase();
     enum Stage : int { kNothingSent, kRunning, kFinished };
     std::atomic<int> stage{kNothingSent};
     int code = kExitOk;
@@ -405,6 +419,7 @@ int Session::Run() {
         }
     }
 
+    if (command == CommandKind::Program && options_.gang) return Finish(Gang());
     if (const int found = Discover(); found != kExitOk) return Finish(found);
 
     switch (command) {
@@ -428,6 +443,22 @@ int Session::Run() {
 }
 
 }  // namespace
+
+int ExitCodeOf(ops::Result result) {
+    switch (result) {
+        case ops::Result::Succeeded:
+        // A box that needs no update is no failure for a script updating a whole line.
+        case ops::Result::UpToDate:
+            return kExitOk;
+        case ops::Result::Failed:
+            return kExitFailed;
+        case ops::Result::Cancelled:
+            return kExitCancelled;
+        case ops::Result::ConnectionLost:
+            return kExitNoProgrammer;
+    }
+    return kExitFailed;
+}
 
 int RunCommand(const CliOptions& options) {
     const UiLanguage language = options.language.value_or(SystemUiLanguage());

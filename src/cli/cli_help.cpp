@@ -77,6 +77,8 @@ Exit status:
   8  program: the production log could not be written: found before the run, nothing was
      programmed; after it, the unit succeeded but its row is missing (a failed unit keeps
      its own status)
+  9  program --gang: one or more units failed (the table at the end says which); a
+     Ctrl-C that lets the units in progress finish gives 6 only when all of them succeeded
 )";
 
 constexpr std::string_view kExamples = R"(
@@ -192,6 +194,11 @@ void DeclareOptions(CommandLine& line) {
                 "counter under a lock and stores the next one before its record\n"
                 "is written; a unit that fails after that leaves a gap, so no\n"
                 "number is ever written into two chips");
+    CLI::Option* serialSource =
+        line.Value("--serial-source", "URI", &CliOptions::serialSource,
+                   "take the counted serial numbers from a PostgreSQL table that\n"
+                   "every station shares (postgresql://user@host/db or postgres://...;\n"
+                   "see the manual); a --serial N starts a product's sequence there");
     line.Value("--log", "FILE", &CliOptions::logFile,
                "program: append one CSV row per unit to this production log\n"
                "(time, station, port, box, device, chip, mode, SHA-256 of FILE,\n"
@@ -222,11 +229,18 @@ void DeclareOptions(CommandLine& line) {
               "serial device to try, repeatable up to 8 times (as COM1..COM8);\n"
               "replaces the discovered list (default: USB adapters, then real\n"
               "serial ports, or $KX_VELDRAN_PORTS, paths separated by ':')");
+    line.Flag("--gang", &CliOptions::gang,
+              "program: the same job on every box at once, one thread each:\n"
+              "the boxes given with --port, else every box found on COM1..COM8;\n"
+              "one serial sequence for all, a table of the units at the end");
+    line.Flag("--repeat", &CliOptions::repeat,
+              "with --gang: after each panel, Enter programs the next one;\n"
+              "q (or the end of input) ends");
     line.Value("--settings", "FILE", &CliOptions::settingsFile,
                "settings file to use (default: beside the program, or\n$KX_VELDRAN_SETTINGS)");
-    line.Flag("--no-save", &CliOptions::noSave,
-              "never write the settings file (the serial number is then not\n"
-              "kept, and the next run stamps the same number again)");
+    serialSource->excludes(line.Flag("--no-save", &CliOptions::noSave,
+                                     "never write the settings file (the serial number is then "
+                                     "not\nkept, and the next run stamps the same number again)"));
     line.Flag("--yes,-y", &CliOptions::yes,
               "answer the questions (fuse, download, update) with yes; without a\n"
               "terminal and without --yes they count as no");

@@ -176,6 +176,11 @@ std::optional<ResolvedInputs> BuildInputs(const CliOptions& o, const settings::S
     in.useProductInfo = o.useProductInfo.value_or(in.useProductInfo);
     if (o.useProductInfo.value_or(false)) in.protectInfo = false;
     if (o.protectInfo.value_or(false)) in.useProductInfo = false;
+    // A shared sequence that is never counted would stamp one number into every chip.
+    if (o.serialSource && !(in.useProductInfo && in.autoIncrement)) {
+        Fail(error, SayText(language, Text::SerialSourceNeedsCounting));
+        return std::nullopt;
+    }
 
     if (o.productName) {
         if (o.productName->find_first_of("\r\n") != std::string::npos ||

@@ -5,6 +5,7 @@
 
 #include "cli/command_line.h"
 #include "common/command_words.h"
+#include "production/database_address.h"
 
 namespace kx::cli {
 namespace {
@@ -204,6 +205,14 @@ void CommandLine::CheckCombination() {
         return Refuse(Text::CountLimitRange, {*o_.countLimit});
     }
     if (Unmet("--serial-hex")) return Refuse(Text::SerialHexNeedsSerial);
+    if (o_.serialSource && c != CommandKind::Program) {
+        return Refuse(Text::SerialSourceOnlyForProgram);
+    }
+    // Said without the address: it may hold a password.
+    if (o_.serialSource && !production::IsPostgresAddress(*o_.serialSource)) {
+        return Refuse(Text::SerialSourceNeedsPostgresAddress);
+    }
+    if (Unmet("--serial-source")) return Refuse(Text::SerialSourceExcludesNoSave);
     if (o_.burnFuse && !takesFile) return Refuse(Text::FuseOnlyForProgramAndDownload);
     if (o_.allowOutside && !takesFile) {
         return Refuse(Text::AllowOutsideOnlyForProgramAndDownload);
@@ -213,6 +222,17 @@ void CommandLine::CheckCombination() {
     if (Unmet("--protect-info")) return Refuse(Text::ProtectInfoExcludesProductInfo);
     if (Unmet("--by-device")) return Refuse(Text::ByDeviceReadsWholeDevice);
     if (o_.outputFile && o_.outputFile->empty()) Refuse(Text::OutputNeedsFileName);
+    if (o_.gang && c != CommandKind::Program) return Refuse(Text::GangOnlyForProgram);
+    if (o_.repeat && !o_.gang) return Refuse(Text::RepeatNeedsGang);
+    if (o_.gang) {
+        // Two threads on one box would interleave their frames.
+        for (std::size_t i = 0; i < o_.ports.size(); ++i) {
+            if (std::find(o_.ports.begin(), o_.ports.begin() + i, o_.ports[i]) !=
+                o_.ports.begin() + i) {
+                return Refuse(Text::PortGivenTwice, {o_.ports[i]});
+            }
+        }
+    }
 }
 
 // Whether the option was given without one it needs or with one it excludes (as declared).

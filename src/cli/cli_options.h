@@ -36,6 +36,7 @@ enum ExitCode : int {
     kExitStopped = 6,        // Ctrl-C/SIGTERM/SIGHUP: stopped after the unit, which succeeded
     kExitCutShort = 7,       // a second such signal ended the program at once
     kExitLogNotWritten = 8,  // the unit's production-log row could not be written
+    kExitSomeFailed = 9,     // --gang: one or more units failed (the table says which)
 };
 
 inline constexpr std::size_t kMaxPorts = 8;
@@ -66,6 +67,7 @@ struct CliOptions {
     std::optional<std::string> serial;  // as typed; decimal unless serialHex
     bool serialHex = false;
     std::optional<std::string> infoAddress;
+    std::optional<std::string> serialSource;  // postgresql://...: numbers shared by stations
 
     // Read.
     std::optional<bool> readByDevice;
@@ -78,6 +80,8 @@ struct CliOptions {
 
     std::optional<std::string> passwordFile;
     std::vector<std::string> ports;
+    bool gang = false;    // program on every box at once
+    bool repeat = false;  // --gang: another panel each time Enter is pressed
     std::optional<std::string> settingsFile;
     bool noSave = false;
     bool yes = false;

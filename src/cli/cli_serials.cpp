@@ -6,75 +6,90 @@
 
 namespace kx::cli {
 
-CliSerials::CliSerials(TerminalOutput& output, UiLanguage language, std::string settingsPath,
-                       std::optional<std::uint32_t> typed, bool noSave)
+static_assert(production::kSourceRefusedStatus == kExitSettings);
+
+CliSerials::CliSerials(ReportLines& output, UiLanguage language, production::SerialSource& source,
+                       std::string settingsPath, std::optional<std::uint32_t> typed, bool noSave)
     : output_(output),
       language_(language),
+      source_(source),
       path_(std::move(settingsPath)),
       typed_(typed),
       noSave_(noSave) {}
 
-int CliSerials::Prepare(ops::OperationInputs& in, const settings::CounterReading& loaded) {
+void CliSerials::Refused(const production::SourceRefusal& refusal) {
+    for (std::size_t i = 0; i < refusal.lines.size(); ++i) {
+        output_.Warn(i == 0 ? "kxveldran-cli: " + refusal.lines[i] : refusal.lines[i]);
+    }
+}
+
+int CliSerials::Check(const ops::OperationInputs& in, const settings::CounterReading& loaded) {
     counting_ = in.autoIncrement && in.useProductInfo;
     if (!counting_) return 0;
-    settings::CounterReading now = loaded;
     if (!noSave_) {
         // Find out now, not after a chip got a number that cannot be recorded.
-        const settings::CounterResult check =
-            settings::CheckCounterWritable(path_, typed_, language_);
-        now = check.before;
-        // Without a typed number an unreadable counter is said below; any other failure,
-        // and every failure with one, means the number could not be stored.
-        if (!check.ok && (typed_ || now.state != settings::CounterState::Unreadable)) {
-            output_.Warn("kxveldran-cli: " + check.error);
-            output_.Warn(SayText(language_, Text::SerialNotRecordedNothingProgrammed));
-            return kExitSettings;
+        if (const auto refusal = source_.Check()) {
+            Refused(*refusal);
+            return refusal->exitStatus;
         }
+        return 0;
     }
-    if (!typed_ && now.state == settings::CounterState::Unreadable) {
-        const std::string what = now.keyFound
-                                     ? "product_num=" + now.raw
-                                     : SayText(language_, Text::FileHoldsNoSettings);
+    if (!typed_ && loaded.state == settings::CounterState::Unreadable) {
+        const std::string what = loaded.keyFound ? "product_num=" + loaded.raw
+                                                 : SayText(language_, Text::FileHoldsNoSettings);
         output_.Warn("kxveldran-cli: " +
                      SayText(language_, Text::SerialCounterUnreadableGiveSerial, {path_, what}));
         return kExitSettings;
     }
-    if (noSave_) return 0;
+    return 0;
+}
+
+void CliSerials::Hook(ops::OperationInputs& in) {
+    counting_ = in.autoIncrement && in.useProductInfo;
+    if (!counting_ || noSave_) return;
     in.reserveSerial = [this](std::uint32_t) { return Reserve(); };
     in.releaseSerial = [this](std::uint32_t number) {
-        settings::ReleaseSerial(path_, number);
+        source_.GiveBack(number);
         phase_ = kBefore;
     };
+}
+
+int CliSerials::Prepare(ops::OperationInputs& in, const settings::CounterReading& loaded) {
+    if (const int code = Check(in, loaded); code != 0) return code;
+    Hook(in);
     return 0;
 }
 
 std::optional<std::uint32_t> CliSerials::Reserve() {
-    const settings::CounterResult r = settings::ReserveSerial(path_, typed_, language_);
-    if (!r.ok) {
-        output_.Warn("kxveldran-cli: " +
-                     SayText(language_, Text::SerialNumberNotTakenBecause, {r.error}));
-        output_.Warn(SayText(language_, Text::ProductRecordNotWrittenProgramAgain));
+    const production::SourceTake take = source_.Take();
+    if (!take.number) {
+        Refused(take.refusal);
         return std::nullopt;
     }
-    taken_ = r.number;
+    taken_ = *take.number;
     phase_ = kTaken;
-    return r.number;
+    return take.number;
 }
 
-int CliSerials::Report(const ops::RunOutcome& outcome, bool hex) {
+int CliSerials::Report(const ops::RunOutcome& outcome, bool hex, bool sayNext) {
     if (outcome.serialRefused) return kExitSettings;
     if (!outcome.serialAdvanced) return 0;
     phase_ = kDone;
     const std::string next = ops::SerialText(outcome.newSerial, hex);
     if (noSave_) {
-        output_.Warn(SayText(language_, Text::NoSaveNextSerialNotWritten, {next}));
+        if (sayNext) output_.Warn(SayText(language_, Text::NoSaveNextSerialNotWritten, {next}));
         return 0;
     }
     if (outcome.result != ops::Result::Succeeded) {
         const std::string used = ops::SerialText(outcome.usedSerial, hex);
         output_.Warn(SayText(language_, Text::SerialGapAfterFailedRun, {used}));
     }
-    output_.Note(SayText(language_, Text::NextSerialNumber, {next}));
+    if (database_ && outcome.result == ops::Result::Succeeded) {
+        output_.Note(SayText(language_, Text::SerialWrittenFromDatabase,
+                             {ops::SerialText(outcome.usedSerial, hex)}));
+    } else if (sayNext && !database_) {
+        output_.Note(SayText(language_, Text::NextSerialNumber, {next}));
+    }
     return 0;
 }
 
@@ -84,11 +99,14 @@ std::string CliSerials::StateNow() const {
     const std::string after = std::to_string(taken_.load() + 1u);
     switch (phase_.load()) {
         case kTaken:
-            return SayText(language_, Text::SerialMayBeInChip, {n, after});
+            return database_ ? SayText(language_, Text::SerialMayBeInChipDatabase, {n})
+                             : SayText(language_, Text::SerialMayBeInChip, {n, after});
         case kDone:
-            return SayText(language_, Text::ChipHoldsSerial, {n, after});
+            return database_ ? SayText(language_, Text::ChipHoldsSerialDatabase, {n})
+                             : SayText(language_, Text::ChipHoldsSerial, {n, after});
         default:
-            return SayText(language_, Text::NoSerialTakenCounterUnchanged);
+            return database_ ? SayText(language_, Text::NoSerialTakenFromDatabase)
+                             : SayText(language_, Text::NoSerialTakenCounterUnchanged);
     }
 }
 

@@ -51,7 +51,16 @@ std::string EscapeForTerminal(std::string_view text);
 // True when the answer typed to a y/N question means yes.
 bool IsYes(std::string_view answer);
 
-class TerminalOutput final : public TextOutput {
+// Where the command line's own lines go: Note beside the report, Warn beside the warnings.
+// One terminal, or one box of a gang.
+class ReportLines {
+  public:
+    virtual ~ReportLines() = default;
+    virtual void Note(std::string_view text) = 0;
+    virtual void Warn(std::string_view text) = 0;
+};
+
+class TerminalOutput final : public TextOutput, public ReportLines {
   public:
     struct Streams {
         std::FILE* pane = stdout;
@@ -66,9 +75,9 @@ class TerminalOutput final : public TextOutput {
     TerminalOutput(UiLanguage language, Clock& clock, Streams streams, bool assumeYes);
 
     // A line of the command line's own (not a catalogue message) on the pane stream.
-    void Note(std::string_view text);
+    void Note(std::string_view text) override;
     // A line on the status stream (warnings, hints).
-    void Warn(std::string_view text);
+    void Warn(std::string_view text) override;
     // Shows what was appended without a refresh (AppendText) as a refresh would.
     void ShowPending() { OnRefresh(Text(), true); }
     // Ends the last line and removes the progress line; call before exiting.

@@ -1,5 +1,6 @@
 // Finding the programmer on COM1..COM8 and noticing when it has gone.
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -70,8 +71,10 @@ std::optional<unsigned> Winner(const std::array<PortProbe, kPortCount>& probes) 
 
 // Asks all eight ports at once, each on its own link and thread, so that silent ports cost
 // one time-out rather than one each. The outcome is the one asking them in turn gives:
-// the lowest answering port wins and the ports above it are dropped unheard.
-unsigned ProbeAllPorts(OperationContext& ctx, std::array<PortProbe, kPortCount>& probes) {
+// the lowest answering port wins and the ports above it are dropped unheard, unless
+// `hearAll` (a gang wants every box).
+unsigned ProbeAllPorts(OperationContext& ctx, std::array<PortProbe, kPortCount>& probes,
+                       bool hearAll = false) {
     std::mutex mutex;
     std::condition_variable changed;
     std::stop_source stop;
@@ -94,7 +97,15 @@ unsigned ProbeAllPorts(OperationContext& ctx, std::array<PortProbe, kPortCount>&
         }
         const std::function<void()>& idle = ctx.link.IdleHook();
         std::unique_lock lock(mutex);
-        while (!(winner = Winner(probes))) {
+        const auto done = [&] {
+            if (!hearAll) return (winner = Winner(probes)).has_value();
+            for (const auto& probe : probes) {
+                if (probe.state == PortProbe::State::Pending) return false;
+            }
+            winner = Winner(probes);
+            return true;
+        };
+        while (!done()) {
             changed.wait_for(lock, kIdleSlice);
             if (idle) {
                 lock.unlock();
@@ -168,6 +179,20 @@ DiscoveryOutcome FindProgrammer(OperationContext& ctx) {
         ctx.out.ShowMessage(Message::Connected);
     }
     return outcome;
+}
+
+std::vector<std::string> FindAllProgrammers(OperationContext& ctx) {
+    std::array<PortProbe, kPortCount> probes;
+    ProbeAllPorts(ctx, probes, true);
+    std::vector<std::string> found;
+    for (const PortProbe& probe : probes) {
+        // A port listed twice is still one box.
+        if (probe.state == PortProbe::State::Answered &&
+            std::find(found.begin(), found.end(), probe.path) == found.end()) {
+            found.push_back(probe.path);
+        }
+    }
+    return found;  // the probes' links close their ports as they go
 }
 
 bool CheckConnection(OperationContext& ctx) {

@@ -36,6 +36,10 @@ struct DiscoveryOutcome {
 // the port stays open at 115200). Shows Connected, the loader line, or ConnectFailed
 // (followed by any hints).
 DiscoveryOutcome FindProgrammer(OperationContext& ctx);
+// Asks COM1..COM8 at once and returns the device path of every port whose box answers
+// GET_VERSION, lowest first. Leaves every port closed and says nothing: a gang opens each
+// box again on its own link.
+std::vector<std::string> FindAllProgrammers(OperationContext& ctx);
 // True when the open port is still usable; otherwise shows ConnectFailed and returns false
 // (the caller returns to its searching state).
 bool CheckConnection(OperationContext& ctx);

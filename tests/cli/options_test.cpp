@@ -42,11 +42,19 @@ TEST(CliParse, ValueFormsAndUsageErrors) {
         {{"program", "f", "--protect-info", "--product-info"}, "exclude"},
         {{"read", "--by-device", "--address", "1000"}, "--by-device"},
         {nine, "at most 8"},
+        {{"read", "--serial-source", "postgres://h/db"}, "only goes with program"},
+        {{"program", "f", "--serial-source", "postgres://h/db", "--no-save"}, "not go together"},
+        // Refused without echoing the address, which may hold a password.
+        {{"program", "f", "--serial-source", "mysql://u:pw@h/db"}, "postgresql://... or"},
+        {{"read", "--gang"}, "--gang works only with program"},
+        {{"program", "f", "--repeat"}, "--repeat works only with --gang"},
+        {{"program", "f", "--gang", "--port", "/dev/a", "--port", "/dev/a"}, "given twice"},
     };
     for (const auto& [args, message] : bad) {
         r = ParseArguments(args, UiLanguage::English);
         EXPECT_FALSE(r.ok) << message;
         EXPECT_NE(r.error.find(message), std::string::npos) << r.error;
+        EXPECT_EQ(r.error.find("pw@"), std::string::npos) << r.error;
     }
 }
 
@@ -125,6 +133,10 @@ TEST_F(CliInputs, ChoicesTheWindowWouldNotAllowAreRefused) {
         EXPECT_FALSE(Inputs(args)) << args[2];
     }
     EXPECT_TRUE(Inputs({"program", "f", "--name", "编程器编程器编程器"}));
+    // Numbers from a shared sequence are only taken when they are counted.
+    EXPECT_FALSE(Inputs({"program", "f", "--product-info", "--serial-source", "postgres://h/d"}));
+    EXPECT_TRUE(Inputs({"program", "f", "--product-info", "--auto-increment", "--serial-source",
+                        "postgresql:///d?host=/run/pg"}));
     EXPECT_TRUE(Inputs({"read", "--device", "F2619", "--address", "12345"}));
 }
 
