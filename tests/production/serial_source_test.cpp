@@ -1,11 +1,11 @@
 #include "production/serial_source.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -18,8 +18,10 @@ namespace fs = std::filesystem;
 
 struct TempDir {
     TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "kx-src-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
+        // Portable: Windows has no mkdtemp.
+        do {
+            path = fs::temp_directory_path() / ("kx-src-" + std::to_string(std::random_device{}()));
+        } while (!fs::create_directory(path));
     }
     ~TempDir() { fs::remove_all(path); }
     fs::path path;
