@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages needed to build, test and run KX_VELDRAN.
+# Installs the Debian 12 packages needed to build, test and run KX_VELDRAN; with --windows
+# also those of the Windows cross-build and its run under Wine (tools/windows.sh).
 set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config file help2man  # file: CPack's dpkg-shlibdeps
@@ -10,8 +11,10 @@ PACKAGES=(
     xvfb xauth fonts-noto-cjk fonts-droid-fallback              # a window without a display; Chinese
     poppler-utils                                               # the manual's test reads its PDFs
     desktop-file-utils x11-utils                                # tools/check_installed.sh
-    g++-mingw-w64-x86-64-posix googletest wine wine64 zip unzip  # tools/windows.sh
 )
+if [[ ${1:-} == --windows ]]; then
+    PACKAGES+=(g++-mingw-w64-x86-64-posix googletest wine wine64 zip unzip)
+fi
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

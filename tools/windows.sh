@@ -4,9 +4,10 @@
 # temporary folder, removed at the end); 3. the test suites under Wine; 4. kxveldran-cli.exe
 # against the Linux simulator, whose pseudo-terminal Wine shows as COM1: find, program, read
 # back, compare with the image; 5. the zip (CPack). Prints the time of each step.
-# Needs the Linux release tree's kxveldran-sim (tools/build.sh release) and tools/deps.sh.
+# Needs the Linux release tree's kxveldran-sim (tools/build.sh release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tools/deps.sh --windows
 root=$PWD
 sim=${KX_SIM_PROGRAM:-$root/build/src/sim/kxveldran-sim}
 [[ -x $sim ]] || { echo "no simulator at $sim: run tools/build.sh release first" >&2; exit 2; }
