@@ -277,6 +277,7 @@ TEST_F(CliEndToEnd, ProductionLogHoldsARowForEveryUnitThatReachedABox) {
                                        "F149",    "--product-info", "--auto-increment"};
     ASSERT_TRUE(StartSim({"--device", "13"})) << sim_->Log();
     Expect(run, 0, "Target CPU running...");
+    const std::string firstPort = port_;  // the next box may get another terminal
     // The record went out, then its check failed: the row names the number and the failure.
     ASSERT_TRUE(StartSim({"--device", "13", "--fault", "TX_DATA_BLOCK:3:nak"}));
     lang_ = "zh";
@@ -285,11 +286,11 @@ TEST_F(CliEndToEnd, ProductionLogHoldsARowForEveryUnitThatReachedABox) {
     Expect({"program", "missing.txt"}, 1, "");
     const auto rows = production::ParseCsv(ReadFile(dir_.File("line.csv")));
     ASSERT_TRUE(rows && rows->size() == 3) << ReadFile(dir_.File("line.csv"));
-    for (const auto& [row, serial, message, text] :
-         {std::tuple((*rows)[1], "41", "34", "Target CPU running..."),
-          std::tuple((*rows)[2], "42", "30", "校验产品序列号失败！")}) {
+    for (const auto& [row, port, serial, message, text] :
+         {std::tuple((*rows)[1], firstPort, "41", "34", "Target CPU running..."),
+          std::tuple((*rows)[2], port_, "42", "30", "校验产品序列号失败！")}) {
         EXPECT_EQ(production::CsvRow(row.begin() + 2, row.end() - 1),
-                  (production::CsvRow{port_, "KX_VELDRAN V02.73A", "F149(F1491)", "F149", "JTAG",
+                  (production::CsvRow{port, "KX_VELDRAN V02.73A", "F149(F1491)", "F149", "JTAG",
                                       digest, serial, message, text}));
     }
 
