@@ -15,12 +15,9 @@ PortChange PortChangeOf(const void* windowsMessage) {
     if (message->wParam != DBT_DEVICEARRIVAL && message->wParam != DBT_DEVICEREMOVECOMPLETE) {
         return PortChange::None;
     }
-    // Both events carry a header naming the kind of device; volumes and the like are not ours.
-    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(message->lParam);
-    if (header == nullptr || header->dbch_size < sizeof(DEV_BROADCAST_HDR) ||
-        header->dbch_devicetype != DBT_DEVTYP_PORT) {
-        return PortChange::None;
-    }
+    // Any kind of device counts, as the window always did: a USB adapter may announce itself
+    // as a device interface rather than a port, and a search when idle costs little. The
+    // record behind lParam is never read.
     return message->wParam == DBT_DEVICEARRIVAL ? PortChange::Arrived : PortChange::Departed;
 }
 
