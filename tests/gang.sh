@@ -6,44 +6,9 @@
 # Usage: gang.sh CLI SIM
 set -uo pipefail
 cli=$1 sim=$2
-work=$(mktemp -d)
-sims=()
-cleanup() {
-    for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
-    [[ -n ${KEEP:-} ]] || rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-image() {
-    echo "@F000"
-    for _ in $(seq "$1"); do echo "00 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF"; done
-    echo q
-}
-image 16 > "$work/app.txt"
-image 128 > "$work/big.txt"
-ini=$work/KX_VELDRAN.ini
+# shellcheck source=sim_helpers.sh
+source "$(dirname "$0")/sim_helpers.sh"
 printf '[number]\nproduct_num=5000\n' > "$ini"
-
-# start_sim NAME [OPTIONS]: a simulator tracing into $work/NAME.trace; sets $pty.
-start_sim() {
-    local name=$1; shift
-    "$sim" --device 13 --trace "$work/$name.trace" "$@" > "$work/$name.out" 2>&1 &
-    sims+=($!)
-    for _ in $(seq 500); do
-        pty=$(head -n 1 "$work/$name.out" 2>/dev/null)
-        [[ $pty == /dev/* ]] && return 0
-        sleep 0.01
-    done
-    fail "simulator $name did not start: $(cat "$work/$name.out")"
-}
-record='"dir":"rx".*"cmd":"RX_DATA_BLOCK".*"addr":"0x1000","n":24'
-# The serial numbers (decimal) of the records that reached the boxes traced in "$@".
-stamped() {
-    grep -h "$record" "$@" | sed 's/.*"hex":"\([0-9A-F]*\)".*/\1/' | cut -c57-64 |
-        while read -r h; do echo $((16#${h:6:2}${h:4:2}${h:2:2}${h:0:2})); done
-}
-counter() { sed -n 's/^product_num=\([0-9]*\).*/\1/p' "$ini"; }
 gang=("$cli" program "$work/app.txt" --gang --device F149 --product-info --auto-increment
       --lang en --settings "$ini")
 
@@ -125,14 +90,14 @@ echo "Ctrl-C at the prompt: status $status"
 start_sim t1; t1=$pty
 start_sim t2; t2=$pty
 interrupted_gang() {
-    local from=$(($(wc -l < "$work/t2.trace") + 1))
+    local from
+    from=$(trace_end "$work/t2.trace")
     set -m
     "$cli" program "$work/big.txt" --gang --device F149 --product-info --auto-increment \
         --lang en --settings "$ini" --port "$t1" --port "$t2" > "$work/int" 2>&1 &
     local pid=$!
     set +m
-    grep -q -m 1 '"cmd":"RX_DATA_BLOCK".*"addr":"0xF000"' \
-        < <(tail -n "+$from" -s 0.05 --pid="$pid" -f "$work/t2.trace")
+    await '"cmd":"RX_DATA_BLOCK".*"addr":"0xF000"' "$work/t2.trace" "$from" "$pid"
     for signal; do kill "-$signal" "$pid"; sleep 0.02; done
     wait "$pid"; status=$?
     said=$(cat "$work/int")

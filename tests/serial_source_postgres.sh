@@ -16,19 +16,13 @@ if [[ ! -x $bin/initdb || ! -x $bin/pg_ctl || ! -x $bin/psql ]]; then
     echo "SKIP: the PostgreSQL server programs (Debian package postgresql) are not installed"
     exit 77
 fi
-work=$(mktemp -d)
-sims=()
+# shellcheck source=sim_helpers.sh
+source "$(dirname "$0")/sim_helpers.sh"
 pgdata=$work/pg/data sock=$work/pg/sock
 # The server refuses to run as root: then it runs as the account the package made.
 as_server() { if ((EUID == 0)); then runuser -u postgres -- "$@"; else "$@"; fi; }
 server() { as_server "$bin/pg_ctl" -D "$pgdata" -l "$work/pg/log" -w -t 30 "$@" > /dev/null; }
-cleanup() {
-    for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
-    [[ -f $pgdata/postmaster.pid ]] && server -m immediate stop
-    [[ -n ${KEEP:-} ]] || rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+cleanup_more() { [[ -f $pgdata/postmaster.pid ]] && server -m immediate stop; }
 
 chmod 711 "$work"
 mkdir -p "$sock"
@@ -46,27 +40,6 @@ station_uri="postgresql://kx:Secr3t-pw@/postgres?host=$sock"
 sql() { "$bin/psql" -X -q -t -A -v ON_ERROR_STOP=1 "$uri" -c "$1"; }
 next_serial() { sql "SELECT next_serial FROM kxveldran_serials WHERE product = 'PG-LINE'"; }
 
-image() {
-    echo "@F000"
-    for _ in $(seq "$1"); do echo "00 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF"; done
-    echo q
-}
-image 16 > "$work/app.txt"
-image 128 > "$work/big.txt"
-
-# start_sim NAME [OPTIONS]: a simulator (device row $simdev, else F149) tracing into
-# $work/NAME.trace; sets $pty.
-start_sim() {
-    local name=$1; shift
-    "$sim" --device "${simdev:-13}" --trace "$work/$name.trace" "$@" > "$work/$name.out" 2>&1 &
-    sims+=($!)
-    for _ in $(seq 500); do
-        pty=$(head -n 1 "$work/$name.out" 2>/dev/null)
-        [[ $pty == /dev/* ]] && return 0
-        sleep 0.01
-    done
-    fail "simulator $name did not start: $(cat "$work/$name.out")"
-}
 # One unit on PTY (image IMAGE, further options after it) for $device, else F149; its report
 # in $said, status $status.
 unit() {
@@ -74,12 +47,6 @@ unit() {
     said=$("$cli" program "$file" --device "${device:-F149}" --product-info --auto-increment --name PG-LINE \
         --lang en --port "$port" --settings "$work/KX_VELDRAN.ini" --serial-source "$station_uri" "$@" 2>&1)
     status=$?
-}
-record='"dir":"rx".*"cmd":"RX_DATA_BLOCK".*"addr":"0x1000","n":24'
-# The serial numbers (decimal) of the records that reached the boxes whose traces are named.
-stamped() {
-    grep -h "$record" "$@" | sed 's/.*"hex":"\([0-9A-F]*\)".*/\1/' | cut -c57-64 |
-        while read -r h; do echo $((16#${h:6:2}${h:4:2}${h:2:2}${h:0:2})); done
 }
 records() { grep -c "$record" "$@" | awk -F: '{ n += $NF } END { print n + 0 }'; }
 
