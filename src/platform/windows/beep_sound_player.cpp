@@ -1,24 +1,18 @@
 // The sound player on Windows: Beep, the way the completion sound has always been made
 // there. Beep takes a pitch and a length, not samples, so each tone of the samples is played
-// as one Beep of its pitch and length, after the silence before it. Fed from a worker thread,
-// since Beep returns only when its tone has ended.
+// as one Beep of its pitch and length, after the silence before it. Fed from the queued
+// player's worker, since Beep returns only when its tone has ended.
 
 #include <windows.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <optional>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "platform/sound.h"
+#include "sound/queued_sound_player.h"
 
 namespace kx::platform {
 namespace {
-
-using sound::SoundPlayer;
 
 struct Tone {
     unsigned silenceBeforeMs = 0;
@@ -65,61 +59,17 @@ std::vector<Tone> TonesOf(const std::vector<std::int16_t>& samples, unsigned sam
     return tones;
 }
 
-struct Sound {
-    std::vector<std::int16_t> samples;
-    unsigned sampleRate = 0;
-};
-
-class BeepSoundPlayer final : public SoundPlayer {
-  public:
-    BeepSoundPlayer() : worker_([this] { Work(); }) {}
-    ~BeepSoundPlayer() override {
-        {
-            const std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_one();
-        worker_.join();
+void PlayToEnd(const std::vector<std::int16_t>& samples, unsigned sampleRate) {
+    for (const Tone& tone : TonesOf(samples, sampleRate)) {
+        if (tone.silenceBeforeMs > 0) ::Sleep(tone.silenceBeforeMs);
+        ::Beep(tone.frequencyHz, tone.lengthMs);  // no speaker: returns false, unheard
     }
-    BeepSoundPlayer(const BeepSoundPlayer&) = delete;
-    BeepSoundPlayer& operator=(const BeepSoundPlayer&) = delete;
-
-    void Play(std::vector<std::int16_t> samples, unsigned sampleRate) override {
-        {
-            const std::lock_guard lock(mutex_);
-            pending_ = Sound{std::move(samples), sampleRate};
-        }
-        wake_.notify_one();
-    }
-
-  private:
-    void Work() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || pending_.has_value(); });
-            if (!pending_) return;  // stopping, and nothing left to play
-            const Sound sound = std::move(*pending_);
-            pending_.reset();
-            lock.unlock();
-            for (const Tone& tone : TonesOf(sound.samples, sound.sampleRate)) {
-                if (tone.silenceBeforeMs > 0) ::Sleep(tone.silenceBeforeMs);
-                ::Beep(tone.frequencyHz, tone.lengthMs);  // no speaker: returns false, unheard
-            }
-            lock.lock();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::optional<Sound> pending_;
-    bool stopping_ = false;
-    std::thread worker_;  // last: starts once everything above exists
-};
+}
 
 }  // namespace
 
-std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() {
-    return std::make_unique<BeepSoundPlayer>();
+std::unique_ptr<sound::SoundPlayer> MakeSystemSoundPlayer() {
+    return std::make_unique<sound::QueuedSoundPlayer>(&PlayToEnd);
 }
 
 }  // namespace kx::platform
