@@ -57,6 +57,10 @@ struct RunOutcome {
     std::uint32_t usedSerial = 0;
     std::uint32_t newSerial = 0;  // the serial counter after the run (unchanged if it stopped)
     bool serialRefused = false;   // reserveSerial refused: nothing was stamped
+    // The number in the product record that went out to the chip, counted or typed; unset
+    // when no record went out (none asked for, the information flash protected, or the run
+    // stopped before it).
+    std::optional<std::uint32_t> recordSerial;
     // The catalogue message the run ended with: the failing step's, or on success the last
     // step's (the elapsed time is no result). A refused serial number ends the run without
     // a message of its own; it counts as InfoWriteFailed, since no record was written.

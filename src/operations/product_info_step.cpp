@@ -57,6 +57,7 @@ bool WriteProductInfo(RunState& run) {
     const auto record = ProductInfoRecord(run.in.productName, run.serial);
     // From here the chip may hold the number, whatever the box answers.
     run.serialUsed = true;
+    run.recordSent = true;
     if (link.RxDataBlock(address, record) != link::kLinkOk) {
         out.AppendMessage(Message::InfoWriteFailed);
         return false;

@@ -82,6 +82,7 @@ RunOutcome ProgrammingRun::Execute() {
 
 void ProgrammingRun::SettleSerial() {
     outcome_.serialRefused = state_.serialRefused;
+    if (state_.recordSent) outcome_.recordSerial = state_.serial;
     if (state_.serialUsed && CountsSerials(in_)) {
         outcome_.serialAdvanced = true;
         outcome_.usedSerial = state_.serial;

@@ -16,6 +16,7 @@ struct RunState {
     std::uint32_t serial = 0;        // the number the record carries
     bool serialTaken = false;        // reserveSerial handed out `serial`
     bool serialUsed = false;         // `serial` went out to the chip (or counts as used)
+    bool recordSent = false;         // a product record carrying `serial` went out
     bool serialRefused = false;
 };
 

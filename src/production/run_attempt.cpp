@@ -22,7 +22,7 @@ UnitAttempt AttemptOfRun(const ops::OperationInputs& in, const ops::RunOutcome& 
     attempt.device = std::string(devices::DeviceAt(in.deviceRow).name);
     attempt.chipId = outcome.targetChipId;
     attempt.mode = ModeName(in.mode);
-    if (outcome.serialAdvanced && !in.protectInfo) attempt.serial = outcome.usedSerial;
+    attempt.serial = outcome.recordSerial;
     attempt.result = outcome.message;
     return attempt;
 }

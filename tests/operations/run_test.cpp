@@ -48,6 +48,17 @@ TEST(RunTest, FullRunFramesAndPane) {
     EXPECT_TRUE(b.out.Balanced());
     EXPECT_EQ(std::tuple(b.out.ProgressPos(), b.out.BeepCount()), std::tuple(2u, 1));
     EXPECT_EQ(r.message, Message::TargetRunning);
+    EXPECT_FALSE(r.recordSerial);
+
+    // Product information without counting: the typed number goes into the chip and the
+    // outcome names it (the production log's serial column), though no counter moves.
+    b.in.useProductInfo = true;
+    b.in.autoIncrement = false;
+    b.in.serial = 77;
+    const RunOutcome typed = RunProgramming(b.ctx, b.in);
+    EXPECT_TRUE(typed.result == Result::Succeeded && !typed.serialAdvanced);
+    EXPECT_EQ(typed.recordSerial, std::optional<std::uint32_t>(77));
+    b.in.autoIncrement = true;
 
     // A refused serial number ends the run with no message of its own: no record was written.
     b.in.useProductInfo = true;

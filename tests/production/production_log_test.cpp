@@ -165,6 +165,7 @@ TEST(UnitAttempt, RowSaysTheResultAndTheNumberTheChipMayHold) {
                         .boxIdentification = "KX_VELDRAN V02.73A",
                         .serialAdvanced = true,
                         .usedSerial = 41,
+                        .recordSerial = 41,
                         .message = Message::InfoAddressOutside1000};
     // Local time with its offset, sign and colon included.
     ::setenv("TZ", "America/New_York", 1);
@@ -173,6 +174,7 @@ TEST(UnitAttempt, RowSaysTheResultAndTheNumberTheChipMayHold) {
     first.started = 1714543387;
     ASSERT_EQ(RecordUnitAttempt(path, first, UiLanguage::Chinese), std::nullopt);
     in.protectInfo = true;
+    run.recordSerial.reset();
     run.message = Message::VerifyDone;
     ASSERT_EQ(RecordUnitAttempt(path, AttemptOfRun(in, run), UiLanguage::English), std::nullopt);
     const auto rows = ParseCsv(Slurp(path));
